@@ -1,0 +1,54 @@
+#pragma once
+// Number conventions shared by every layer: checked float-to-int truncation,
+// the flush of tiny values that keeps recursive state free of denormals, and
+// constants given by their bit patterns.
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace velora {
+
+// Values whose magnitude is below this are stored as 0 in recursive state.
+inline constexpr float kFlushBelow = 1e-24f;
+
+inline float flushTiny(float x) noexcept { return std::fabs(x) < kFlushBelow ? 0.0f : x; }
+
+constexpr float floatFromBits(std::uint32_t bits) noexcept { return std::bit_cast<float>(bits); }
+constexpr double doubleFromBits(std::uint64_t bits) noexcept { return std::bit_cast<double>(bits); }
+
+// Truncation toward zero to int32 for any input: NaN gives 0, values beyond
+// the int32 range give the nearest bound. Ordinary values truncate exactly.
+template <typename Real>
+inline std::int32_t truncToInt(Real x) noexcept {
+    if (!(x == x)) return 0;
+    if (x >= Real(2147483647.0)) return std::numeric_limits<std::int32_t>::max();
+    if (x <= Real(-2147483648.0)) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(x);
+}
+
+// truncToInt, then limited to [lo, hi].
+template <typename Real>
+inline std::int32_t truncClamped(Real x, std::int32_t lo, std::int32_t hi) noexcept {
+    const std::int32_t t = truncToInt(x);
+    return t < lo ? lo : (t > hi ? hi : t);
+}
+
+// Brings a phase into [0, period) the way the oscillators do: repeated
+// subtraction of the period, which is exact for every ordinary value. Any
+// other input terminates too: huge values are reduced with fmod (also exact),
+// negative ones (only reachable through hostile parameter values) wrap from
+// below, and NaN or infinity restart at 0.
+inline float wrapPhase(float phase, float period) noexcept {
+    if (phase >= 0.0f && phase < period) return phase;
+    if (!std::isfinite(phase)) return 0.0f;
+    if (phase >= period) {
+        if (phase >= period * 64.0f) phase = std::fmod(phase, period);
+        while (phase >= period) phase -= period;
+        return phase;
+    }
+    phase = std::fmod(phase, period) + period;
+    return phase < period ? phase : 0.0f;
+}
+
+} // namespace velora
