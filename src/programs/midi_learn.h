@@ -1,0 +1,47 @@
+#pragma once
+// Which parameter each MIDI controller drives, and the learn state that
+// binds a controller to the parameter touched last.
+#include <cstdint>
+
+#include "engine/relaxed.h"
+
+namespace velora {
+
+inline constexpr int kUnbound = 110;  // names no parameter
+
+class MidiLearn {
+public:
+    MidiLearn() { clearMap(); }
+
+    void clearMap() {
+        for (auto& entry : ccMap_) entry = kUnbound;
+    }
+    // Controller numbers outside 0..127 are ignored.
+    void bind(int controller, int parameter) {
+        if (controller >= 0 && controller < 128) ccMap_[controller] = parameter;
+    }
+    int mapped(int controller) const {
+        return controller >= 0 && controller < 128 ? ccMap_[controller].load() : kUnbound;
+    }
+
+    bool isLearning() const { return learnActive_.load(); }
+    int getLearnTarget() const { return learnTarget_.load(); }
+
+    // "Midi Learn" above 0.5 arms learning and forgets the target; at or
+    // below 0.5 it stops learning and keeps the target.
+    void setArmed(bool armed) {
+        learnActive_ = armed;
+        if (armed) learnTarget_ = kUnbound;
+    }
+    // Every parameter change while learning names the parameter to learn.
+    void touch(std::int32_t index) {
+        if (learnActive_.load()) learnTarget_ = index;
+    }
+
+private:
+    Relaxed<std::int32_t> ccMap_[128];
+    Relaxed<bool> learnActive_{false};
+    Relaxed<std::int32_t> learnTarget_{kUnbound};
+};
+
+}  // namespace velora

@@ -1,0 +1,181 @@
+#include "shell/effect_shell.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace velora {
+
+namespace {
+
+using namespace vst;
+
+// The record's entries: recover the instance from the object field and call
+// the matching operation. Nothing may unwind into the host.
+VstIntPtr dispatchEntry(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                        float opt) noexcept {
+    EffectShell* shell = EffectShell::fromEffect(e);
+    if (shell == nullptr) return 0;
+    if (opcode == effClose) {
+        shell->close();
+        delete shell;
+        return 1;
+    }
+    return shell->dispatcher(opcode, index, value, ptr, opt);
+}
+
+void processEntry(AEffect* e, float** inputs, float** outputs, VstInt32 frames) noexcept {
+    if (EffectShell* shell = EffectShell::fromEffect(e)) shell->process(inputs, outputs, frames);
+}
+
+void processReplacingEntry(AEffect* e, float** inputs, float** outputs, VstInt32 frames) noexcept {
+    if (EffectShell* shell = EffectShell::fromEffect(e)) shell->processReplacing(inputs, outputs, frames);
+}
+
+void setParameterEntry(AEffect* e, VstInt32 index, float value) noexcept {
+    if (EffectShell* shell = EffectShell::fromEffect(e)) shell->setParameter(index, value);
+}
+
+float getParameterEntry(AEffect* e, VstInt32 index) noexcept {
+    EffectShell* shell = EffectShell::fromEffect(e);
+    return shell != nullptr ? shell->getParameter(index) : 0.0f;
+}
+
+void copyText(char* destination, const char* text) {
+    if (destination != nullptr) std::strcpy(destination, text);
+}
+
+}  // namespace
+
+EffectShell::EffectShell(audioMasterCallback host, int programCount, int paramCount)
+    : programCount_(programCount), paramCount_(paramCount), host_(host) {
+    std::memset(&effect_, 0, sizeof effect_);
+    effect_.magic = kEffectMagic;
+    effect_.dispatcher = dispatchEntry;
+    effect_.process = processEntry;
+    effect_.setParameter = setParameterEntry;
+    effect_.getParameter = getParameterEntry;
+    effect_.processReplacing = processReplacingEntry;
+    effect_.numPrograms = programCount;
+    effect_.numParams = paramCount;
+    effect_.numInputs = 1;
+    effect_.numOutputs = 2;
+    effect_.ioRatio = 1.0f;
+    effect_.object = this;
+    effect_.uniqueID = fourCC('N', 'o', 'E', 'f');
+    effect_.version = 1;
+}
+
+EffectShell::~EffectShell() = default;
+
+EffectShell* EffectShell::fromEffect(AEffect* effect) {
+    return effect != nullptr ? static_cast<EffectShell*>(effect->object) : nullptr;
+}
+
+void EffectShell::setFlag(VstInt32 flag, bool on) {
+    effect_.flags = on ? (effect_.flags | flag) : (effect_.flags & ~flag);
+}
+
+void EffectShell::setParameter(VstInt32, float) {}
+float EffectShell::getParameter(VstInt32) { return 0.0f; }
+
+void EffectShell::setParameterAutomated(VstInt32 index, float value) {
+    setParameter(index, value);
+    callHost(audioMasterAutomate, index, 0, nullptr, value);
+}
+
+void EffectShell::process(float**, float**, VstInt32) {}
+void EffectShell::processReplacing(float**, float**, VstInt32) {}
+
+void EffectShell::getProgramName(char* name) { copyText(name, ""); }
+void EffectShell::getParameterLabel(VstInt32, char* text) { copyText(text, ""); }
+void EffectShell::getParameterDisplay(VstInt32, char* text) { copyText(text, ""); }
+void EffectShell::getParameterName(VstInt32, char* text) { copyText(text, ""); }
+bool EffectShell::getProgramNameIndexed(VstInt32, VstInt32, char*) { return false; }
+
+VstIntPtr EffectShell::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    return host_ != nullptr ? host_(&effect_, opcode, index, value, ptr, opt) : 0;
+}
+
+void EffectShell::storeSampleRate(float rate) {
+    if (std::isfinite(rate) && rate > 0.0f) sampleRate_ = rate;
+}
+
+VstIntPtr EffectShell::hostVersion() { return callHost(audioMasterVersion); }
+
+bool EffectShell::canHostDo(const char* text) {
+    return callHost(audioMasterCanDo, 0, 0, const_cast<char*>(text)) == 1;
+}
+
+void EffectShell::wantEvents() { callHost(audioMasterWantMidi, 0, 1); }
+
+VstTimeInfo* EffectShell::getTimeInfo(VstInt32 mask) {
+    return reinterpret_cast<VstTimeInfo*>(callHost(audioMasterGetTime, 0, mask));
+}
+
+bool EffectShell::beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
+bool EffectShell::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
+void EffectShell::hostIdle() { callHost(audioMasterIdle); }
+
+VstIntPtr EffectShell::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    if (opcode >= effProcessEvents && opcode <= effBeginLoadProgram)
+        return dispatchExtended(opcode, index, value, ptr, opt);
+    switch (opcode) {
+    case effOpen: open(); return 0;
+    case effClose: close(); return 1;  // the entry deletes the instance
+    case effSetProgram:
+        if (value < programCount_) setProgram(value < 0 ? -1 : static_cast<VstInt32>(value));
+        return 0;
+    case effGetProgram: return getProgram();
+    case effSetProgramName: if (ptr != nullptr) setProgramName(static_cast<char*>(ptr)); return 0;
+    case effGetProgramName: if (ptr != nullptr) getProgramName(static_cast<char*>(ptr)); return 0;
+    case effGetParamLabel: if (ptr != nullptr) getParameterLabel(index, static_cast<char*>(ptr)); return 0;
+    case effGetParamDisplay: if (ptr != nullptr) getParameterDisplay(index, static_cast<char*>(ptr)); return 0;
+    case effGetParamName: if (ptr != nullptr) getParameterName(index, static_cast<char*>(ptr)); return 0;
+    case effGetVu: return 0;  // no level meter: 0.0 x 32767
+    case effSetSampleRate: setSampleRate(opt); return 0;
+    case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); return 0;
+    case effMainsChanged:
+        if (value == 0) suspend(); else resume();
+        return 0;
+    case effIdentify: return fourCC('N', 'v', 'E', 'f');
+    default: return 0;  // editor opcodes without an editor, chunks, and everything unknown
+    }
+}
+
+VstIntPtr EffectShell::dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                        float opt) {
+    switch (opcode) {
+    case effProcessEvents: return ptr != nullptr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
+    case effCanBeAutomated: return 1;
+    case effString2Parameter: return string2parameter(index, static_cast<char*>(ptr)) ? 1 : 0;
+    case effGetNumProgramCategories: return 1;
+    case effGetProgramNameIndexed:
+        return getProgramNameIndexed(static_cast<VstInt32>(value), index, static_cast<char*>(ptr)) ? 1 : 0;
+    case effCopyProgram: return copyProgram(index) ? 1 : 0;
+    case effConnectInput:
+    case effConnectOutput: return 1;
+    case effGetOutputProperties:
+        return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+    case effGetPlugCategory: return getPlugCategory();
+    case effSetBlockSizeAndSampleRate:
+        blockSize_ = static_cast<VstInt32>(value);
+        storeSampleRate(opt);  // stored only; nothing is recomputed
+        return 1;
+    case effGetEffectName: return getEffectName(static_cast<char*>(ptr)) ? 1 : 0;
+    case effGetVendorString: return getVendorString(static_cast<char*>(ptr)) ? 1 : 0;
+    case effGetProductString: return getProductString(static_cast<char*>(ptr)) ? 1 : 0;
+    case effGetVendorVersion: return getVendorVersion();
+    case effCanDo: return canDo(static_cast<const char*>(ptr));
+    case effKeysRequired: return 1;
+    case effGetVstVersion: return kVstVersion;
+    case effGetCurrentMidiProgram: return -1;
+    case effGetSpeakerArrangement:
+        if (value != 0) *reinterpret_cast<void**>(value) = nullptr;
+        if (ptr != nullptr) *static_cast<void**>(ptr) = nullptr;
+        return 0;
+    case effSetTotalSampleToProcess: return value;
+    default: return 0;  // editor key and knob opcodes without an editor, and the rest
+    }
+}
+
+}  // namespace velora

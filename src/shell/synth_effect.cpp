@@ -1,0 +1,321 @@
+#include "shell/synth_effect.h"
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "engine/numeric.h"
+#include "programs/factory_bank.h"
+#include "shell/formatters.h"
+#include "shell/parameter_text.h"
+
+namespace velora {
+
+namespace {
+
+using namespace vst;
+
+// Order in which a program's values reach setParameter: "XD Tempo Sync"
+// comes before the delay lengths so they are computed in the program's mode.
+constexpr int kValueOrder[] = {
+    107, 0,  2,  108, 4,  6,  16, 18, 8,  10, 14, 12, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40, 42, 44,
+    46,  48, 50, 52,  54, 56, 58, 60, 62, 99, 64, 66, 68, 70, 74, 76, 78, 80, 82, 84, 86, 88, 90, 92, 101,
+    94,  96,
+};
+
+// Order in which the controller assignments are bound; later ones win.
+constexpr int kAssignmentOrder[] = {
+    1,  5,  3,  7,  17, 19, 9,  11, 15, 13, 21, 23, 25, 27, 29, 31, 33, 35, 37, 39, 41, 43, 45, 47, 49,
+    51, 53, 55, 57, 59, 61, 63, 100, 65, 67, 69, 71, 75, 77, 79, 81, 83, 85, 87, 89, 91, 93, 102, 95, 97,
+};
+
+constexpr int kMidiLearn = 98;
+constexpr int kVoiceLimit = 104;
+constexpr int kVibratoFreq = 16;
+constexpr int kVibratoDev = 18;
+
+// Program slots are written by parameter changes from any thread.
+void writeSlot(float& slot, float value) { std::atomic_ref<float>(slot).store(value, std::memory_order_relaxed); }
+float readSlot(float& slot) { return std::atomic_ref<float>(slot).load(std::memory_order_relaxed); }
+
+void copyName(char* destination, const char* name) {
+    std::memcpy(destination, name, kProgramNameSize);
+    destination[kProgramNameSize - 1] = '\0';
+}
+
+}  // namespace
+
+SynthEffect::SynthEffect(audioMasterCallback host) : EffectShell(host, kProgramCount, kParamCount) {
+    if (hasHost()) {
+        setNumInputs(0);
+        setNumOutputs(2);
+        setFlag(effFlagsCanReplacing, true);
+        setFlag(effFlagsHasVu, false);
+        setFlag(effFlagsHasClip, true);
+        setFlag(effFlagsIsSynth, true);
+        setUniqueID(fourCC('K', 'r', 'V', 'l'));
+    }
+    bank_.reset(new (std::nothrow) Program[kProgramCount]);
+    if (bank_) {
+        for (int i = 0; i < kProgramCount; ++i) {
+            initProgram(bank_[i]);
+            char number[16];
+            formatInteger(i, number);
+            char name[32];
+            std::snprintf(name, sizeof name, "%s - default", number);
+            velora::setProgramName(bank_[i], name);
+        }
+        setProgram(0);
+    }
+}
+
+SynthEffect::~SynthEffect() = default;
+
+// ---- parameters -------------------------------------------------------------
+
+float SynthEffect::storedValue(const ParamInfo& info, float value) {
+    switch (info.store) {
+    case StoreRule::Switch: return value != 0.0f ? 1.0f : 0.0f;
+    case StoreRule::FlushTiny: return std::fabs(value) < kFlushBelow ? 0.0f : value;
+    case StoreRule::TempoSync: return value != 0.0f && canHostDo("sendVstTimeInfo") ? 1.0f : 0.0f;
+    case StoreRule::Raw: break;
+    }
+    return value;
+}
+
+void SynthEffect::store(const ParamInfo& info, VstInt32 index, float value) {
+    mirror_[index] = value;
+    if (bank_) writeSlot(bank_[curProgram_.load()].values[info.slot], value);
+}
+
+void SynthEffect::applyAction(const ParamInfo& info, float value) {
+    switch (info.action) {
+    case ActionKind::Engine: engine_.setParam(static_cast<engine::VoiceParam>(info.target), value); break;
+    case ActionKind::Effect: effects_.setParam(static_cast<effects::EffectParam>(info.target), value); break;
+    case ActionKind::MidiLearn: learn_.setArmed(value > 0.5f); break;
+    case ActionKind::None: break;
+    }
+}
+
+void SynthEffect::setParameter(VstInt32 index, float value) {
+    learn_.touch(index);
+    const ParamInfo& info = paramInfo(index);
+    switch (info.kind) {
+    case ParamKind::Sound:
+    case ParamKind::VoiceLimit: {
+        const float stored = storedValue(info, value);
+        store(info, index, stored);
+        applyAction(info, stored);
+        break;
+    }
+    case ParamKind::Assignment: {
+        store(info, index, value);
+        const std::int32_t controller = truncToInt(value * 128.0f);
+        if (controller >= 0 && controller < 128) learn_.bind(controller, info.owner);
+        break;
+    }
+    case ParamKind::Inert: break;
+    }
+}
+
+float SynthEffect::getParameter(VstInt32 index) {
+    return paramInfo(index).kind == ParamKind::Inert ? 0.0f : mirror_[index].load();
+}
+
+void SynthEffect::getParameterName(VstInt32 index, char* text) {
+    if (text != nullptr) std::strcpy(text, paramInfo(index).name);
+}
+
+void SynthEffect::getParameterLabel(VstInt32 index, char* text) {
+    if (text != nullptr) std::strcpy(text, paramInfo(index).label);
+}
+
+void SynthEffect::getParameterDisplay(VstInt32 index, char* text) {
+    if (text == nullptr) return;
+    text[0] = '\0';
+    const ParamInfo& info = paramInfo(index);
+    if (info.kind == ParamKind::Inert || info.kind == ParamKind::Assignment) return;
+    const float v = mirror_[index].load();
+    switch (info.display) {
+    case DisplayRule::None: break;
+    case DisplayRule::Value: formatValue(v, text); break;
+    case DisplayRule::FreqRatio: formatValue(static_cast<float>(1.0 + 3.0 * v), text); break;
+    case DisplayRule::VibratoHz: formatValue(static_cast<float>(19.99 * v + 0.01), text); break;
+    case DisplayRule::Decibels: formatDecibels(v, text); break;
+    case DisplayRule::DistWet: formatValue(static_cast<float>(2.0 * v - 1.0), text); break;
+    case DisplayRule::ReverbTime: formatValue(effects_.reverbTime(), text); break;
+    case DisplayRule::MasterGain: formatDecibels(effects_.masterGain(), text); break;
+    case DisplayRule::VoiceCount: formatValue(static_cast<float>(127.0 * v), text); break;
+    case DisplayRule::DelayLength:
+        if (effects_.xdSync())
+            std::strcpy(text, effects::EffectChain::divisionLabel(effects_.xdDivision(index == 66 ? 0 : 1)));
+        else
+            formatValue(v, text);
+        break;
+    }
+}
+
+bool SynthEffect::string2parameter(VstInt32 index, char* text) {
+    const ParamInfo& info = paramInfo(index);
+    if (info.kind == ParamKind::Inert) return false;  // nothing could be set
+    if (text == nullptr) return true;                 // hosts ask whether text entry works
+    float value = 0.0f;
+    if (!parameterFromText(index, text, value)) return false;
+    setParameter(index, value);
+    return true;
+}
+
+// ---- programs ---------------------------------------------------------------
+
+void SynthEffect::applyProgram(const Program& program) {
+    for (int index : kValueOrder) setParameter(index, program.values[paramInfo(index).slot]);
+    setParameter(kMidiLearn, 0.0f);
+    setParameter(kVoiceLimit, program.values[paramInfo(kVoiceLimit).slot]);
+    setParameter(105, 0.0f);
+    setParameter(106, 0.0f);
+    setParameter(103, 0.0f);
+    learn_.clearMap();
+    for (int index : kAssignmentOrder) setParameter(index, program.values[paramInfo(index).slot]);
+}
+
+void SynthEffect::setProgram(VstInt32 index) {
+    if (index < 0 || index >= kProgramCount || !bank_) return;
+    engine_.resetVoices();
+    effects_.zeroReverbLoops();
+    curProgram_ = index;
+    // Work from a copy: every setParameter writes back into the program.
+    const Program program = bank_[index];
+    applyProgram(program);
+}
+
+void SynthEffect::setProgramName(const char* text) {
+    if (bank_) velora::setProgramName(bank_[curProgram_.load()], text);
+}
+
+void SynthEffect::getProgramName(char* text) {
+    if (text == nullptr) return;
+    if (bank_)
+        copyName(text, bank_[curProgram_.load()].name);
+    else
+        text[0] = '\0';
+}
+
+bool SynthEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
+    if (index < 0 || index >= kProgramCount || text == nullptr || !bank_) return false;
+    copyName(text, bank_[index].name);
+    return true;
+}
+
+bool SynthEffect::copyProgram(VstInt32 destination) {
+    if (destination < 0 || destination >= kProgramCount || !bank_) return false;
+    const int source = curProgram_.load();
+    if (destination != source) bank_[destination] = bank_[source];
+    return true;
+}
+
+// ---- lifecycle --------------------------------------------------------------
+
+void SynthEffect::open() {
+    engine_.open(sampleRate());
+    if (canHostDo("sendVstTimeInfo")) pollTempo();
+    effects_.open(sampleRate());
+    if (bank_) {
+        for (int i = 0; i < kProgramCount; ++i) writeFactoryProgram(i, bank_[i]);
+        setProgram(0);
+    }
+}
+
+void SynthEffect::setSampleRate(float rate) {
+    if (!std::isfinite(rate) || rate <= 0.0f) return;
+    storeSampleRate(rate);
+    engine_.setSampleRate(rate);
+    effects_.setSampleRate(rate);
+    setParameter(kVibratoFreq, mirror_[kVibratoFreq].load());
+    setParameter(kVibratoDev, mirror_[kVibratoDev].load());
+}
+
+void SynthEffect::resume() {
+    engine_.resume();
+    effects_.resume();
+    wantEvents();
+}
+
+bool SynthEffect::pollTempo() {
+    const VstTimeInfo* info = getTimeInfo(kVstTempoValid);
+    return effects_.applyHostTempo(info != nullptr, info != nullptr ? info->tempo : 0.0);
+}
+
+// ---- audio ------------------------------------------------------------------
+
+void SynthEffect::render(float** outputs, VstInt32 frames) {
+    if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) return;
+    engine_.renderBlock(outputs[0], outputs[1], frames, *this);
+}
+
+void SynthEffect::process(float**, float** outputs, VstInt32 frames) { render(outputs, frames); }
+
+void SynthEffect::processReplacing(float**, float** outputs, VstInt32 frames) { render(outputs, frames); }
+
+VstInt32 SynthEffect::processEvents(VstEvents* events) {
+    if (events == nullptr) return 0;
+    for (VstInt32 i = 0; i < events->numEvents; ++i) {
+        const VstEvent* event = events->events[i];
+        if (event == nullptr || event->type != kVstMidiType) continue;
+        MidiEventRecord record;
+        static_assert(sizeof record == sizeof(VstMidiEvent));
+        std::memcpy(&record, event, sizeof record);
+        events_.push(record);
+    }
+    return 1;
+}
+
+void SynthEffect::dispatchDueEvents() {
+    events_.dispatchDue([this](const MidiEventRecord& event) { handleMidi(event, learn_, *this); });
+}
+
+void SynthEffect::tempoCheck() {
+    if (effects_.xdOn() && effects_.xdSync() && pollTempo()) effects_.followTempo();
+}
+
+void SynthEffect::processOutput(float mixL, float mixR, float& outL, float& outR) {
+    effects_.process(mixL, mixR, outL, outR);
+}
+
+// ---- identity ---------------------------------------------------------------
+
+bool SynthEffect::getOutputProperties(VstInt32 index, VstPinProperties* properties) {
+    if (index < 0 || index > 1 || properties == nullptr) return false;
+    std::snprintf(properties->label, sizeof properties->label, "Velora %1d", index + 1);
+    properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    return true;
+}
+
+bool SynthEffect::getEffectName(char* text) {
+    if (text == nullptr) return false;
+    std::strcpy(text, "Velora");
+    return true;
+}
+
+bool SynthEffect::getVendorString(char* text) {
+    if (text == nullptr) return false;
+    std::strcpy(text, "Kiru Sound Design");
+    return true;
+}
+
+bool SynthEffect::getProductString(char* text) {
+    if (text == nullptr) return false;
+    std::strcpy(text, "Velora");
+    return true;
+}
+
+VstInt32 SynthEffect::canDo(const char* text) {
+    if (text == nullptr) return -1;
+    for (const char* known : {"receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo", "2in2out"})
+        if (std::strcmp(text, known) == 0) return 1;
+    return -1;
+}
+
+}  // namespace velora

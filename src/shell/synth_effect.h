@@ -1,0 +1,95 @@
+#pragma once
+// The plug-in instance: adapts the host's requests to the engine, the effect
+// chain, the program bank and the MIDI input.
+#include <memory>
+
+#include "effects/effect_chain.h"
+#include "engine/relaxed.h"
+#include "engine/synth_engine.h"
+#include "programs/midi_event_queue.h"
+#include "programs/midi_handler.h"
+#include "programs/midi_learn.h"
+#include "programs/program.h"
+#include "shell/effect_shell.h"
+#include "shell/parameter_table.h"
+
+namespace velora {
+
+class SynthEffect final : public EffectShell, private engine::RenderHooks, private MidiReceiver {
+public:
+    explicit SynthEffect(vst::audioMasterCallback host);
+    ~SynthEffect() override;
+
+    // Parameters.
+    void setParameter(vst::VstInt32 index, float value) override;
+    float getParameter(vst::VstInt32 index) override;
+    void getParameterName(vst::VstInt32 index, char* text) override;
+    void getParameterLabel(vst::VstInt32 index, char* text) override;
+    void getParameterDisplay(vst::VstInt32 index, char* text) override;
+    bool string2parameter(vst::VstInt32 index, char* text) override;
+
+    // Programs.
+    void setProgram(vst::VstInt32 index) override;
+    void setProgramName(const char* text) override;
+    void getProgramName(char* text) override;
+    bool getProgramNameIndexed(vst::VstInt32 category, vst::VstInt32 index, char* text) override;
+    bool copyProgram(vst::VstInt32 destination) override;
+
+    // Lifecycle and audio.
+    void open() override;
+    void setSampleRate(float rate) override;
+    void suspend() override {}
+    void resume() override;
+    void process(float** inputs, float** outputs, vst::VstInt32 frames) override;
+    void processReplacing(float** inputs, float** outputs, vst::VstInt32 frames) override;
+    vst::VstInt32 processEvents(vst::VstEvents* events) override;
+
+    // Identity.
+    bool getOutputProperties(vst::VstInt32 index, vst::VstPinProperties* properties) override;
+    vst::VstInt32 getPlugCategory() override { return vst::kPlugCategSynth; }
+    bool getEffectName(char* text) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    vst::VstInt32 canDo(const char* text) override;
+
+    // MIDI learn state, for the status display.
+    bool isLearning() const { return learn_.isLearning(); }
+    int getLearnTarget() const { return learn_.getLearnTarget(); }
+
+    const engine::SynthEngine& engine() const { return engine_; }
+    const effects::EffectChain& effects() const { return effects_; }
+
+private:
+    // Render hooks.
+    void dispatchDueEvents() override;
+    void tempoCheck() override;
+    void processOutput(float mixL, float mixR, float& outL, float& outR) override;
+
+    // MIDI receiver.
+    void noteOn(int key, int velocity) override { engine_.noteOn(key, velocity); }
+    void noteOff(int key) override { engine_.noteOff(key); }
+    bool keySounding(int key) const override { return engine_.keySounding(key); }
+    float levelBase(int key) const override { return engine_.levelBase(key); }
+    bool aftertouchOn() const override { return engine_.aftertouchOn(); }
+    void startLevelRamp(int key, float target) override { engine_.startLevelRamp(key, target); }
+    void sustainController(int value) override { engine_.sustainController(value); }
+    void silenceAll() override { engine_.silenceAll(); }
+    void pitchBend(int msb) override { engine_.pitchBend(msb); }
+    bool hasAssignment(int index) const override { return assignmentOf(index) >= 0; }
+
+    float storedValue(const ParamInfo& info, float value);
+    void store(const ParamInfo& info, vst::VstInt32 index, float value);
+    void applyAction(const ParamInfo& info, float value);
+    void applyProgram(const Program& program);
+    bool pollTempo();
+    void render(float** outputs, vst::VstInt32 frames);
+
+    engine::SynthEngine engine_;
+    effects::EffectChain effects_;
+    std::unique_ptr<Program[]> bank_;
+    Relaxed<float> mirror_[kParamCount];
+    MidiEventQueue events_;
+    MidiLearn learn_;
+};
+
+}  // namespace velora
