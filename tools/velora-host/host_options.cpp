@@ -1,0 +1,64 @@
+#include "host_options.h"
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <limits.h>
+#include <unistd.h>
+#endif
+
+namespace velora::host {
+namespace {
+
+std::string executableFolder() {
+#ifdef _WIN32
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text(path, length);
+    const auto slash = text.find_last_of("\\/");
+#else
+    char path[PATH_MAX + 1] = {};
+    const ssize_t length = readlink("/proc/self/exe", path, PATH_MAX);
+    std::string text(path, length > 0 ? static_cast<std::size_t>(length) : 0);
+    const auto slash = text.find_last_of('/');
+#endif
+    return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
+}
+
+vst::VstIntPtr canDoAnswer(const std::string& timeInfo) {
+    if (timeInfo == "yes") return 1;
+    if (timeInfo == "no") return -1;
+    return 0;
+}
+
+}  // namespace
+
+std::string defaultPluginPath() {
+#ifdef _WIN32
+    return executableFolder() + "\\velora.dll";
+#else
+    return executableFolder() + "/velora.so";
+#endif
+}
+
+std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::string& error) {
+    HostOptions hostOptions;
+    hostOptions.canDoTimeInfo = canDoAnswer(options.timeInfo);
+    const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
+    auto instance = PluginInstance::load(path, error, hostOptions);
+    if (instance) {
+        HostTime time;
+        time.tempo = options.tempo;
+        instance->setHostTime(time);
+    }
+    return instance;
+}
+
+int reportError(const std::string& message) {
+    std::fprintf(stderr, "velora-host: error: %s\n", message.c_str());
+    return 1;
+}
+
+}  // namespace velora::host

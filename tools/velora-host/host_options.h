@@ -1,0 +1,25 @@
+#pragma once
+// Options shared by every velora-host command, and loading the plug-in with them.
+#include <memory>
+#include <string>
+
+#include "plugin_host.h"
+
+namespace velora::host {
+
+struct GlobalOptions {
+    std::string pluginPath;          // empty: the plug-in next to the executable
+    std::string timeInfo = "yes";    // answer to canDo "sendVstTimeInfo": yes, no, unknown
+    double tempo = 120.0;            // reported while no MIDI file sets a tempo
+};
+
+// velora.so / velora.dll in the executable's folder.
+std::string defaultPluginPath();
+
+// Loads and creates the instance; host time starts at 0 with the given tempo.
+std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::string& error);
+
+// Prints "velora-host: error: MESSAGE" as one line on stderr; returns 1.
+int reportError(const std::string& message);
+
+}  // namespace velora::host

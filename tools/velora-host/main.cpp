@@ -1,0 +1,86 @@
+// velora-host: renders MIDI files through the Velora plug-in and lists its
+// identity, parameters and programs.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+#include "host_options.h"
+#include "listing_commands.h"
+#include "render_command.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#ifndef VELORA_VERSION
+#define VELORA_VERSION "unknown"
+#endif
+
+namespace {
+
+using velora::host::GlobalOptions;
+using velora::host::RenderOptions;
+
+void addGlobalOptions(CLI::App& app, GlobalOptions& global) {
+    app.add_option("--plugin", global.pluginPath, "Plug-in file (default: velora.so / velora.dll next to this program)");
+    app.add_option("--time-info", global.timeInfo, "Answer to the plug-in's \"sendVstTimeInfo\" question")
+        ->check(CLI::IsMember({"yes", "no", "unknown"}));
+    app.add_option("--tempo", global.tempo, "Tempo in BPM reported while no MIDI file sets one")
+        ->check(CLI::Range(1.0, 1000.0));
+}
+
+CLI::App* addRenderCommand(CLI::App& app, RenderOptions& render) {
+    CLI::App* command = app.add_subcommand("render", "Render a MIDI file through the plug-in into a WAV file");
+    command->add_option("IN.mid", render.midiPath, "Standard MIDI File to render")->required();
+    command->add_option("OUT.wav", render.wavPath, "WAV file to write");
+    command->add_option("--program", render.program, "Program number 0..63 or name");
+    command->add_option("--set", render.settings, "Parameter override INDEX=VALUE, after the program")
+        ->take_all()->allow_extra_args(false);
+    command->add_option("--rate", render.sampleRate, "Sample rate in Hz")->check(CLI::Range(1u, 1000000u));
+    command->add_option("--block", render.blockSize, "Block size in samples")->check(CLI::Range(1, 65536));
+    command->add_option("--tail", render.tailSeconds,
+                        "Seconds rendered after the last event (default: until 0.5 s below -90 dBFS, at most 30 s)")
+        ->check(CLI::Range(0.0, 3600.0));
+    command->add_option("--format", render.format, "Sample format: 16, 24 or float")
+        ->check(CLI::IsMember({"16", "24", "float"}));
+    command->add_option("--all-programs", render.allProgramsDir, "Render once per program into this folder");
+    return command;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Lines end in "\n" on every platform, so listings compare byte for byte.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    CLI::App app{"velora-host: render MIDI files through the Velora plug-in, list its parameters and programs"};
+    app.set_version_flag("--version", std::string("velora-host ") + VELORA_VERSION);
+    app.require_subcommand(1);
+    app.fallthrough();
+    GlobalOptions global;
+    RenderOptions render;
+    addGlobalOptions(app, global);
+    CLI::App* info = app.add_subcommand("info", "Identity, flags, channels and capabilities of the plug-in");
+    CLI::App* params = app.add_subcommand("params", "Every parameter: index, name, label, value, display");
+    CLI::App* programs = app.add_subcommand("programs", "Every program name");
+    CLI::App* renderCommand = addRenderCommand(app, render);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
+        std::fprintf(stderr, "velora-host: error: %s (see --help)\n", e.what());
+        return 2;
+    }
+    try {
+        if (info->parsed()) return velora::host::runInfo(global);
+        if (params->parsed()) return velora::host::runParams(global);
+        if (programs->parsed()) return velora::host::runPrograms(global);
+        if (renderCommand->parsed()) return velora::host::runRender(global, render);
+    } catch (const std::exception& e) {
+        return velora::host::reportError(e.what());
+    }
+    return 2;
+}
