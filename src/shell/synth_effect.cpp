@@ -219,7 +219,8 @@ bool SynthEffect::copyProgram(VstInt32 destination) {
 // ---- lifecycle --------------------------------------------------------------
 
 void SynthEffect::open() {
-    engine_.open(sampleRate());
+    engine_.storeSampleRate(sampleRate());
+    engine_.open();
     if (canHostDo("sendVstTimeInfo")) pollTempo();
     effects_.open(sampleRate());
     if (bank_) {

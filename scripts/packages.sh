@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, when missing.
+# Usage: scripts/packages.sh build|test
+set -euo pipefail
+
+build_packages=(build-essential cmake ninja-build libcli11-dev g++-mingw-w64-i686 mingw-w64-i686-dev)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev clang libclang-rt-14-dev wine wine32:i386)
+
+wanted=("${build_packages[@]}")
+if [[ "${1:-build}" == test ]]; then
+  wanted+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}" >&2
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q "${missing[@]}"
