@@ -1,0 +1,45 @@
+#pragma once
+// Guards that keep hostile values from turning into undefined conversions or
+// from poisoning recursive state with inf and NaN. Ordinary values pass
+// through bit for bit.
+#include <cmath>
+#include <limits>
+
+namespace velora::effects {
+
+// Rounds a set-up result to float. A finite double beyond the float range
+// becomes the infinity of its sign (what IEEE rounding gives) instead of the
+// undefined conversion C++ would otherwise perform.
+inline float roundToFloat(double x) noexcept {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    if (x > kMax && x < std::numeric_limits<double>::infinity()) {
+        // Values that still round down to the largest float do so.
+        return x < kMax + std::ldexp(1.0, 103) ? std::numeric_limits<float>::max()
+                                               : std::numeric_limits<float>::infinity();
+    }
+    if (x < -kMax && x > -std::numeric_limits<double>::infinity()) {
+        return x > -kMax - std::ldexp(1.0, 103) ? -std::numeric_limits<float>::max()
+                                                : -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(x);
+}
+
+// Far beyond any signal the voices can make, yet small enough that sums and
+// cubes inside the effects stay finite.
+inline constexpr float kSignalBound = 1e18f;
+
+// Limits an effect input to +-kSignalBound; NaN becomes silence.
+inline float boundSignal(float x) noexcept {
+    if (x > kSignalBound) return kSignalBound;
+    if (x < -kSignalBound) return -kSignalBound;
+    return x == x ? x : 0.0f;
+}
+
+// The full-scale limit before the final gain; NaN becomes silence.
+inline float limitToFullScale(float x) noexcept {
+    if (x > 1.0f) return 1.0f;
+    if (x < -1.0f) return -1.0f;
+    return x == x ? x : 0.0f;
+}
+
+} // namespace velora::effects
