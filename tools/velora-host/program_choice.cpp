@@ -27,12 +27,17 @@ bool allDigits(const std::string& text) {
 
 }  // namespace
 
-std::string withoutNumberPrefix(const std::string& name) {
+std::string numberPrefix(const std::string& name) {
     const std::string text = trimmed(name);
     std::size_t i = 0;
     while (i < text.size() && isDigit(text[i])) ++i;
-    if (i == 0 || i >= text.size() || text[i] != ':') return text;
-    return trimmed(text.substr(i + 1));
+    return (i > 0 && i < text.size() && text[i] == ':') ? text.substr(0, i) : std::string();
+}
+
+std::string withoutNumberPrefix(const std::string& name) {
+    const std::string text = trimmed(name);
+    const std::size_t digits = numberPrefix(text).size();
+    return digits == 0 ? text : trimmed(text.substr(digits + 1));
 }
 
 std::optional<int> findProgram(const std::string& choice, const std::vector<std::string>& names, std::string& error) {
@@ -47,11 +52,13 @@ std::optional<int> findProgram(const std::string& choice, const std::vector<std:
         error = "program number " + wanted + " out of range 0.." + std::to_string(names.size() ? names.size() - 1 : 0);
         return std::nullopt;
     }
-    // A choice with its number prefix must match the whole name.
-    const bool hasPrefix = withoutNumberPrefix(wanted) != wanted;
+    // A choice with a number prefix must name the same number too.
+    const std::string wantedName = withoutNumberPrefix(wanted);
+    const std::string wantedNumber = numberPrefix(wanted);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string candidate = hasPrefix ? trimmed(names[i]) : withoutNumberPrefix(names[i]);
-        if (sameIgnoringCase(wanted, candidate)) return static_cast<int>(i);
+        if ((wantedNumber.empty() || wantedNumber == numberPrefix(names[i])) &&
+            sameIgnoringCase(wantedName, withoutNumberPrefix(names[i])))
+            return static_cast<int>(i);
     }
     error = "no program named '" + choice + "'";
     return std::nullopt;

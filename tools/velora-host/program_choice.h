@@ -6,6 +6,9 @@
 
 namespace velora::host {
 
+// The digits of a leading "N:" prefix, or empty.
+std::string numberPrefix(const std::string& name);
+
 // The name without a leading "N: " number prefix and surrounding blanks.
 std::string withoutNumberPrefix(const std::string& name);
 
