@@ -39,7 +39,6 @@ constexpr int kVibratoDev = 18;
 
 // Program slots are written by parameter changes from any thread.
 void writeSlot(float& slot, float value) { std::atomic_ref<float>(slot).store(value, std::memory_order_relaxed); }
-float readSlot(float& slot) { return std::atomic_ref<float>(slot).load(std::memory_order_relaxed); }
 
 void copyName(char* destination, const char* name) {
     std::memcpy(destination, name, kProgramNameSize);
@@ -219,10 +218,12 @@ bool SynthEffect::copyProgram(VstInt32 destination) {
 // ---- lifecycle --------------------------------------------------------------
 
 void SynthEffect::open() {
+    // A rate stored by effSetBlockSizeAndSampleRate takes effect here.
     engine_.storeSampleRate(sampleRate());
     engine_.open();
+    effects_.setSampleRate(sampleRate());
     if (canHostDo("sendVstTimeInfo")) pollTempo();
-    effects_.open(sampleRate());
+    effects_.open();
     if (bank_) {
         for (int i = 0; i < kProgramCount; ++i) writeFactoryProgram(i, bank_[i]);
         setProgram(0);

@@ -1,20 +1,19 @@
 // The plug-in's exported entry points. Current hosts look up VSTPluginMain;
-// older ones look up `main`, which C++ cannot declare with this signature, so
-// it is given its symbol name through an assembler label.
+// older ones look up `main`, which C++ cannot declare with this signature.
+// On Linux it gets its symbol name through an assembler label; the Windows
+// DLL exports it under that name through velora.def.
 #include <new>
 
 #include "shell/synth_effect.h"
 #include "vst/aeffect.h"
 
 #if defined(_WIN32)
-#define VELORA_EXPORT __declspec(dllexport)
+#define VELORA_EXPORT
+#define VELORA_MAIN_SYMBOL
 #else
 #define VELORA_EXPORT __attribute__((visibility("default")))
+#define VELORA_MAIN_SYMBOL __asm__("main")
 #endif
-
-#define VELORA_STRINGIFY2(x) #x
-#define VELORA_STRINGIFY(x) VELORA_STRINGIFY2(x)
-#define VELORA_SYMBOL(name) VELORA_STRINGIFY(__USER_LABEL_PREFIX__) name
 
 namespace {
 
@@ -30,5 +29,5 @@ vst::AEffect* createInstance(vst::audioMasterCallback host) noexcept {
 
 extern "C" VELORA_EXPORT vst::AEffect* VSTPluginMain(vst::audioMasterCallback host) { return createInstance(host); }
 
-extern "C" VELORA_EXPORT vst::AEffect* veloraLegacyMain(vst::audioMasterCallback host) __asm__(VELORA_SYMBOL("main"));
+extern "C" VELORA_EXPORT vst::AEffect* veloraLegacyMain(vst::audioMasterCallback host) VELORA_MAIN_SYMBOL;
 extern "C" VELORA_EXPORT vst::AEffect* veloraLegacyMain(vst::audioMasterCallback host) { return createInstance(host); }

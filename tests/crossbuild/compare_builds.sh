@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs the same requests through the Linux host on velora.so and through the
+# Windows host on velora.dll under Wine, and compares the results byte for byte.
+set -euo pipefail
+native_host=$1 native_plugin=$2 windows_dir=$3 scenarios=$4 work=$5
+
+mkdir -p "$work"
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+windows_host="$windows_dir/velora-host.exe"
+windows_plugin="$windows_dir/velora.dll"
+for file in "$windows_host" "$windows_plugin"; do
+  [[ -f "$file" ]] || { echo "missing $file: build the Windows target first" >&2; exit 1; }
+done
+
+failures=0
+compare() {  # name, native file, windows file
+  if cmp -s "$2" "$3"; then
+    echo "same: $1"
+  else
+    echo "DIFFERENT: $1" >&2
+    diff <(od -An -tx1 -w16 -v "$2") <(od -An -tx1 -w16 -v "$3") | head -5 >&2 || true
+    failures=$((failures + 1))
+  fi
+}
+
+for command in info params programs; do
+  "$native_host" --plugin "$native_plugin" "$command" >"$work/$command.linux.txt"
+  wine "$windows_host" --plugin "$windows_plugin" "$command" >"$work/$command.windows.txt"
+  compare "velora-host $command" "$work/$command.linux.txt" "$work/$command.windows.txt"
+done
+
+# Each scenario line: a name, a MIDI file in the scenarios folder, then render options.
+while read -r name midi options; do
+  [[ -z "$name" || "$name" == \#* ]] && continue
+  # shellcheck disable=SC2086
+  "$native_host" --plugin "$native_plugin" render "$scenarios/$midi" "$work/$name.linux.wav" --format float $options >/dev/null
+  # shellcheck disable=SC2086
+  wine "$windows_host" --plugin "$windows_plugin" render "$scenarios/$midi" "$work/$name.windows.wav" --format float $options >/dev/null
+  compare "render $name" "$work/$name.linux.wav" "$work/$name.windows.wav"
+done <"$scenarios/list.txt"
+
+echo "$((failures == 0 ? 1 : 0)) passed, $((failures > 0 ? 1 : 0)) failed"
+exit $((failures > 0))
