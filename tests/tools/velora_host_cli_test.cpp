@@ -167,10 +167,10 @@ TEST(VeloraHostCli, ListingsOfTheFakePlugin) {
         << params.out;
     const HostRun info = velora(withFake("info"));
     EXPECT_EQ(info.exitCode, 0);
-    for (const char* line : {"effect name:        \"Fake\"\n", "unique id:          1181439565 (FkVM)\n",
-                             "flags:              0x00000110 (CanReplacing IsSynth)\n",
-                             "category:           2 (synth)\n", "canDo receiveVstEvents: 1\n",
-                             "output 0:           1, label \"Fake L\", short \"\", flags 0x00000001, arrangement 0\n"})
+    for (const char* line : {"effect name:                \"Fake\"\n", "unique id:                  1181439565 (FkVM)\n",
+                             "flags:                      0x00000110 (CanReplacing IsSynth)\n",
+                             "category:                   2 (synth)\n", "canDo receiveVstEvents:     1\n",
+                             "output 0:                   1, label \"Fake L\", short \"\", flags 0x00000001, arrangement 0\n"})
         EXPECT_NE(info.out.find(line), std::string::npos) << line << info.out;
 }
 

@@ -50,9 +50,14 @@ std::string padded(const std::string& text, std::size_t width) {
     return text.size() >= width ? text + " " : text + std::string(width - text.size(), ' ');
 }
 
-void line(const std::string& text) { std::fwrite((text + "\n").data(), 1, text.size() + 1, stdout); }
+// Trailing blanks are dropped, so an empty last column leaves no padding.
+void line(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
-void field(const char* name, const std::string& value) { line(padded(std::string(name) + ":", 20) + value); }
+void field(const char* name, const std::string& value) { line(padded(std::string(name) + ":", 28) + value); }
 
 std::unique_ptr<PluginInstance> openPlugin(const GlobalOptions& options, std::string& error) {
     auto plugin = loadPlugin(options, error);
