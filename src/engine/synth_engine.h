@@ -1,0 +1,117 @@
+#pragma once
+// The whole synth engine state of one plug-in instance: 128 voices, the start
+// order, the derived parameter quantities and the per-sample voice loop.
+#include <array>
+#include <cstdint>
+
+#include "engine/engine_values.h"
+#include "engine/noise.h"
+#include "engine/relaxed.h"
+#include "engine/render_hooks.h"
+#include "engine/voice.h"
+#include "engine/voice_order.h"
+#include "engine/voice_param.h"
+#include "engine/wavetables.h"
+
+namespace velora::engine {
+
+inline constexpr int kKeyCount = 128;
+
+class SynthEngine {
+public:
+    SynthEngine();
+    SynthEngine(const SynthEngine&) = delete;
+    SynthEngine& operator=(const SynthEngine&) = delete;
+
+    // Lifecycle (host requests). Rates that are not finite or not above 0
+    // are ignored.
+    void setSampleRate(float rate);
+    void storeSampleRate(float rate); // store only; the next open or setSampleRate uses it
+    void open();
+    void resume();
+
+    void setParam(VoiceParam p, float v);
+    static float sustainStoredValue(float v) noexcept;
+    static float switchStoredValue(float v) noexcept { return v != 0.0f ? 1.0f : 0.0f; }
+    float storedValue(VoiceParam p) const noexcept;
+
+    // Notes; keys outside 0..127 are ignored.
+    void noteOn(int key, int velocity);
+    void noteOff(int key);
+    void sustainController(int value);
+    void pedalUp();
+    void silenceAll();
+    void startLevelRamp(int key, float target);
+    void pitchBend(int msb);
+    void resetVoices();
+
+    void releaseVoice(int key);
+    void fadeVoice(int key);
+    void endVoice(int key);
+
+    bool keySounding(int key) const;
+    float levelBase(int key) const;
+    bool aftertouchOn() const { return values_.aftertouchOn.load() != 0.0f; }
+    int voiceLimit() const { return values_.voiceLimit.load(); }
+    float sampleRate() const { return values_.sampleRate.load(); }
+
+    void renderBlock(float* outL, float* outR, int count, RenderHooks& hooks);
+
+    // Inspection, for the owner's displays and for tests.
+    const Voice& voice(int key) const { return voices_[key & (kKeyCount - 1)]; }
+    const VoiceOrder& order() const { return order_; }
+    const EngineValues& values() const { return values_; }
+    const KeyFrequencies& keyFrequencies() const { return keyFrequency_; }
+    int stolenNewest() const { return stolenNewest_; }
+    int stolenOlder() const { return stolenOlder_; }
+    bool sustainDown() const { return sustainDown_; }
+    float bendFactor() const { return bendFactor_.load(); }
+    int filterTick() const { return filterTick_; }
+    int tempoTick() const { return tempoTick_; }
+    float vibratoPhase() const { return vibratoPhase_; }
+    std::uint32_t noiseState() const { return noise_.state(); }
+    // Starts the (empty) start order at another position; tests of the wrap.
+    void restartOrderAt(int head) { order_.resetAt(head); }
+
+private:
+    void stealOldest();
+    void rememberStolen(int key);
+    void forgetStolen(int key);
+    void removeFromOrder(int key) { order_.remove(key); }
+    void setSounding(int key, bool on);
+    void rampLevel(Voice& v, float from, float target);
+
+    void allocateResonators();
+    void applyTaps(bool leftSide, float delay);
+    void applyFeedback(bool leftSide, float feedback);
+    void applyEnvelopeLengths();
+    void applyLength(VoiceParam p, float v);
+    void applyVibratoFrequency(float v);
+    void applyResonance(bool tone, float v);
+    void applyDecay(KeyFactors& factors, float v, double keySlope, double keyOffset, double depth,
+                    double rateBase);
+    void clearFilterStates();
+
+    struct SampleValues;
+    void loadSampleValues(SampleValues& s) const;
+    void renderVoice(int key, const SampleValues& s, float& mixL, float& mixR);
+
+    EngineValues values_;
+    KeyFrequencies keyFrequency_{};
+    const WaveTableSet& tables_;
+    std::array<Voice, kKeyCount> voices_;
+    std::array<std::uint64_t, 2> sounding_{}; // mirror of keySounding, for the voice loop
+    VoiceOrder order_;
+    int stolenNewest_ = -1;
+    int stolenOlder_ = -1;
+    bool sustainDown_ = false;
+
+    Relaxed<float> bendFactor_{1.0f};
+    int filterTick_ = 0;
+    int tempoTick_ = 0;
+    float vibratoPhase_ = 0.0f;
+    float vibratoValue_ = 0.0f;
+    NoiseGenerator noise_;
+};
+
+} // namespace velora::engine

@@ -1,0 +1,42 @@
+#include "engine/voice_resonator.h"
+
+#include <algorithm>
+#include <new>
+
+namespace velora::engine {
+
+void VoiceResonator::allocate(std::int32_t n) noexcept {
+    release();
+    n = std::clamp<std::int32_t>(n, 1, kMaxResonatorLength);
+    lines = new (std::nothrow) float[static_cast<std::size_t>(n) * 2 * kResonatorStages]();
+    if (lines == nullptr) return;
+    length = n;
+    // Taps set for another length must not reach past the new lines.
+    for (auto* taps : {&leftTap, &rightTap})
+        for (auto& t : *taps)
+            if (t.load() > n || t.load() < 1) t = std::clamp<std::int32_t>(t.load(), 1, n);
+}
+
+void VoiceResonator::release() noexcept {
+    delete[] lines;
+    lines = nullptr;
+    length = 0;
+    position = 0;
+}
+
+void VoiceResonator::clear() noexcept {
+    if (lines != nullptr) std::fill_n(lines, static_cast<std::size_t>(length) * 2 * kResonatorStages, 0.0f);
+}
+
+std::array<std::int32_t, kResonatorStages> resonatorTaps(std::int32_t length, float delay) noexcept {
+    std::array<std::int32_t, kResonatorStages> taps{};
+    const std::int32_t n = std::max<std::int32_t>(length, 1);
+    long double product = static_cast<long double>(n - 1) * static_cast<long double>(delay);
+    for (int j = 0; j < kResonatorStages; ++j) {
+        taps[j] = truncClamped(product, 0, n - 1) + 1;
+        product *= static_cast<long double>(kTapSpread);
+    }
+    return taps;
+}
+
+} // namespace velora::engine

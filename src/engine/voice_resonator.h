@@ -1,0 +1,109 @@
+#pragma once
+// Per-voice network of four stages of cross-fed delay lines, one key period
+// long, that turns the voice's mono signal into its stereo output.
+#include <array>
+#include <cstdint>
+
+#include "engine/numeric.h"
+#include "engine/relaxed.h"
+
+namespace velora::engine {
+
+inline constexpr int kResonatorStages = 4;
+// Lines are sized for at most this rate: real interfaces stay below, and an
+// absurd host rate must not take gigabytes for 128 voices.
+inline constexpr double kMaxResonatorRate = 768000.0;
+// Hard bound on one line (key 0 at the rate above is about 94000 samples).
+inline constexpr std::int32_t kMaxResonatorLength = 131072;
+// Delay spread factor between the stages.
+inline constexpr float kTapSpread = floatFromBits(0x3F7EB852u); // 0.995
+
+// Feedback gains of the four stages; every voice uses the same ones.
+struct ResonatorGains {
+    std::array<Relaxed<float>, kResonatorStages> left;  // from "Feedback 1"
+    std::array<Relaxed<float>, kResonatorStages> right; // from "Feedback 2"
+};
+
+inline constexpr std::array<float, kResonatorStages> kStageFeedback = {
+    floatFromBits(0x3F7AE148u), floatFromBits(0x3F75C28Fu), floatFromBits(0x3F7851ECu),
+    floatFromBits(0x3F733333u)};
+
+struct VoiceResonator {
+    std::int32_t length = 0;  // N; 0 while no lines are allocated
+    std::int32_t position = 0;
+    float* lines = nullptr;   // 8 x N: L1, R1, L2, R2, L3, R3, L4, R4
+    std::array<Relaxed<std::int32_t>, kResonatorStages> leftTap{1, 1, 1, 1};
+    std::array<Relaxed<std::int32_t>, kResonatorStages> rightTap{1, 1, 1, 1};
+
+    VoiceResonator() = default;
+    VoiceResonator(const VoiceResonator&) = delete;
+    VoiceResonator& operator=(const VoiceResonator&) = delete;
+    ~VoiceResonator() { release(); }
+
+    // Reallocates zeroed lines of the given length (clamped to
+    // 1..kMaxResonatorLength). On allocation failure the voice stays silent.
+    void allocate(std::int32_t n) noexcept;
+    void release() noexcept;
+    void clear() noexcept;
+};
+
+// The four tap lengths of one side for a delay value: tap j = trunc((N - 1) x
+// v x r^j) + 1 in extended precision, kept inside 1..N.
+std::array<std::int32_t, kResonatorStages> resonatorTaps(std::int32_t length, float delay) noexcept;
+
+struct StereoSample {
+    float left, right;
+};
+
+// The gains as plain values, loaded once per sample for all voices.
+struct StageGains {
+    std::array<float, kResonatorStages> left, right;
+};
+
+inline StageGains loadGains(const ResonatorGains& g) noexcept {
+    StageGains s{};
+    for (int i = 0; i < kResonatorStages; ++i) {
+        s.left[i] = g.left[i].load();
+        s.right[i] = g.right[i].load();
+    }
+    return s;
+}
+
+// One sample; g is the amplitude-envelope gain of stage 4 (and of the fade).
+inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains, float x, float g,
+                                     bool fading) noexcept {
+    const std::int32_t n = r.length;
+    if (n <= 0) return {0.0f, 0.0f};
+    const std::int32_t w = r.position;
+    float inLeft = x, inRight = x;
+    float* line = r.lines;
+    for (int s = 0; s < kResonatorStages; ++s) {
+        float* left = line;
+        float* right = line + n;
+        std::int32_t pL = w + r.leftTap[s].load();
+        if (pL >= n) pL -= n;
+        std::int32_t pR = w + r.rightTap[s].load();
+        if (pR >= n) pR -= n;
+        const float u = left[w];
+        const float v = right[w];
+        float toLeft = v * gains.right[s] + inRight;
+        float toRight = u * gains.left[s] + inLeft;
+        if (s == kResonatorStages - 1) {
+            toLeft *= g;
+            toRight *= g;
+        }
+        left[pL] = flushTiny(toLeft);
+        right[pR] = flushTiny(toRight);
+        inLeft = u;
+        inRight = v;
+        line += 2 * n;
+    }
+    if (fading) {
+        inLeft *= g;
+        inRight *= g;
+    }
+    r.position = w + 1 == n ? 0 : w + 1;
+    return {inLeft, inRight};
+}
+
+} // namespace velora::engine
