@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "vst/aeffect.h"
@@ -141,7 +142,12 @@ float getParameter(AEffect* effect, VstInt32 index) {
         delete plugin;
         return nullptr;
     }
-    if (FAKE_VARIANT == 5) e.magic = fourCC('N', 'o', 'p', 'e');
+    if (FAKE_VARIANT == 5) {
+        // A host never closes such a record: the module keeps it instead.
+        static std::vector<std::unique_ptr<FakePlugin>> unclosable;
+        unclosable.emplace_back(plugin);
+        e.magic = fourCC('N', 'o', 'p', 'e');
+    }
     return &e;
 }
 
