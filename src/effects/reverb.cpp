@@ -1,6 +1,7 @@
 #include "effects/reverb.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/numeric.h"
 
@@ -91,14 +92,20 @@ void Reverb::processReverb(float inL, float inR, float& outL, float& outR) noexc
     toneState = flushTiny(m);
 
     const std::int32_t pos = reverbReadPos;
+    const float feedback = reverbFeedback;
     float o[kReverbLineCount];
+    // The lines are independent within a sample; unrolled, their fixed
+    // lengths become constants and the twelve chains overlap.
+#pragma GCC unroll 12
     for (int i = 0; i < kReverbLineCount; ++i) {
-        const float v = reverbLoop[i] + reverbFeedback + y;
+        const float v = reverbLoop[i] + feedback + y;
         line[i][(pos + kReverbLineLengths[i]) & reverbMask] = flushTiny(v);
-        reverbLoop[i] = line[i][pos] * gain[i].load();
-        line[i][pos] = 0.0f;
-        dampState[i] = flushTiny(dampB[i].load() * reverbLoop[i] - dampA[i].load() * dampState[i]);
-        o[i] = dampState[i];
+        // The slot just read is written again, L samples before its next
+        // read, so clearing it after the read would change nothing.
+        const float loop = line[i][pos] * gain[i].load();
+        reverbLoop[i] = loop;
+        o[i] = flushTiny(dampB[i].load() * loop - dampA[i].load() * dampState[i]);
+        dampState[i] = o[i];
     }
 
     const float even = o[0] + o[2] + o[4] + o[6] + o[8] + o[10];

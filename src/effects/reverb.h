@@ -46,8 +46,10 @@ private:
 
     static constexpr std::int32_t reverbMask = kLineSize - 1;
 
-    // Audio-side state.
-    float line[kReverbLineCount][kLineSize];
+    // Audio-side state. Each line is padded by one cache line so that the
+    // twelve read positions do not all fall into the same cache set.
+    static constexpr std::int32_t kLineStride = kLineSize + 16;
+    float line[kReverbLineCount][kLineStride];
     float reverbLoop[kReverbLineCount];
     float dampState[kReverbLineCount];
     float reverbFeedback = 0.0f;
