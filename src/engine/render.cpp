@@ -31,18 +31,21 @@ struct UnisonRead {
 // (up + down) x unison + main, from both families at one level.
 inline UnisonRead readUnison(const WaveTableSet& t, int level, const std::array<float, 3>& phase,
                              float unison) noexcept {
-    const WaveTable& odd = t.oddWave[level];
-    const WaveTable& full = t.fullWave[level];
-    const int pm = tablePosition(phase[0]);
-    const int pu = tablePosition(phase[1]);
-    const int pd = tablePosition(phase[2]);
-    return {(odd[pu] + odd[pd]) * unison + odd[pm], (full[pu] + full[pd]) * unison + full[pm]};
+    const WavePairTable& w = t.waves[level];
+    const WavePair& m = w[tablePosition(phase[0])];
+    const WavePair& u = w[tablePosition(phase[1])];
+    const WavePair& d = w[tablePosition(phase[2])];
+    return {(u.odd + d.odd) * unison + m.odd, (u.full + d.full) * unison + m.full};
 }
 
-inline void advanceUnison(std::array<float, 3>& phase, float inc, float incUp, float incDown) noexcept {
+// Advances the three copies and fetches the entries they will read in the
+// next sample, while the other voices render.
+inline void advanceUnison(std::array<float, 3>& phase, float inc, float incUp, float incDown,
+                          const WavePairTable& level) noexcept {
     phase[0] = advancePhase(phase[0], inc);
     phase[1] = advancePhase(phase[1], incUp);
     phase[2] = advancePhase(phase[2], incDown);
+    for (float p : phase) prefetchTable(&level[tablePosition(p)]);
 }
 
 } // namespace
@@ -97,10 +100,10 @@ void SynthEngine::renderVoice(int key, const SampleValues& s, float& mixL, float
             const float inc = s.bendFactor * v.toneBaseIncrement;
             const float incUp = inc * s.tone.ratioUp;
             const float incDown = s.tone.ratioDown * inc;
-            const int level = selectLevel(s.levelLimit, incUp);
+            const int level = v.toneLevel.select(s.levelLimit, incUp);
             const UnisonRead r = readUnison(tables_, level, v.tonePhase, s.tone.unisonAmount);
             const float sample = (r.odd * s.tone.waveMixComplement + r.full * s.tone.waveMix) * t * a;
-            advanceUnison(v.tonePhase, inc, incUp, incDown);
+            advanceUnison(v.tonePhase, inc, incUp, incDown, tables_.waves[level]);
             if (s.filterStep)
                 stepCutoff(v.toneCutoff, v.toneFilter, values_.tone.lpDecay[key].load(), s.sampleRate,
                            tables_.sineTable);
@@ -111,14 +114,14 @@ void SynthEngine::renderVoice(int key, const SampleValues& s, float& mixL, float
             const float inc = (s.vibratoValue * e + 1.0f) * v.attackBaseIncrement * s.attackFreqMult * s.bendFactor;
             const float incUp = inc * s.attack.ratioUp;
             const float incDown = s.attack.ratioDown * inc;
-            const int level = selectLevel(s.levelLimit, incUp);
+            const int level = v.attackLevel.select(s.levelLimit, incUp);
             const float shape = s.attackUnderAdsr ? a : 1.0f;
             float noise = 0.0f;
             if (s.noiseAmount != 0.0f) noise = attackNoise(s.noiseAmount, noise_.next(), key);
             const UnisonRead r = readUnison(tables_, level, v.attackPhase, s.attack.unisonAmount);
             const float sample =
                 (r.odd * s.attack.waveMixComplement + r.full * s.attack.waveMix + noise) * shape * e;
-            advanceUnison(v.attackPhase, inc, incUp, incDown);
+            advanceUnison(v.attackPhase, inc, incUp, incDown, tables_.waves[level]);
             if (s.filterStep)
                 stepCutoff(v.attackCutoff, v.attackFilter, values_.attack.lpDecay[key].load(), s.sampleRate,
                            tables_.sineTable);

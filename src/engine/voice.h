@@ -7,6 +7,7 @@
 #include "engine/envelopes.h"
 #include "engine/voice_filter.h"
 #include "engine/voice_resonator.h"
+#include "engine/wavetables.h"
 
 namespace velora::engine {
 
@@ -17,6 +18,7 @@ struct Voice {
     AmpEnvelope toneAmp, attackAmp;
     std::array<float, 3> tonePhase{};   // main, up-detuned, down-detuned
     std::array<float, 3> attackPhase{};
+    LevelCache toneLevel, attackLevel;
     float toneBaseIncrement = 0.0f;
     float attackBaseIncrement = 0.0f;
     float levelScale = 0.0f;

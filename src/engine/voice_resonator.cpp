@@ -8,7 +8,7 @@ namespace velora::engine {
 void VoiceResonator::allocate(std::int32_t n) noexcept {
     release();
     n = std::clamp<std::int32_t>(n, 1, kMaxResonatorLength);
-    lines = new (std::nothrow) float[static_cast<std::size_t>(n) * 2 * kResonatorStages]();
+    lines = new (std::nothrow) float[static_cast<std::size_t>(n) * kLinesPerVoice]();
     if (lines == nullptr) return;
     length = n;
     // Taps set for another length must not reach past the new lines.
@@ -25,7 +25,7 @@ void VoiceResonator::release() noexcept {
 }
 
 void VoiceResonator::clear() noexcept {
-    if (lines != nullptr) std::fill_n(lines, static_cast<std::size_t>(length) * 2 * kResonatorStages, 0.0f);
+    if (lines != nullptr) std::fill_n(lines, static_cast<std::size_t>(length) * kLinesPerVoice, 0.0f);
 }
 
 std::array<std::int32_t, kResonatorStages> resonatorTaps(std::int32_t length, float delay) noexcept {

@@ -2,6 +2,7 @@
 // Per-voice network of four stages of cross-fed delay lines, one key period
 // long, that turns the voice's mono signal into its stereo output.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/numeric.h"
@@ -10,6 +11,7 @@
 namespace velora::engine {
 
 inline constexpr int kResonatorStages = 4;
+inline constexpr int kLinesPerVoice = 2 * kResonatorStages;
 // Lines are sized for at most this rate: real interfaces stay below, and an
 // absurd host rate must not take gigabytes for 128 voices.
 inline constexpr double kMaxResonatorRate = 768000.0;
@@ -31,7 +33,9 @@ inline constexpr std::array<float, kResonatorStages> kStageFeedback = {
 struct VoiceResonator {
     std::int32_t length = 0;  // N; 0 while no lines are allocated
     std::int32_t position = 0;
-    float* lines = nullptr;   // 8 x N: L1, R1, L2, R2, L3, R3, L4, R4
+    // N frames of the eight lines L1, R1, L2, R2, L3, R3, L4, R4: all lines
+    // are read at the same position, so that read is one cache line.
+    float* lines = nullptr;
     std::array<Relaxed<std::int32_t>, kResonatorStages> leftTap{1, 1, 1, 1};
     std::array<Relaxed<std::int32_t>, kResonatorStages> rightTap{1, 1, 1, 1};
 
@@ -76,33 +80,34 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     if (n <= 0) return {0.0f, 0.0f};
     const std::int32_t w = r.position;
     float inLeft = x, inRight = x;
-    float* line = r.lines;
+    float* const frames = r.lines;
+    const float* const now = frames + static_cast<std::ptrdiff_t>(w) * kLinesPerVoice;
     for (int s = 0; s < kResonatorStages; ++s) {
-        float* left = line;
-        float* right = line + n;
         std::int32_t pL = w + r.leftTap[s].load();
         if (pL >= n) pL -= n;
         std::int32_t pR = w + r.rightTap[s].load();
         if (pR >= n) pR -= n;
-        const float u = left[w];
-        const float v = right[w];
+        const float u = now[2 * s];
+        const float v = now[2 * s + 1];
         float toLeft = v * gains.right[s] + inRight;
         float toRight = u * gains.left[s] + inLeft;
         if (s == kResonatorStages - 1) {
             toLeft *= g;
             toRight *= g;
         }
-        left[pL] = flushTiny(toLeft);
-        right[pR] = flushTiny(toRight);
+        frames[static_cast<std::ptrdiff_t>(pL) * kLinesPerVoice + 2 * s] = flushTiny(toLeft);
+        frames[static_cast<std::ptrdiff_t>(pR) * kLinesPerVoice + 2 * s + 1] = flushTiny(toRight);
         inLeft = u;
         inRight = v;
-        line += 2 * n;
     }
     if (fading) {
         inLeft *= g;
         inRight *= g;
     }
     r.position = w + 1 == n ? 0 : w + 1;
+    // The next sample reads this voice's next frame: fetch it while the
+    // other voices render.
+    __builtin_prefetch(frames + static_cast<std::ptrdiff_t>(r.position) * kLinesPerVoice);
     return {inLeft, inRight};
 }
 

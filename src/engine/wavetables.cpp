@@ -16,7 +16,8 @@ void buildSine(WaveTable& sine) {
 // Level L holds the harmonics of the family up to number L + 1. Every level
 // accumulates them in increasing order in float, so level L is the running
 // sum after harmonic L + 1.
-void buildFamily(const WaveTable& sine, std::array<WaveTable, kLevelCount>& family, bool oddOnly) {
+template <typename Store>
+void buildFamily(const WaveTable& sine, bool oddOnly, Store store) {
     std::array<float, kLevelCount + 1> amplitude{};
     for (int n = 1; n <= kLevelCount; ++n)
         amplitude[n] = static_cast<float>(1.0 / n + 1.0);
@@ -25,33 +26,27 @@ void buildFamily(const WaveTable& sine, std::array<WaveTable, kLevelCount>& fami
         for (int level = 0; level < kLevelCount; ++level) {
             const int n = level + 1;
             if (!oddOnly || n % 2 == 1) sum += amplitude[n] * sine[(n * i) % kTableSize];
-            family[level][i] = sum;
+            store(level, i, sum);
         }
     }
-}
-
-float largestEntry(const std::array<WaveTable, kLevelCount>& family) {
-    float m = -INFINITY;
-    for (const WaveTable& t : family)
-        for (float x : t) m = std::max(m, x);
-    return m;
-}
-
-void scale(std::array<WaveTable, kLevelCount>& family, double s) {
-    for (WaveTable& t : family)
-        for (float& x : t) x = static_cast<float>(x * s);
 }
 
 } // namespace
 
 void buildWaveTables(WaveTableSet& set) {
     buildSine(set.sineTable);
-    buildFamily(set.sineTable, set.fullWave, false);
-    buildFamily(set.sineTable, set.oddWave, true);
-    const float m = std::max({largestEntry(set.fullWave), largestEntry(set.oddWave), 1.0f});
+    buildFamily(set.sineTable, false, [&](int level, int i, float x) { set.waves[level][i].full = x; });
+    buildFamily(set.sineTable, true, [&](int level, int i, float x) { set.waves[level][i].odd = x; });
+    // One scale for both families: the largest entry, at least 1.
+    float m = 1.0f;
+    for (const WavePairTable& t : set.waves)
+        for (const WavePair& p : t) m = std::max({m, p.odd, p.full});
     const double s = 1.0 / m;
-    scale(set.fullWave, s);
-    scale(set.oddWave, s);
+    for (WavePairTable& t : set.waves)
+        for (WavePair& p : t) {
+            p.odd = static_cast<float>(p.odd * s);
+            p.full = static_cast<float>(p.full * s);
+        }
 }
 
 const WaveTableSet& waveTables() {

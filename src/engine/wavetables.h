@@ -3,6 +3,7 @@
 // frequencies and the table access rules of the oscillators.
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "engine/numeric.h"
 
@@ -18,13 +19,23 @@ using WaveTable = std::array<float, kTableSize>;
 
 enum class WaveFamily : int { Odd, Full };
 
+// Both families' entries at one level and position lie side by side: the
+// oscillators read both at the same position, so one cache line serves both.
+struct WavePair {
+    float odd;
+    float full;
+};
+using WavePairTable = std::array<WavePair, kTableSize>;
+
 struct WaveTableSet {
     WaveTable sineTable;
-    std::array<WaveTable, kLevelCount> fullWave;
-    std::array<WaveTable, kLevelCount> oddWave;
+    std::array<WavePairTable, kLevelCount> waves;
 
-    const WaveTable& level(WaveFamily family, int lvl) const noexcept {
-        return family == WaveFamily::Full ? fullWave[lvl] : oddWave[lvl];
+    // Level L of fullWave holds harmonics 1 .. L + 1; of oddWave the odd ones.
+    float fullWave(int level, int position) const noexcept { return waves[level][position].full; }
+    float oddWave(int level, int position) const noexcept { return waves[level][position].odd; }
+    float entry(WaveFamily family, int level, int position) const noexcept {
+        return family == WaveFamily::Full ? fullWave(level, position) : oddWave(level, position);
     }
 };
 
@@ -55,11 +66,35 @@ inline int selectLevel(float levelLimit, float increment) noexcept {
 }
 
 inline float readWave(const WaveTableSet& set, WaveFamily family, int level, float phase) noexcept {
-    return set.level(family, level)[tablePosition(phase)];
+    return set.entry(family, level, tablePosition(phase));
 }
 
+// phase + increment, brought below 8192 by repeated subtraction; the common
+// case of one subtraction stays inline.
 inline float advancePhase(float phase, float increment) noexcept {
-    return wrapPhase(phase + increment, kTablePeriod);
+    float p = phase + increment;
+    if (p >= kTablePeriod) p -= kTablePeriod;
+    if (p >= 0.0f && p < kTablePeriod) return p;
+    return wrapPhase(p, kTablePeriod);
 }
+
+// The level rule for one layer, remembered while the increment stays the
+// same (the Tone layer's increment changes only with a note or a bend).
+struct LevelCache {
+    float increment = std::numeric_limits<float>::quiet_NaN();
+    float levelLimit = 0.0f;
+    int level = 0;
+
+    int select(float limit, float inc) noexcept {
+        if (inc != increment || limit != levelLimit) {
+            increment = inc;
+            levelLimit = limit;
+            level = selectLevel(limit, inc);
+        }
+        return level;
+    }
+};
+
+inline void prefetchTable(const void* p) noexcept { __builtin_prefetch(p); }
 
 } // namespace velora::engine
