@@ -28,18 +28,18 @@ inline float roundToFloat(double x) noexcept {
 // cubes inside the effects stay finite.
 inline constexpr float kSignalBound = 1e18f;
 
-// Limits an effect input to +-kSignalBound; NaN becomes silence.
-inline float boundSignal(float x) noexcept {
-    if (x > kSignalBound) return kSignalBound;
-    if (x < -kSignalBound) return -kSignalBound;
-    return x == x ? x : 0.0f;
+// x limited to [-bound, bound], NaN as 0. Written as selects that compile to
+// a compare and min/max without branches.
+inline float clampSignal(float x, float bound) noexcept {
+    float y = x == x ? x : 0.0f;
+    y = y < -bound ? -bound : y;
+    return y > bound ? bound : y;
 }
 
+// Limits an effect input to +-kSignalBound; NaN becomes silence.
+inline float boundSignal(float x) noexcept { return clampSignal(x, kSignalBound); }
+
 // The full-scale limit before the final gain; NaN becomes silence.
-inline float limitToFullScale(float x) noexcept {
-    if (x > 1.0f) return 1.0f;
-    if (x < -1.0f) return -1.0f;
-    return x == x ? x : 0.0f;
-}
+inline float limitToFullScale(float x) noexcept { return clampSignal(x, 1.0f); }
 
 } // namespace velora::effects
