@@ -219,6 +219,25 @@ TEST(OutputBounds, EveryParameterAtHostileValuesKeepsTheOutputFinite) {
     }
 }
 
+TEST(OutputBounds, AnySampleRateKeepsTheChainFinite) {
+    for (float rate : {1e-30f, 1.0f, 8000.0f, 384000.0f, 1e9f, 3e38f}) {
+        auto chain = plainChain();
+        chain->setSampleRate(rate);
+        for (EffectParam on : {EffectParam::XDelayOn, EffectParam::ReverbOn, EffectParam::DistOn})
+            chain->setParam(on, 1.0f);
+        for (EffectParam p : {EffectParam::XdLengthL, EffectParam::XdFeedback, EffectParam::XdMix,
+                              EffectParam::ReverbTime, EffectParam::ReverbWet, EffectParam::XdLengthR})
+            chain->setParam(p, 1.0f);
+        EXPECT_GE(chain->xdLength(0), 1);
+        EXPECT_LE(chain->xdLength(0), chain->xdCapacity());
+        float l, r;
+        for (int i = 0; i < 5000; ++i) {
+            chain->process(i % 100 == 0 ? 0.9f : 0.0f, 0.0f, l, r);
+            ASSERT_TRUE(std::isfinite(l) && std::isfinite(r)) << rate << " sample " << i;
+        }
+    }
+}
+
 TEST(OutputBounds, UnknownParameterIsIgnored) {
     auto chain = plainChain();
     chain->setParam(EffectParam::Count, 1.0f);
