@@ -264,7 +264,7 @@ void SynthEffect::processReplacing(float**, float** outputs, VstInt32 frames) { 
 VstInt32 SynthEffect::processEvents(VstEvents* events) {
     if (events == nullptr) return 0;
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
+        const VstEvent* event = eventAt(*events, i);
         if (event == nullptr || event->type != kVstMidiType) continue;
         MidiEventRecord record;
         static_assert(sizeof record == sizeof(VstMidiEvent));

@@ -185,8 +185,15 @@ struct VstEvent {
 struct VstEvents {
     VstInt32 numEvents;
     VstIntPtr reserved;
-    VstEvent* events[2];  // numEvents entries in practice
+    VstEvent* events[2];  // numEvents entries in practice: use eventAt
 };
+
+// Entry i of a block: the array is declared with two entries but holds
+// numEvents, so it is reached through a pointer, not the declared bound.
+inline VstEvent* eventAt(const VstEvents& block, VstInt32 i) {
+    VstEvent* const* entries = block.events;
+    return entries[i];
+}
 
 struct VstMidiEvent {
     VstInt32 type;
