@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "effects/signal_guard.h"
 #include "engine/numeric.h"
 
 namespace velora::effects {
@@ -41,8 +42,8 @@ void Reverb::switchOn(bool on) {
 }
 
 void Reverb::setTime(float value) {
-    reverbTime_ = static_cast<float>(static_cast<double>(value) * static_cast<double>(kTimeScale) +
-                                     static_cast<double>(kTimeOffset));
+    reverbTime_ = roundToFloat(static_cast<double>(value) * static_cast<double>(kTimeScale) +
+                               static_cast<double>(kTimeOffset));
     computeReverbGains();
     computeReverbDamping();
 }
