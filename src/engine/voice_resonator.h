@@ -4,6 +4,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "engine/numeric.h"
 #include "engine/relaxed.h"
@@ -62,6 +65,9 @@ struct StereoSample {
 // The gains as plain values, loaded once per sample for all voices.
 struct StageGains {
     std::array<float, kResonatorStages> left, right;
+    // right[0], left[0], right[1], left[1], ...: the gain of each value a
+    // frame holds where it feeds the other side.
+    alignas(16) std::array<float, kLinesPerVoice> crossed;
 };
 
 inline StageGains loadGains(const ResonatorGains& g) noexcept {
@@ -69,12 +75,16 @@ inline StageGains loadGains(const ResonatorGains& g) noexcept {
     for (int i = 0; i < kResonatorStages; ++i) {
         s.left[i] = g.left[i].load();
         s.right[i] = g.right[i].load();
+        s.crossed[2 * i] = s.right[i];
+        s.crossed[2 * i + 1] = s.left[i];
     }
     return s;
 }
 
 // One sample; g is the amplitude-envelope gain of stage 4 (and of the fade).
-inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains, float x, float g,
+// Stage by stage, as the network is described; the render loop uses the
+// vector form below, which gives the same bits.
+inline StereoSample processResonatorScalar(VoiceResonator& r, const StageGains& gains, float x, float g,
                                      bool fading) noexcept {
     const std::int32_t n = r.length;
     if (n <= 0) return {0.0f, 0.0f};
@@ -110,5 +120,61 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     __builtin_prefetch(frames + static_cast<std::ptrdiff_t>(r.position) * kLinesPerVoice);
     return {inLeft, inRight};
 }
+
+#if defined(__SSE2__)
+inline __m128 flushTiny4(__m128 x) noexcept {
+    const __m128 magnitude = _mm_and_ps(x, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
+    return _mm_andnot_ps(_mm_cmplt_ps(magnitude, _mm_set1_ps(kFlushBelow)), x);
+}
+
+// Every stage reads its two lines at the shared position before anything is
+// written, and a stage's inputs are the previous stage's reads, so all eight
+// sums are independent: two four-lane multiply-adds, then the writes.
+inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains, float x, float g,
+                                     bool fading) noexcept {
+    const std::int32_t n = r.length;
+    if (n <= 0) return {0.0f, 0.0f};
+    const std::int32_t w = r.position;
+    float* const frames = r.lines;
+    const float* const now = frames + static_cast<std::ptrdiff_t>(w) * kLinesPerVoice;
+    const __m128 early = _mm_loadu_ps(now);     // u1 v1 u2 v2
+    const __m128 late = _mm_loadu_ps(now + 4);  // u3 v3 u4 v4
+    const __m128 earlySwapped = _mm_shuffle_ps(early, early, _MM_SHUFFLE(2, 3, 0, 1));
+    const __m128 lateSwapped = _mm_shuffle_ps(late, late, _MM_SHUFFLE(2, 3, 0, 1));
+    const __m128 inEarly = _mm_shuffle_ps(_mm_set1_ps(x), earlySwapped, _MM_SHUFFLE(1, 0, 1, 0));
+    const __m128 inLate = _mm_shuffle_ps(earlySwapped, lateSwapped, _MM_SHUFFLE(1, 0, 3, 2));
+    const __m128 sumEarly =
+        flushTiny4(_mm_add_ps(_mm_mul_ps(earlySwapped, _mm_load_ps(gains.crossed.data())), inEarly));
+    const __m128 sumLate = flushTiny4(_mm_mul_ps(
+        _mm_add_ps(_mm_mul_ps(lateSwapped, _mm_load_ps(gains.crossed.data() + 4)), inLate),
+        _mm_setr_ps(1.0f, 1.0f, g, g)));
+    alignas(16) float sums[kLinesPerVoice];
+    _mm_store_ps(sums, sumEarly);
+    _mm_store_ps(sums + 4, sumLate);
+    for (int s = 0; s < kResonatorStages; ++s) {
+        std::int32_t pL = w + r.leftTap[s].load();
+        if (pL >= n) pL -= n;
+        std::int32_t pR = w + r.rightTap[s].load();
+        if (pR >= n) pR -= n;
+        frames[static_cast<std::ptrdiff_t>(pL) * kLinesPerVoice + 2 * s] = sums[2 * s];
+        frames[static_cast<std::ptrdiff_t>(pR) * kLinesPerVoice + 2 * s + 1] = sums[2 * s + 1];
+    }
+    alignas(16) float outputs[4];
+    _mm_store_ps(outputs, late);
+    float left = outputs[2], right = outputs[3];
+    if (fading) {
+        left *= g;
+        right *= g;
+    }
+    r.position = w + 1 == n ? 0 : w + 1;
+    __builtin_prefetch(frames + static_cast<std::ptrdiff_t>(r.position) * kLinesPerVoice);
+    return {left, right};
+}
+#else
+inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains, float x, float g,
+                                     bool fading) noexcept {
+    return processResonatorScalar(r, gains, x, g, fading);
+}
+#endif
 
 } // namespace velora::engine
