@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("velora-host ") + VELORA_VERSION);
     app.require_subcommand(1);
     app.fallthrough();
+    // "/tmp/x.wav" is a path, not a Windows-style option, on every platform.
+    app.allow_windows_style_options(false);
     GlobalOptions global;
     RenderOptions render;
     addGlobalOptions(app, global);
