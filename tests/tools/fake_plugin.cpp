@@ -6,6 +6,8 @@
 // channel at each note-on's sample and the host tempo / 1000 on the right.
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -32,6 +34,16 @@ const char* const kProgramNames[] = {"1: first light", "2: Second Sound", "3: od
 const char* const kParamNames[] = {"Gain", "Pitch", "Mode", "Level"};
 const char* const kParamLabels[] = {"dB", "", "", "%"};
 
+// With FAKE_LOG set, the log is written there at effClose (for host processes run by a test).
+void saveLogIfAsked() {
+    const char* path = std::getenv("FAKE_LOG");
+    if (!path) return;
+    if (std::FILE* file = std::fopen(path, "w")) {
+        for (VstInt32 opcode : dispatchLog) std::fprintf(file, "%d\n", opcode);
+        std::fclose(file);
+    }
+}
+
 FakePlugin& fake(AEffect* effect) { return *static_cast<FakePlugin*>(effect->object); }
 
 VstIntPtr callHost(FakePlugin& plugin, VstInt32 opcode, VstIntPtr value = 0, void* ptr = nullptr) {
@@ -54,7 +66,10 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
             }
             return 0;
         }
-        case effClose: delete &plugin; return 1;
+        case effClose:
+            saveLogIfAsked();
+            delete &plugin;
+            return 1;
         case effSetProgram:
             if (value >= 0 && value < 3) plugin.program = static_cast<VstInt32>(value);
             return 0;
@@ -113,7 +128,11 @@ void processReplacing(AEffect* effect, float**, float** outputs, VstInt32 frames
     plugin.pending.clear();
 }
 
+// Logged as kSetParameterLog + index beside the dispatcher opcodes.
+constexpr VstInt32 kSetParameterLog = 1000;
+
 void setParameter(AEffect* effect, VstInt32 index, float value) {
+    dispatchLog.push_back(kSetParameterLog + index);
     if (index >= 0 && index < 4) fake(effect).params[index] = value;
 }
 

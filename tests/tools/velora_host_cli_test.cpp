@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "fake_plugins.h"
 #include "test_files.h"
+#include "vst/aeffect.h"
 
 namespace velora::tools {
 namespace {
@@ -132,6 +134,24 @@ TEST(VeloraHostCli, RenderDeliversEventsSampleAccuratelyWithTheTempoInForce) {
     // The right channel carries the tempo reported at each block's start.
     EXPECT_EQ(wav.right[44099], 0.12f);   // block 44000..44099 starts at 120 BPM
     EXPECT_EQ(wav.right[44100], 0.06f);   // the next block starts after the change
+}
+
+TEST(VeloraHostCli, RenderFollowsTheHostSequence) {
+    const std::string log = scratchPath("calls.txt");
+    const std::string command = "env FAKE_LOG=" + log + " " + std::string(VELORA_HOST_EXE) + " " +
+                                withFake("render " + songFile() + " " + scratchPath("seq.wav") +
+                                         " --program 2 --set 3=0.5 --set 1=0.25 --block 65536 --tail 0") +
+                                " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::vector<int> calls;
+    std::ifstream in(log);
+    for (int opcode = 0; in >> opcode;) calls.push_back(opcode);
+    // open, rate, block size, resume, program, the two overrides, one event call in each of the
+    // three blocks that hold events, suspend, close.
+    EXPECT_EQ(calls, (std::vector<int>{vst::effOpen, vst::effSetSampleRate, vst::effSetBlockSize, vst::effMainsChanged,
+                                       vst::effSetProgram, 1003, 1001, vst::effProcessEvents, vst::effProcessEvents,
+                                       vst::effProcessEvents, vst::effMainsChanged,
+                                       vst::effClose}));
 }
 
 TEST(VeloraHostCli, RenderTailStopsAfterHalfASecondOfSilence) {
