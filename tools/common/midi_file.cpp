@@ -48,7 +48,9 @@ public:
         pos_ += count;
         return true;
     }
+    // At most `count` bytes; callers check remaining() first.
     std::span<const std::uint8_t> take(std::size_t count) {
+        count = count < remaining() ? count : remaining();
         auto part = bytes_.subspan(pos_, count);
         pos_ += count;
         return part;
@@ -61,6 +63,11 @@ private:
 };
 
 std::string at(std::size_t offset) { return " at byte " + std::to_string(offset); }
+
+std::string hexByte(std::uint8_t value) {
+    static const char digits[] = "0123456789ABCDEF";
+    return std::string("0x") + digits[value >> 4] + digits[value & 15];
+}
 
 MidiReadResult failure(std::string message) {
     MidiReadResult result;
@@ -140,8 +147,7 @@ bool readTrack(ByteCursor in, MidiTrack& track, std::string& error) {
             std::uint8_t status = runningStatus;
             if (first & 0x80) {
                 if (first >= 0xF0) {
-                    error = "unexpected status byte 0x" + std::string(1, "0123456789ABCDEF"[first >> 4]) +
-                            std::string(1, "0123456789ABCDEF"[first & 15]) + at(in.offset());
+                    error = "unexpected status byte " + hexByte(first) + at(in.offset());
                     return false;
                 }
                 in.skip(1);
