@@ -110,26 +110,33 @@ Stereo phrase(Listener& listener, int program) {
     return listener.play(program, events, frames(kNoteStart + kNoteSpacing * kPhraseKeys.size() + 1.0));
 }
 
+// One rendering of every program, with the program's final-gain ceiling.
 struct Heard {
-    std::string name;
     float ceiling = 1.0f;
-    Stereo note, phrase;
+    Stereo audio;
 };
+using Performance = Stereo (*)(Listener&, int);
 
-const std::vector<Heard>& bank() {
-    static const std::vector<Heard> heard = [] {
-        std::vector<Heard> all;
-        Listener listener;
-        if (!listener.loaded()) return all;
-        for (int p = 0; p < kPrograms; ++p) {
-            Heard h;
-            h.note = middleC(listener, p);
-            h.ceiling = listener.volumeMinor();
-            h.phrase = phrase(listener, p);
-            all.push_back(std::move(h));
-        }
-        return all;
-    }();
+std::vector<Heard> listenToBank(Performance perform) {
+    std::vector<Heard> all;
+    Listener listener;
+    if (!listener.loaded()) return all;
+    for (int p = 0; p < kPrograms; ++p) {
+        Heard h;
+        h.audio = perform(listener, p);
+        h.ceiling = listener.volumeMinor();
+        all.push_back(std::move(h));
+    }
+    return all;
+}
+
+// Rendered once per test process, on first use.
+const std::vector<Heard>& notes() {
+    static const std::vector<Heard> heard = listenToBank(middleC);
+    return heard;
+}
+const std::vector<Heard>& phrases() {
+    static const std::vector<Heard> heard = listenToBank(phrase);
     return heard;
 }
 
@@ -159,23 +166,27 @@ double fallTime(const Stereo& note) {
 
 class FactorySounds : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(bank().size(), std::size_t(kPrograms)) << "plug-in did not load"; }
+    static void requireBank(const std::vector<Heard>& heard) {
+        ASSERT_EQ(heard.size(), std::size_t(kPrograms)) << "plug-in did not load";
+    }
 };
 
 TEST_F(FactorySounds, MiddleCPeaksBelowFullScaleWithoutLeaningOnTheLimiter) {
+    requireBank(notes());
     for (int p = 0; p < kPrograms; ++p) {
-        const Heard& h = bank()[p];
-        ASSERT_TRUE(allFinite(h.note)) << "program " << p + 1;
-        const double peak = peakDecibels(h.note);
+        const Heard& h = notes()[p];
+        ASSERT_TRUE(allFinite(h.audio)) << "program " << p + 1;
+        const double peak = peakDecibels(h.audio);
         EXPECT_GE(peak, -24.0) << "program " << p + 1;
         EXPECT_LE(peak, -0.5) << "program " << p + 1;
-        EXPECT_LT(shareAtCeiling(h.note, h.ceiling), 0.01) << "program " << p + 1;
+        EXPECT_LT(shareAtCeiling(h.audio, h.ceiling), 0.01) << "program " << p + 1;
     }
 }
 
 TEST_F(FactorySounds, SustainingSoundsHoldWhilePercussiveOnesDieAway) {
+    requireBank(notes());
     for (int p = 0; p < kPrograms; ++p) {
-        const double decay = decayAtTwoSeconds(bank()[p].note);
+        const double decay = decayAtTwoSeconds(notes()[p].audio);
         if (kPercussive.count(p + 1)) {
             EXPECT_LE(decay, -20.0) << "program " << p + 1;
         } else {
@@ -185,31 +196,33 @@ TEST_F(FactorySounds, SustainingSoundsHoldWhilePercussiveOnesDieAway) {
 }
 
 TEST_F(FactorySounds, PadsSwellInAndPlucksDieQuickly) {
+    requireBank(notes());
     for (int p = 0; p < kPrograms; ++p) {
         if (kSwelling.count(p + 1)) {
-            EXPECT_GE(riseTime(bank()[p].note), 0.2) << "program " << p + 1;
+            EXPECT_GE(riseTime(notes()[p].audio), 0.2) << "program " << p + 1;
         }
         if (kQuick.count(p + 1)) {
-            EXPECT_LE(fallTime(bank()[p].note), 1.0) << "program " << p + 1;
+            EXPECT_LE(fallTime(notes()[p].audio), 1.0) << "program " << p + 1;
         }
     }
 }
 
 TEST_F(FactorySounds, PhraseStaysInRangeAcrossTheKeyboard) {
+    requireBank(phrases());
     for (int p = 0; p < kPrograms; ++p) {
-        const Heard& h = bank()[p];
-        ASSERT_TRUE(allFinite(h.phrase)) << "program " << p + 1;
-        EXPECT_LT(shareAtCeiling(h.phrase, h.ceiling), 0.01) << "program " << p + 1;
-        EXPECT_GE(peakDecibels(h.phrase), -30.0) << "program " << p + 1;
-        const double chord = loudestWindowDecibels(h.phrase, frames(kChordLength), kWindow);
+        const Heard& h = phrases()[p];
+        ASSERT_TRUE(allFinite(h.audio)) << "program " << p + 1;
+        EXPECT_LT(shareAtCeiling(h.audio, h.ceiling), 0.01) << "program " << p + 1;
+        EXPECT_GE(peakDecibels(h.audio), -30.0) << "program " << p + 1;
+        const double chord = loudestWindowDecibels(h.audio, frames(kChordLength), kWindow);
         for (std::size_t i = 0; i < kPhraseKeys.size(); ++i) {
             const std::size_t on = frames(kNoteStart + kNoteSpacing * static_cast<double>(i));
-            const double note = windowDecibels(h.phrase, on, frames(kNoteLength));
+            const double note = windowDecibels(h.audio, on, frames(kNoteLength));
             const double quietest = kPublished.count(p + 1) ? 50.0 : 40.0;
             EXPECT_GE(note, chord - quietest) << "program " << p + 1 << " key " << kPhraseKeys[i];
             EXPECT_LE(note, chord + 12.0) << "program " << p + 1 << " key " << kPhraseKeys[i];
         }
-        const double centroid = spectralCentroid(h.phrase, 0, h.phrase.frames(), kRate);
+        const double centroid = spectralCentroid(h.audio, 0, h.audio.frames(), kRate);
         EXPECT_GT(centroid, 100.0) << "program " << p + 1;
         EXPECT_LT(centroid, 8000.0) << "program " << p + 1;
     }
@@ -230,18 +243,22 @@ double swing(const Stereo& note) {
 TEST_F(FactorySounds, ReportWhenAsked) {
     if (!std::getenv("VELORA_SOUND_REPORT")) GTEST_SKIP();
     std::printf("prog  peak  ceil%%  decay2s  rise  fall swing noteCentroid  phrPeak  chord  keys(36 67 79 91 100)  phrCentroid\n");
+    requireBank(notes());
+    requireBank(phrases());
     for (int p = 0; p < kPrograms; ++p) {
-        const Heard& h = bank()[p];
-        const double chord = loudestWindowDecibels(h.phrase, frames(kChordLength), kWindow);
-        std::printf("%3d %6.1f %5.2f %7.1f %5.2f %5.2f %5.1f %8.0f %8.1f %6.1f  ", p + 1, peakDecibels(h.note),
-                    100.0 * shareAtCeiling(h.note, h.ceiling), decayAtTwoSeconds(h.note), riseTime(h.note),
-                    fallTime(h.note), swing(h.note),
-                    spectralCentroid(h.note, 0, frames(kHeld), kRate), peakDecibels(h.phrase), chord);
+        const Stereo& note = notes()[p].audio;
+        const Stereo& phrase = phrases()[p].audio;
+        const float ceiling = notes()[p].ceiling;
+        const double chord = loudestWindowDecibels(phrase, frames(kChordLength), kWindow);
+        std::printf("%3d %6.1f %5.2f %7.1f %5.2f %5.2f %5.1f %8.0f %8.1f %6.1f  ", p + 1, peakDecibels(note),
+                    100.0 * shareAtCeiling(note, ceiling), decayAtTwoSeconds(note), riseTime(note),
+                    fallTime(note), swing(note),
+                    spectralCentroid(note, 0, frames(kHeld), kRate), peakDecibels(phrase), chord);
         for (std::size_t i = 0; i < kPhraseKeys.size(); ++i) {
             const std::size_t on = frames(kNoteStart + kNoteSpacing * static_cast<double>(i));
-            std::printf("%6.1f", windowDecibels(h.phrase, on, frames(kNoteLength)) - chord);
+            std::printf("%6.1f", windowDecibels(phrase, on, frames(kNoteLength)) - chord);
         }
-        std::printf("  %8.0f\n", spectralCentroid(h.phrase, 0, h.phrase.frames(), kRate));
+        std::printf("  %8.0f\n", spectralCentroid(phrase, 0, phrase.frames(), kRate));
     }
 }
 
