@@ -127,7 +127,7 @@ void SynthEngine::noteOn(int key, int velocity) {
             rampLevel(v, h, target);
     } else {
         v.levelPos = kLevelRampSteps;
-        v.resonator.clear();
+        clearResonator(key);
         v.toneFilter.clearState();
         v.attackFilter.clearState();
     }
@@ -173,19 +173,19 @@ void SynthEngine::stealOldest() {
 
 void SynthEngine::rememberStolen(int key) {
     if (!validKey(key)) return;
-    if (stolenOlder_ != -1) {
-        const Voice& older = voices_[stolenOlder_];
+    if (stolenKeys_.older != -1) {
+        const Voice& older = voices_[stolenKeys_.older];
         if (older.keySounding && older.adsr.stage != Stage::Fade && older.adsr.stage != Stage::Tail)
-            fadeVoice(stolenOlder_);
-        stolenOlder_ = -1;
+            fadeVoice(stolenKeys_.older);
+        stolenKeys_.older = -1;
     }
-    if (stolenNewest_ != -1) stolenOlder_ = stolenNewest_;
-    stolenNewest_ = key;
+    if (stolenKeys_.newest != -1) stolenKeys_.older = stolenKeys_.newest;
+    stolenKeys_.newest = key;
 }
 
 void SynthEngine::forgetStolen(int key) {
-    if (stolenNewest_ == key) stolenNewest_ = -1;
-    if (stolenOlder_ == key) stolenOlder_ = -1;
+    if (stolenKeys_.newest == key) stolenKeys_.newest = -1;
+    if (stolenKeys_.older == key) stolenKeys_.older = -1;
 }
 
 void SynthEngine::endVoice(int key) {
@@ -195,10 +195,10 @@ void SynthEngine::endVoice(int key) {
     setSounding(key, false);
     v.adsr.output = 0.0f;
     removeFromOrder(key);
-    if (stolenNewest_ == key)
-        stolenNewest_ = -1;
-    else if (stolenOlder_ == key)
-        stolenOlder_ = -1;
+    if (stolenKeys_.newest == key)
+        stolenKeys_.newest = -1;
+    else if (stolenKeys_.older == key)
+        stolenKeys_.older = -1;
 }
 
 void SynthEngine::sustainController(int value) {
@@ -239,12 +239,12 @@ void SynthEngine::resetVoices() {
         v.adsr.output = 0.0f;
         v.toneAmp.output = 0.0f;
         v.attackAmp.output = 0.0f;
-        v.resonator.clear();
+        clearResonator(key);
         v.tonePhase.fill(0.0f);
         v.attackPhase.fill(0.0f);
     }
     order_.clear();
-    stolenNewest_ = stolenOlder_ = -1;
+    stolenKeys_ = StolenKeys{};
     bendFactor_ = 1.0f;
     filterTick_ = 4;
     tempoTick_ = 128;

@@ -62,8 +62,8 @@ public:
     const VoiceOrder& order() const { return order_; }
     const EngineValues& values() const { return values_; }
     const KeyFrequencies& keyFrequencies() const { return keyFrequency_; }
-    int stolenNewest() const { return stolenNewest_; }
-    int stolenOlder() const { return stolenOlder_; }
+    int stolenNewest() const { return stolenKeys_.newest; }
+    int stolenOlder() const { return stolenKeys_.older; }
     bool sustainDown() const { return sustainDown_; }
     float bendFactor() const { return bendFactor_.load(); }
     int filterTick() const { return filterTick_; }
@@ -78,6 +78,7 @@ private:
     void rememberStolen(int key);
     void forgetStolen(int key);
     void removeFromOrder(int key) { order_.remove(key); }
+    void clearResonator(int key) { voices_[key].resonator.clear(); }
     void setSounding(int key, bool on);
     void rampLevel(Voice& v, float from, float target);
 
@@ -102,8 +103,11 @@ private:
     std::array<Voice, kKeyCount> voices_;
     std::array<std::uint64_t, 2> sounding_{}; // mirror of keySounding, for the voice loop
     VoiceOrder order_;
-    int stolenNewest_ = -1;
-    int stolenOlder_ = -1;
+    // The last two keys released by stealing; -1 = empty.
+    struct StolenKeys {
+        int newest = -1;
+        int older = -1;
+    } stolenKeys_;
     bool sustainDown_ = false;
 
     Relaxed<float> bendFactor_{1.0f};
