@@ -95,6 +95,4 @@ struct LevelCache {
     }
 };
 
-inline void prefetchTable(const void* p) noexcept { __builtin_prefetch(p); }
-
 } // namespace velora::engine
