@@ -38,10 +38,14 @@ inline UnisonRead readUnison(const WaveTableSet& t, int level, const std::array<
     return {(u.odd + d.odd) * unison + m.odd, (u.full + d.full) * unison + m.full};
 }
 
-inline void advanceUnison(std::array<float, 3>& phase, float inc, float incUp, float incDown) noexcept {
+// Advances the three copies and fetches the entries they will read in the
+// next sample, while the other voices render.
+inline void advanceUnison(std::array<float, 3>& phase, float inc, float incUp, float incDown,
+                          const WavePairTable& level) noexcept {
     phase[0] = advancePhase(phase[0], inc);
     phase[1] = advancePhase(phase[1], incUp);
     phase[2] = advancePhase(phase[2], incDown);
+    for (float p : phase) prefetchTable(&level[tablePosition(p)]);
 }
 
 } // namespace
@@ -99,7 +103,7 @@ void SynthEngine::renderVoice(int key, const SampleValues& s, float& mixL, float
             const int level = v.toneLevel.select(s.levelLimit, incUp);
             const UnisonRead r = readUnison(tables_, level, v.tonePhase, s.tone.unisonAmount);
             const float sample = (r.odd * s.tone.waveMixComplement + r.full * s.tone.waveMix) * t * a;
-            advanceUnison(v.tonePhase, inc, incUp, incDown);
+            advanceUnison(v.tonePhase, inc, incUp, incDown, tables_.waves[level]);
             if (s.filterStep)
                 stepCutoff(v.toneCutoff, v.toneFilter, values_.tone.lpDecay[key].load(), s.sampleRate,
                            tables_.sineTable);
@@ -117,7 +121,7 @@ void SynthEngine::renderVoice(int key, const SampleValues& s, float& mixL, float
             const UnisonRead r = readUnison(tables_, level, v.attackPhase, s.attack.unisonAmount);
             const float sample =
                 (r.odd * s.attack.waveMixComplement + r.full * s.attack.waveMix + noise) * shape * e;
-            advanceUnison(v.attackPhase, inc, incUp, incDown);
+            advanceUnison(v.attackPhase, inc, incUp, incDown, tables_.waves[level]);
             if (s.filterStep)
                 stepCutoff(v.attackCutoff, v.attackFilter, values_.attack.lpDecay[key].load(), s.sampleRate,
                            tables_.sineTable);

@@ -115,6 +115,9 @@ inline StereoSample processResonatorScalar(VoiceResonator& r, const StageGains& 
         inRight *= g;
     }
     r.position = w + 1 == n ? 0 : w + 1;
+    // The next sample reads this voice's next frame: fetch it while the
+    // other voices render.
+    __builtin_prefetch(frames + static_cast<std::ptrdiff_t>(r.position) * kLinesPerVoice);
     return {inLeft, inRight};
 }
 
@@ -164,6 +167,7 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
         right *= g;
     }
     r.position = w + 1 == n ? 0 : w + 1;
+    __builtin_prefetch(frames + static_cast<std::ptrdiff_t>(r.position) * kLinesPerVoice);
     return {left, right};
 }
 #else

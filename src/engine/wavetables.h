@@ -95,4 +95,6 @@ struct LevelCache {
     }
 };
 
+inline void prefetchTable(const void* p) noexcept { __builtin_prefetch(p); }
+
 } // namespace velora::engine

@@ -30,7 +30,7 @@ struct ParameterSetting {
 struct RenderResult {
     std::uint64_t frames = 0;
     float peak[2] = {0.0f, 0.0f};
-    double wallSeconds = 0.0;
+    double pluginSeconds = 0.0;  // spent in the plug-in's event and render calls
 };
 
 // Everything the renders of one command share.
@@ -98,64 +98,101 @@ void reportTime(PluginInstance& plugin, const Timeline& timeline, std::int64_t s
     plugin.setHostTime(time);
 }
 
+// Events due in [position, position + frames), with their offsets in the block.
+std::vector<MidiMessage> dueMessages(const Timeline& timeline, std::size_t& next, std::int64_t position,
+                                     vst::VstInt32 frames) {
+    std::vector<MidiMessage> due;
+    const auto& messages = timeline.messages();
+    for (; next < messages.size() && messages[next].sample < position + frames; ++next) {
+        MidiMessage message;
+        message.deltaFrames = static_cast<vst::VstInt32>(messages[next].sample - position);
+        std::copy(messages[next].bytes, messages[next].bytes + 3, message.bytes);
+        due.push_back(message);
+    }
+    return due;
+}
+
+// Peak per channel and the length of the current run of quiet samples.
+struct LevelMeter {
+    float peak[2] = {0.0f, 0.0f};
+    std::int64_t quietRun = 0;
+
+    void measure(const float* left, const float* right, vst::VstInt32 frames) {
+        for (vst::VstInt32 i = 0; i < frames; ++i) {
+            const float l = std::fabs(left[i]), r = std::fabs(right[i]);
+            // NaN counts as loud, and as a new peak.
+            if (!(l <= peak[0])) peak[0] = l;
+            if (!(r <= peak[1])) peak[1] = r;
+            quietRun = (l < kQuietLevel && r < kQuietLevel) ? quietRun + 1 : 0;
+        }
+    }
+};
+
+// Where the render stops: a fixed tail after the last event, or the first
+// block end after it where the output has been quiet long enough (capped).
+struct RenderLength {
+    std::int64_t eventsEnd;  // one past the last event's sample
+    std::int64_t limit;
+    std::int64_t quietNeeded;  // 0 with a fixed tail
+
+    RenderLength(const Timeline& timeline, const RenderOptions& options) {
+        const auto rate = static_cast<double>(options.sampleRate);
+        eventsEnd = timeline.endSample() + 1;
+        const double tail = options.tailSeconds.value_or(kAutoTailCapSeconds);
+        limit = eventsEnd + static_cast<std::int64_t>(std::llround(tail * rate));
+        quietNeeded = options.tailSeconds ? 0 : static_cast<std::int64_t>(kQuietSeconds * rate);
+    }
+    bool done(std::int64_t position, const LevelMeter& meter) const {
+        return position >= limit || (quietNeeded > 0 && position >= eventsEnd && meter.quietRun >= quietNeeded);
+    }
+};
+
+bool fitsWavLimit(const RenderLength& length, tools::WavFormat format, std::string& error) {
+    const std::int64_t bytesPerFrame = format == tools::WavFormat::pcm16 ? 4 : format == tools::WavFormat::pcm24 ? 6 : 8;
+    if (length.limit <= std::int64_t(0xFFFFFF00u) / bytesPerFrame) return true;
+    error = "the rendering would exceed the 4 GB limit of WAV files; shorten the MIDI file or the tail";
+    return false;
+}
+
 bool renderInto(PluginInstance& plugin, const RenderPlan& plan, const std::string& wavPath, RenderResult& result,
                 std::string& error) {
     const Timeline& timeline = plan.timeline;
-    const auto rate = static_cast<std::int64_t>(plan.options.sampleRate);
-    const std::int64_t eventsEnd = timeline.endSample() + 1;  // the last event's sample is rendered
-    const bool fixedTail = plan.options.tailSeconds.has_value();
-    const std::int64_t tailLimit =
-        static_cast<std::int64_t>(std::llround((fixedTail ? *plan.options.tailSeconds : kAutoTailCapSeconds) * rate));
-    const std::int64_t totalLimit = eventsEnd + tailLimit;
-    const std::int64_t quietNeeded = static_cast<std::int64_t>(kQuietSeconds * rate);
-
-    const std::int64_t bytesPerFrame = plan.format == tools::WavFormat::pcm16 ? 4 : plan.format == tools::WavFormat::pcm24 ? 6 : 8;
-    if (totalLimit > std::int64_t(0xFFFFFF00u) / bytesPerFrame) {
-        error = "the rendering would exceed the 4 GB limit of WAV files; shorten the MIDI file or the tail";
-        return false;
-    }
+    const RenderLength length(timeline, plan.options);
+    if (!fitsWavLimit(length, plan.format, error)) return false;
     tools::WavWriter writer;
     if (!writer.open(wavPath, 2, plan.options.sampleRate, plan.format, error)) return false;
     std::vector<float> left(plan.options.blockSize), right(plan.options.blockSize);
     const float* channels[2] = {left.data(), right.data()};
-    const auto& messages = timeline.messages();
-    std::size_t next = 0;
-    std::int64_t position = 0, quietRun = 0;
+    LevelMeter meter;
     ProgressBar progress(std::filesystem::path(wavPath).filename().string());
-    const auto started = std::chrono::steady_clock::now();
-    while (position < totalLimit && !(!fixedTail && position >= eventsEnd && quietRun >= quietNeeded)) {
-        const auto frames = static_cast<vst::VstInt32>(std::min<std::int64_t>(plan.options.blockSize, totalLimit - position));
-        std::vector<MidiMessage> due;
-        for (; next < messages.size() && messages[next].sample < position + frames; ++next) {
-            MidiMessage message;
-            message.deltaFrames = static_cast<vst::VstInt32>(messages[next].sample - position);
-            std::copy(messages[next].bytes, messages[next].bytes + 3, message.bytes);
-            due.push_back(message);
-        }
+    std::chrono::steady_clock::duration pluginTime{};
+    std::size_t next = 0;
+    for (std::int64_t position = 0; !length.done(position, meter);) {
+        const auto frames = static_cast<vst::VstInt32>(std::min<std::int64_t>(plan.options.blockSize, length.limit - position));
+        const std::vector<MidiMessage> due = dueMessages(timeline, next, position, frames);
         reportTime(plugin, timeline, position);
+        const auto started = std::chrono::steady_clock::now();
         if (!due.empty()) plugin.sendMidi(due);
         plugin.processReplacing(left.data(), right.data(), frames);
-        for (vst::VstInt32 i = 0; i < frames; ++i) {
-            const float l = std::fabs(left[i]), r = std::fabs(right[i]);
-            // NaN counts as loud: max() would drop it.
-            if (!(l <= result.peak[0])) result.peak[0] = l;
-            if (!(r <= result.peak[1])) result.peak[1] = r;
-            quietRun = (l < kQuietLevel && r < kQuietLevel) ? quietRun + 1 : 0;
-        }
+        pluginTime += std::chrono::steady_clock::now() - started;
+        meter.measure(left.data(), right.data(), frames);
         if (!writer.write(channels, static_cast<std::size_t>(frames), error)) return false;
         position += frames;
-        progress.update(static_cast<double>(position) / eventsEnd,
-                        position > eventsEnd ? static_cast<double>(position - eventsEnd) / rate : 0.0);
+        const std::int64_t inTail = std::max<std::int64_t>(position - length.eventsEnd, 0);
+        progress.update(static_cast<double>(position) / length.eventsEnd,
+                        static_cast<double>(inTail) / plan.options.sampleRate);
     }
     progress.finish();
-    result.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    result.peak[0] = meter.peak[0];
+    result.peak[1] = meter.peak[1];
+    result.pluginSeconds = std::chrono::duration<double>(pluginTime).count();
     result.frames = writer.framesWritten();
     return writer.close(error);
 }
 
 void printSummary(const std::string& wavPath, const RenderResult& result, std::uint32_t sampleRate) {
     const double seconds = static_cast<double>(result.frames) / sampleRate;
-    const double speed = result.wallSeconds > 0 ? seconds / result.wallSeconds : 0.0;
+    const double speed = result.pluginSeconds > 0 ? seconds / result.pluginSeconds : 0.0;
     const std::string text = wavPath + ": " + fixedDouble(seconds, 3) + " s, peak L " + decibelsText(result.peak[0]) +
                              " dBFS, R " + decibelsText(result.peak[1]) + " dBFS, " + fixedDouble(speed, 1) +
                              "x real time\n";
