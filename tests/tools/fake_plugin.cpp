@@ -3,7 +3,8 @@
 //   1: VSTPluginMain and main (different unique ids)   2: main only
 //   3: no entry point   4: entry returns null   5: wrong magic
 // The working variants render an impulse of velocity / 127 on the left
-// channel at each note-on's sample and the host tempo / 1000 on the right.
+// channel at each note-on's sample and the host tempo / 1000 times parameter 3
+// ("Level", initially 1) on the right.
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -117,7 +118,7 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
 void processReplacing(AEffect* effect, float**, float** outputs, VstInt32 frames) {
     FakePlugin& plugin = fake(effect);
     auto* time = reinterpret_cast<VstTimeInfo*>(callHost(plugin, audioMasterGetTime, kVstTempoValid));
-    const float tempoLevel = time ? static_cast<float>(time->tempo / 1000.0) : -1.0f;
+    const float tempoLevel = time ? static_cast<float>(time->tempo / 1000.0) * plugin.params[3] : -1.0f;
     std::fill(outputs[0], outputs[0] + frames, 0.0f);
     std::fill(outputs[1], outputs[1] + frames, tempoLevel);
     for (const VstMidiEvent& event : plugin.pending) {

@@ -154,12 +154,17 @@ TEST(VeloraHostCli, RenderFollowsTheHostSequence) {
                                        vst::effClose}));
 }
 
-TEST(VeloraHostCli, RenderTailStopsAfterHalfASecondOfSilence) {
+TEST(VeloraHostCli, RenderTailStopsAfterHalfASecondOfSilenceOrAtTheCap) {
+    const std::string song = songFile();  // last event at 3 s: sample 24000 at 8 kHz
     const std::string out = scratchPath("auto.wav");
-    // Without time information the fake's right channel is -1: never quiet, so the 30 s cap ends it.
-    const HostRun loud = velora(withFake("--time-info no render " + songFile() + " " + out + " --rate 8000"));
+    // The right channel holds the tempo level: never quiet, so the 30 s cap ends the render.
+    const HostRun loud = velora(withFake("render " + song + " " + out + " --rate 8000"));
     ASSERT_EQ(loud.exitCode, 0) << loud.err;
     EXPECT_EQ(readWav(out).left.size(), 24001u + 30u * 8000u);
+    // Level 0 leaves only the impulses: 4000 quiet samples after the last one, rounded up to a block end.
+    const HostRun quiet = velora(withFake("render " + song + " " + out + " --rate 8000 --block 100 --set 3=0"));
+    ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_EQ(readWav(out).left.size(), 28100u);
 }
 
 TEST(VeloraHostCli, ProgramsByNameAndAllProgramsFiles) {
