@@ -23,7 +23,6 @@ struct SynthEngine::SampleValues {
 
 namespace {
 
-
 struct UnisonRead {
     float odd, full;
 };
@@ -80,6 +79,40 @@ void SynthEngine::loadSampleValues(SampleValues& s) const {
     s.gains = loadGains(e.resonatorGains);
 }
 
+// Tone layer: three unison copies of both families, shaped by its amplitude
+// envelope and the Adsr, through its filter.
+float SynthEngine::renderTone(Voice& v, int key, const SampleValues& s, float t, float a) {
+    const float inc = s.bendFactor * v.toneBaseIncrement;
+    const float incUp = inc * s.tone.ratioUp;
+    const float incDown = s.tone.ratioDown * inc;
+    const int level = v.toneLevel.select(s.levelLimit, incUp);
+    const UnisonRead r = readUnison(tables_, level, v.tonePhase, s.tone.unisonAmount);
+    const float sample = (r.odd * s.tone.waveMixComplement + r.full * s.tone.waveMix) * t * a;
+    advanceUnison(v.tonePhase, inc, incUp, incDown, tables_.waves[level]);
+    if (s.filterStep)
+        stepCutoff(v.toneCutoff, v.toneFilter, values_.tone.lpDecay[key].load(), s.sampleRate, tables_.sineTable);
+    return filterSample(v.toneFilter, sample);
+}
+
+// Attack layer: as the Tone layer, plus vibrato, frequency multiplier and
+// noise; under the Adsr only when "A Under ADSR" is set.
+float SynthEngine::renderAttack(Voice& v, int key, const SampleValues& s, float e, float a) {
+    const float inc = (s.vibratoValue * e + 1.0f) * v.attackBaseIncrement * s.attackFreqMult * s.bendFactor;
+    const float incUp = inc * s.attack.ratioUp;
+    const float incDown = s.attack.ratioDown * inc;
+    const int level = v.attackLevel.select(s.levelLimit, incUp);
+    const float shape = s.attackUnderAdsr ? a : 1.0f;
+    float noise = 0.0f;
+    if (s.noiseAmount != 0.0f) noise = attackNoise(s.noiseAmount, noise_.next(), key);
+    const UnisonRead r = readUnison(tables_, level, v.attackPhase, s.attack.unisonAmount);
+    const float sample = (r.odd * s.attack.waveMixComplement + r.full * s.attack.waveMix + noise) * shape * e;
+    advanceUnison(v.attackPhase, inc, incUp, incDown, tables_.waves[level]);
+    if (s.filterStep)
+        stepCutoff(v.attackCutoff, v.attackFilter, values_.attack.lpDecay[key].load(), s.sampleRate,
+                   tables_.sineTable);
+    return filterSample(v.attackFilter, sample);
+}
+
 void SynthEngine::renderVoice(int key, const SampleValues& s, float& mixL, float& mixR) {
     Voice& v = voices_[key];
     const AdsrResult adsr = stepAdsr(v.adsr, s.times);
@@ -93,40 +126,11 @@ void SynthEngine::renderVoice(int key, const SampleValues& s, float& mixL, float
     const float e = stepAmp(v.attackAmp, v.adsr, adsr.releaseFraction, values_.attack.ampDecay[key].load(),
                             s.attack.ampMin);
 
+    // In the tail stage the layers stand still and only the resonator sounds.
     float x = 0.0f;
     if (v.adsr.stage != Stage::Tail) {
-        float toneOut = 0.0f;
-        if (s.tone.on) {
-            const float inc = s.bendFactor * v.toneBaseIncrement;
-            const float incUp = inc * s.tone.ratioUp;
-            const float incDown = s.tone.ratioDown * inc;
-            const int level = v.toneLevel.select(s.levelLimit, incUp);
-            const UnisonRead r = readUnison(tables_, level, v.tonePhase, s.tone.unisonAmount);
-            const float sample = (r.odd * s.tone.waveMixComplement + r.full * s.tone.waveMix) * t * a;
-            advanceUnison(v.tonePhase, inc, incUp, incDown, tables_.waves[level]);
-            if (s.filterStep)
-                stepCutoff(v.toneCutoff, v.toneFilter, values_.tone.lpDecay[key].load(), s.sampleRate,
-                           tables_.sineTable);
-            toneOut = filterSample(v.toneFilter, sample);
-        }
-        float attackOut = 0.0f;
-        if (s.attack.on) {
-            const float inc = (s.vibratoValue * e + 1.0f) * v.attackBaseIncrement * s.attackFreqMult * s.bendFactor;
-            const float incUp = inc * s.attack.ratioUp;
-            const float incDown = s.attack.ratioDown * inc;
-            const int level = v.attackLevel.select(s.levelLimit, incUp);
-            const float shape = s.attackUnderAdsr ? a : 1.0f;
-            float noise = 0.0f;
-            if (s.noiseAmount != 0.0f) noise = attackNoise(s.noiseAmount, noise_.next(), key);
-            const UnisonRead r = readUnison(tables_, level, v.attackPhase, s.attack.unisonAmount);
-            const float sample =
-                (r.odd * s.attack.waveMixComplement + r.full * s.attack.waveMix + noise) * shape * e;
-            advanceUnison(v.attackPhase, inc, incUp, incDown, tables_.waves[level]);
-            if (s.filterStep)
-                stepCutoff(v.attackCutoff, v.attackFilter, values_.attack.lpDecay[key].load(), s.sampleRate,
-                           tables_.sineTable);
-            attackOut = filterSample(v.attackFilter, sample);
-        }
+        const float toneOut = s.tone.on ? renderTone(v, key, s, t, a) : 0.0f;
+        const float attackOut = s.attack.on ? renderAttack(v, key, s, e, a) : 0.0f;
         x = (toneOut + attackOut) * v.levelRamp[v.levelPos] * v.levelScale;
         if (v.levelPos < kLevelRampSteps) ++v.levelPos;
     }

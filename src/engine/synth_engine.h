@@ -96,6 +96,8 @@ private:
     struct SampleValues;
     void loadSampleValues(SampleValues& s) const;
     void renderVoice(int key, const SampleValues& s, float& mixL, float& mixR);
+    float renderTone(Voice& v, int key, const SampleValues& s, float t, float a);
+    float renderAttack(Voice& v, int key, const SampleValues& s, float e, float a);
 
     EngineValues values_;
     KeyFrequencies keyFrequency_{};
