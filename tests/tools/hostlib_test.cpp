@@ -134,6 +134,24 @@ TEST(HostLibrary, DestructionSendsEffClose) {
     EXPECT_EQ(module.dispatched(), (std::vector<vst::VstInt32>{vst::effOpen, vst::effClose}));
 }
 
+TEST(HostLibrary, AnExplicitCloseIsTheLastCall) {
+    FakeModule module;
+    {
+        auto plugin = loadFake("both");
+        module.clear();
+        plugin->dispatch(vst::effClose);
+        EXPECT_EQ(plugin->effect(), nullptr);
+        EXPECT_EQ(plugin->dispatch(vst::effGetVendorVersion), 0);
+        plugin->setParameter(0, 1.0f);
+        EXPECT_EQ(plugin->getParameter(0), 0.0f);
+        std::vector<float> left(4, 1.0f), right(4, 1.0f);
+        plugin->processReplacing(left.data(), right.data(), 4);
+        EXPECT_EQ(left, std::vector<float>(4, 0.0f));
+        plugin->close();
+    }
+    EXPECT_EQ(module.dispatched(), std::vector<vst::VstInt32>{vst::effClose});
+}
+
 TEST(HostLibrary, TwoInstancesKeepTheirOwnHostState) {
     auto first = loadFake("both");
     auto second = loadFake("both");

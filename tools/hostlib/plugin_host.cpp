@@ -69,7 +69,7 @@ std::unique_ptr<PluginInstance> PluginInstance::load(const std::string& path, st
     instanceBeingCreated = instance.get();
     vst::AEffect* effect = entry(&PluginInstance::hostCallback);
     instanceBeingCreated = nullptr;
-    instance->creationCalls_ = instance->calls_.size();
+    for (const HostCall& call : instance->calls_) instance->creationOpcodes_.push_back(call.opcode);
     if (!effect) {
         error = "'" + path + "': the plug-in's entry point returned no effect";
         return nullptr;
@@ -89,7 +89,7 @@ std::unique_ptr<PluginInstance> PluginInstance::load(const std::string& path, st
 }
 
 PluginInstance::~PluginInstance() {
-    if (effect_) dispatch(vst::effClose);
+    close();
     unregisterInstance(this);
 }
 
@@ -129,21 +129,23 @@ std::size_t PluginInstance::countHostCalls(VstInt32 opcode) const {
 }
 
 bool PluginInstance::wasCalledDuringCreation(VstInt32 opcode) const {
-    const std::size_t n = std::min(creationCalls_, calls_.size());
-    return std::any_of(calls_.begin(), calls_.begin() + static_cast<std::ptrdiff_t>(n),
-                       [opcode](const HostCall& c) { return c.opcode == opcode; });
+    return std::find(creationOpcodes_.begin(), creationOpcodes_.end(), opcode) != creationOpcodes_.end();
 }
 
 VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
+    if (!effect_) return 0;
+    vst::AEffect* effect = effect_;
+    // The instance is gone after effClose: forget it before the call.
+    if (opcode == vst::effClose) effect_ = nullptr;
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 
 void PluginInstance::setParameter(VstInt32 index, float value) {
-    if (effect_->setParameter) effect_->setParameter(effect_, index, value);
+    if (effect_ && effect_->setParameter) effect_->setParameter(effect_, index, value);
 }
 
 float PluginInstance::getParameter(VstInt32 index) {
-    return effect_->getParameter ? effect_->getParameter(effect_, index) : 0.0f;
+    return effect_ && effect_->getParameter ? effect_->getParameter(effect_, index) : 0.0f;
 }
 
 std::string PluginInstance::textQuery(VstInt32 opcode, VstInt32 index) {
@@ -168,6 +170,7 @@ VstIntPtr PluginInstance::canDo(const std::string& text) {
 }
 
 void PluginInstance::open() { dispatch(vst::effOpen); }
+void PluginInstance::close() { dispatch(vst::effClose); }
 void PluginInstance::setSampleRate(float rate) {
     time_.sampleRate = rate;
     dispatch(vst::effSetSampleRate, 0, 0, nullptr, rate);
@@ -199,6 +202,11 @@ VstIntPtr PluginInstance::sendMidi(const std::vector<MidiMessage>& messages) {
 
 void PluginInstance::processReplacing(float* left, float* right, VstInt32 frames) {
     if (frames <= 0) return;
+    if (!effect_) {
+        std::fill(left, left + frames, 0.0f);
+        std::fill(right, right + frames, 0.0f);
+        return;
+    }
     // Channels beyond the stereo pair, and any inputs, get scratch buffers.
     const VstInt32 inputs = std::clamp<VstInt32>(effect_->numInputs, 0, kMaxChannels);
     const VstInt32 outputs = std::clamp<VstInt32>(effect_->numOutputs, 0, kMaxChannels);

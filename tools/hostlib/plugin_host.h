@@ -53,10 +53,12 @@ public:
 
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;
-    ~PluginInstance();  // effClose, then the module is released
+    ~PluginInstance();  // effClose unless already closed, then the module is released
 
+    // Null once effClose has been sent; every call after that does nothing.
     vst::AEffect* effect() const { return effect_; }
 
+    // effClose through here ends the instance exactly as close() does.
     vst::VstIntPtr dispatch(vst::VstInt32 opcode, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
                             void* ptr = nullptr, float opt = 0.0f);
     void setParameter(vst::VstInt32 index, float value);
@@ -71,6 +73,7 @@ public:
     vst::VstIntPtr canDo(const std::string& text);
 
     void open();
+    void close();
     void setSampleRate(float rate);
     void setBlockSize(vst::VstInt32 frames);
     void resume();
@@ -111,7 +114,7 @@ private:
     std::vector<unsigned char> eventBlock_;
     static constexpr vst::VstInt32 kMaxChannels = 64;
     std::vector<float> scratch_;
-    std::size_t creationCalls_ = 0;
+    std::vector<vst::VstInt32> creationOpcodes_;
 };
 
 }  // namespace velora::host
