@@ -35,12 +35,14 @@ const char* const kProgramNames[] = {"1: first light", "2: Second Sound", "3: od
 const char* const kParamNames[] = {"Gain", "Pitch", "Mode", "Level"};
 const char* const kParamLabels[] = {"dB", "", "", "%"};
 
-// With FAKE_LOG set, the log is written there at effClose (for host processes run by a test).
-void saveLogIfAsked() {
+// With FAKE_LOG set, written there at effClose (for host processes run by a
+// test): the opcodes, then "tempo" and the tempo the host reported at effOpen.
+void saveLogIfAsked(double tempoAtOpen) {
     const char* path = std::getenv("FAKE_LOG");
     if (!path) return;
     if (std::FILE* file = std::fopen(path, "w")) {
         for (VstInt32 opcode : dispatchLog) std::fprintf(file, "%d\n", opcode);
+        std::fprintf(file, "tempo %g\n", tempoAtOpen);
         std::fclose(file);
     }
 }
@@ -68,7 +70,7 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
             return 0;
         }
         case effClose:
-            saveLogIfAsked();
+            saveLogIfAsked(plugin.tempoAtOpen);
             delete &plugin;
             return 1;
         case effSetProgram:

@@ -204,6 +204,7 @@ void printSummary(const std::string& wavPath, const RenderResult& result, std::u
 bool renderProgram(const RenderPlan& plan, std::optional<int> program, const std::string& wavPath, std::string& error) {
     auto plugin = loadPlugin(plan.global, error);
     if (!plugin) return false;
+    reportTime(*plugin, plan.timeline, 0);  // the file's opening tempo, should effOpen ask
     RenderResult result;
     if (!prepare(*plugin, plan, program, error) || !renderInto(*plugin, plan, wavPath, result, error)) return false;
     plugin->suspend();
