@@ -2,6 +2,7 @@
 // Band-limited wavetables shared by every instance, the per-instance key
 // frequencies and the table access rules of the oscillators.
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <limits>
 
@@ -74,7 +75,9 @@ inline float readWave(const WaveTableSet& set, WaveFamily family, int level, flo
 inline float advancePhase(float phase, float increment) noexcept {
     float p = phase + increment;
     if (p >= kTablePeriod) p -= kTablePeriod;
-    if (p >= 0.0f && p < kTablePeriod) return p;
+    // One unsigned test for +0 <= p < 8192 (negatives, NaN and infinity
+    // have larger bit patterns).
+    if (std::bit_cast<std::uint32_t>(p) < std::bit_cast<std::uint32_t>(kTablePeriod)) return p;
     return wrapPhase(p, kTablePeriod);
 }
 
