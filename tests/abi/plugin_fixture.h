@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "hostlib/plugin_host.h"
+#include "plugin_host.h"
 
 namespace velora::test {
 

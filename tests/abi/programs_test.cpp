@@ -18,7 +18,7 @@ std::string currentName(host::PluginInstance& plugin) {
 TEST_F(PluginTest, PlaceholderNamesUntilOpenThenTheFactoryBank) {
     EXPECT_EQ(plugin->programName(0), "      0 - default");
     EXPECT_EQ(plugin->programName(63), "     63 - default");
-    EXPECT_EQ(plugin->getParameter(13), 0.2f);  // program 0's initial "T Amp Decay"
+    EXPECT_EQ(plugin->getParameter(22), 0.2f);  // program 0's initial "T Amp Decay"
     plugin->open();
     EXPECT_EQ(plugin->programName(0), "1: crystal pad");
     EXPECT_EQ(plugin->programName(18), "19: synth string ensemb");

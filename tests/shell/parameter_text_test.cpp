@@ -25,8 +25,10 @@ TEST(ParameterFromText, MapsEngineeringRangesIncludingTheirBounds) {
     EXPECT_EQ(v, static_cast<float>(3.0 * static_cast<double>(0.33333334f)));
     ASSERT_TRUE(parameterFromText(12, "1", v));
     EXPECT_EQ(v, 0.0f);
-    ASSERT_TRUE(parameterFromText(16, "0.01", v));  // "Vib. Freq"
-    EXPECT_EQ(v, 0.0f);
+    ASSERT_TRUE(parameterFromText(16, "0.02", v));  // "Vib. Freq"
+    EXPECT_EQ(v, static_cast<float>((static_cast<double>(0.02f) - 0.01) * static_cast<double>(0.050025012f)));
+    ASSERT_TRUE(parameterFromText(16, "0.01", v));  // the float nearest 0.01 lies below the range
+    EXPECT_EQ(v, 0.01f);
     ASSERT_TRUE(parameterFromText(16, "20", v));
     EXPECT_NEAR(v, 1.0f, 1e-6f);
     ASSERT_TRUE(parameterFromText(78, "7.5", v));  // "Reverb Time": above 1, still set
