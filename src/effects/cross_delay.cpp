@@ -128,9 +128,9 @@ std::int64_t CrossDelay::freeLength(float value) const {
 // quarter note is 7349 samples, where double would give 7350.
 std::int64_t CrossDelay::syncedLength(std::int32_t divisionIndex) const {
     const long double beats = tempoDivision(divisionIndex).multiplier;
-    const long double samples = (1.0L / static_cast<long double>(hostTempo_.load())) * beats *
-                                static_cast<long double>(sampleRate_.load()) * 60.0L;
-    return truncToInt(samples);
+    const long double tempo = hostTempo_.load();
+    const long double rate = sampleRate_.load();
+    return withExtendedPrecision([=] { return truncToInt((1.0L / tempo) * beats * rate * 60.0L); });
 }
 
 // 1..capacity are the lengths the line can hold (a length equal to the

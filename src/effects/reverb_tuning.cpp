@@ -2,12 +2,14 @@
 
 #include <cmath>
 
+#include "engine/exact_math.h"
+
 namespace velora::effects {
 
 namespace {
 
 // F = kDampingScale * log10(g): 0.25 * (1 - 1 / r^2) * ln(10).
-double dampingScale() noexcept { return 0.25 * (1.0 - 1.0 / (toneRatio * toneRatio)) * std::log(10.0); }
+double dampingScale() noexcept { return 0.25 * (1.0 - 1.0 / (toneRatio * toneRatio)) * exact::log(10.0); }
 
 // The absorption filter's pole is F; at -1 and beyond the filter grows
 // without bound and the tail turns into inf and NaN. That happens for times
@@ -32,11 +34,11 @@ double reverbLineDecay(std::int32_t length, float sampleRate, float time) noexce
     const double lowestExponent = kLowestPole / dampingScale();
     if (!(exponent >= lowestExponent)) exponent = lowestExponent; // also NaN
     if (exponent > kHighestExponent) exponent = kHighestExponent;
-    return std::pow(10.0, exponent);
+    return exact::pow(10.0, exponent);
 }
 
 DampingCoefficients reverbDamping(double decay) noexcept {
-    const double f = 0.25 * (1.0 - 1.0 / (toneRatio * toneRatio)) * std::log(10.0) * std::log10(decay);
+    const double f = 0.25 * (1.0 - 1.0 / (toneRatio * toneRatio)) * exact::log(10.0) * exact::log10(decay);
     return {static_cast<float>(-f), static_cast<float>((1.0 - f) * decay)};
 }
 

@@ -51,4 +51,32 @@ inline float wrapPhase(float phase, float period) noexcept {
     return phase < period ? phase : 0.0f;
 }
 
+namespace detail {
+template <typename Compute>
+[[gnu::noinline]] auto callOutOfLine(Compute& compute) {
+    return compute();
+}
+}  // namespace detail
+
+// Runs a long double computation with the x87 unit at its full 64-bit
+// precision. 32-bit Windows hosts commonly run with the precision control at
+// 53 bits, which silently makes long double a double and changes results
+// such as a quarter note at 100 BPM (19845 samples, or one less). The
+// computation is called out of line so no arithmetic moves outside the
+// switched region; elsewhere long double needs no switching.
+template <typename Compute>
+auto withExtendedPrecision(Compute compute) {
+#if defined(__i386__)
+    unsigned short saved = 0;
+    __asm__ __volatile__("fnstcw %0" : "=m"(saved));
+    const unsigned short extended = static_cast<unsigned short>(saved | 0x0300);
+    __asm__ __volatile__("fldcw %0" : : "m"(extended) : "memory");
+    auto result = detail::callOutOfLine(compute);
+    __asm__ __volatile__("fldcw %0" : : "m"(saved) : "memory");
+    return result;
+#else
+    return compute();
+#endif
+}
+
 } // namespace velora

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/exact_math.h"
 #include "engine/synth_engine.h"
 
 namespace velora::engine {
@@ -130,7 +131,7 @@ void SynthEngine::applyDecay(KeyFactors& factors, float v, double keySlope, doub
     const double d = v;
     for (int k = 0; k < kKeyCount; ++k) {
         const double base = 1.0 - d * (k * 0.0078125 * keySlope + keyOffset) * depth;
-        const float f = roundToFloat(std::pow(base, exponent));
+        const float f = roundToFloat(exact::pow(base, exponent));
         factors[k] = f >= 0.0f ? std::min(f, 1.0f) : 0.0f;
     }
 }

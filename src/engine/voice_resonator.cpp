@@ -29,14 +29,16 @@ void VoiceResonator::clear() noexcept {
 }
 
 std::array<std::int32_t, kResonatorStages> resonatorTaps(std::int32_t length, float delay) noexcept {
-    std::array<std::int32_t, kResonatorStages> taps{};
-    const std::int32_t n = std::max<std::int32_t>(length, 1);
-    long double product = static_cast<long double>(n - 1) * static_cast<long double>(delay);
-    for (int j = 0; j < kResonatorStages; ++j) {
-        taps[j] = truncClamped(product, 0, n - 1) + 1;
-        product *= static_cast<long double>(kTapSpread);
-    }
-    return taps;
+    return withExtendedPrecision([length, delay] {
+        std::array<std::int32_t, kResonatorStages> taps{};
+        const std::int32_t n = std::max<std::int32_t>(length, 1);
+        long double product = static_cast<long double>(n - 1) * static_cast<long double>(delay);
+        for (int j = 0; j < kResonatorStages; ++j) {
+            taps[j] = truncClamped(product, 0, n - 1) + 1;
+            product *= static_cast<long double>(kTapSpread);
+        }
+        return taps;
+    });
 }
 
 } // namespace velora::engine

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/exact_math.h"
+
 namespace velora::engine {
 namespace {
 
@@ -10,7 +12,7 @@ constexpr double kSineStep = 0.0007669903939428711; // 2 pi / 8192
 
 void buildSine(WaveTable& sine) {
     for (int i = 0; i < kTableSize; ++i)
-        sine[i] = static_cast<float>(std::sin(i * kSineStep));
+        sine[i] = static_cast<float>(exact::sin(i * kSineStep));
 }
 
 // Level L holds the harmonics of the family up to number L + 1. Every level
@@ -59,12 +61,16 @@ const WaveTableSet& waveTables() {
 }
 
 void buildKeyFrequencies(KeyFrequencies& keyFrequency) {
-    long double f = 8.175798915636872L;
-    keyFrequency[0] = static_cast<float>(f);
-    for (int k = 1; k < 128; ++k) {
-        f *= 1.059463094359L;
-        keyFrequency[k] = static_cast<float>(f);
-    }
+    keyFrequency = withExtendedPrecision([] {
+        KeyFrequencies table{};
+        long double f = 8.175798915636872L;
+        table[0] = static_cast<float>(f);
+        for (int k = 1; k < 128; ++k) {
+            f *= 1.059463094359L;
+            table[k] = static_cast<float>(f);
+        }
+        return table;
+    });
 }
 
 } // namespace velora::engine

@@ -36,8 +36,11 @@ std::string flagNames(std::uint32_t flags) {
         {1u << 12, "CanDoubleReplacing"},
     };
     std::string text;
-    for (const auto& flag : known)
-        if (flags & flag.bit) text += (text.empty() ? "" : " ") + std::string(flag.name);
+    for (const auto& flag : known) {
+        if (!(flags & flag.bit)) continue;
+        if (!text.empty()) text += ' ';
+        text += flag.name;
+    }
     return text;
 }
 
@@ -82,6 +85,16 @@ void printOutputPins(PluginInstance& plugin) {
     }
 }
 
+// Built by appending: GCC 12 warns wrongly about "literal" + string here.
+std::string quoted(const std::string& text) {
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '"';
+    result += text;
+    result += '"';
+    return result;
+}
+
 }  // namespace
 
 int runInfo(const GlobalOptions& options) {
@@ -89,9 +102,9 @@ int runInfo(const GlobalOptions& options) {
     auto plugin = openPlugin(options, error);
     if (!plugin) return reportError(error);
     const vst::AEffect& effect = *plugin->effect();
-    field("effect name", "\"" + plugin->textQuery(vst::effGetEffectName) + "\"");
-    field("vendor", "\"" + plugin->textQuery(vst::effGetVendorString) + "\"");
-    field("product", "\"" + plugin->textQuery(vst::effGetProductString) + "\"");
+    field("effect name", quoted(plugin->textQuery(vst::effGetEffectName)));
+    field("vendor", quoted(plugin->textQuery(vst::effGetVendorString)));
+    field("product", quoted(plugin->textQuery(vst::effGetProductString)));
     field("vendor version", std::to_string(plugin->dispatch(vst::effGetVendorVersion)));
     field("unique id", std::to_string(effect.uniqueID) + " (" + fourCharText(effect.uniqueID) + ")");
     field("effect version", std::to_string(effect.version));
