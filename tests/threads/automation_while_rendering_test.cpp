@@ -17,12 +17,17 @@ namespace {
 using namespace vst;
 
 VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    static VstTimeInfo time{};
-    time.tempo = 120.0;
+    // Written once, read by both threads.
+    static const VstTimeInfo time = [] {
+        VstTimeInfo t{};
+        t.tempo = 120.0;
+        t.flags = kVstTempoValid;
+        return t;
+    }();
     switch (opcode) {
     case audioMasterVersion: return 2400;
     case audioMasterCanDo: return 1;
-    case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&time);
+    case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(const_cast<VstTimeInfo*>(&time));
     default: return 0;
     }
 }
@@ -87,7 +92,7 @@ TEST(Threads, AutomationWhileRenderingStaysFiniteAndRaceFree) {
     std::atomic<bool> rendering{true};
     std::atomic<bool> finite{true};
     std::thread ui([&] { automateEverything(effect, rendering); });
-    renderWithMidi(effect, 400, finite);
+    renderWithMidi(effect, 48, finite);
     rendering = false;
     ui.join();
 
