@@ -25,7 +25,11 @@ public:
     void silenceAll() override { log("silence"); }
     void pitchBend(int msb) override { log("bend", msb); }
     void setParameter(int index, float value) override {
-        calls.push_back("set " + std::to_string(index) + " " + std::to_string(value));
+        std::string s = "set ";
+        s += std::to_string(index);
+        s += ' ';
+        s += std::to_string(value);
+        calls.push_back(s);
     }
     void setProgram(int index) override { log("program", index); }
     bool hasAssignment(int index) const override { return index == 78; }
@@ -33,8 +37,11 @@ public:
 private:
     void log(const char* what, int a = -1, int b = -1) {
         std::string s = what;
-        if (a >= 0) s += " " + std::to_string(a);
-        if (b >= 0) s += " " + std::to_string(b);
+        for (int n : {a, b}) {
+            if (n < 0) continue;
+            s += ' ';
+            s += std::to_string(n);
+        }
         calls.push_back(s);
     }
 };
