@@ -31,9 +31,19 @@ void ProgressBar::update(double fraction, double tailSeconds) {
     if (shown == lastShown_) return;
     lastShown_ = shown;
     const int filled = permille * kBarWidth / 1000;
-    std::string bar = "\r" + label_ + " [" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "] " +
-                      fixedDouble(permille / 10.0, 1) + "%";
-    if (tailSeconds > 0) bar += " tail " + fixedDouble(tailSeconds, 1) + " s";
+    std::string bar(1, '\r');
+    bar += label_;
+    bar += " [";
+    bar.append(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(kBarWidth - filled), '.');
+    bar += "] ";
+    bar += fixedDouble(permille / 10.0, 1);
+    bar += '%';
+    if (tailSeconds > 0) {
+        bar += " tail ";
+        bar += fixedDouble(tailSeconds, 1);
+        bar += " s";
+    }
     bar += "   ";
     std::fputs(bar.c_str(), stderr);
     std::fflush(stderr);
@@ -41,7 +51,10 @@ void ProgressBar::update(double fraction, double tailSeconds) {
 
 void ProgressBar::finish() {
     if (!enabled_ || lastShown_ < 0) return;
-    std::fputs(("\r" + std::string(label_.size() + kBarWidth + 40, ' ') + "\r").c_str(), stderr);
+    std::string blank(label_.size() + kBarWidth + 40, ' ');
+    blank.front() = '\r';
+    blank.push_back('\r');
+    std::fputs(blank.c_str(), stderr);
     std::fflush(stderr);
     lastShown_ = -1;
 }
