@@ -13,29 +13,15 @@
 #include <vector>
 
 #include "shell/synth_effect.h"
+#include "support/in_process_host.h"
 
 namespace velora {
 namespace {
 
 using namespace vst;
 
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    static VstTimeInfo time{};
-    time.tempo = 132.0;
-    switch (opcode) {
-    case audioMasterVersion: return 2400;
-    case audioMasterCanDo: return 1;
-    case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(&time);
-    default: return 0;
-    }
-}
-
-struct Random {
-    std::uint32_t state;
-    std::uint32_t next() { return state = state * 1664525u + 1013904223u; }
-    int below(int n) { return static_cast<int>((next() >> 8) % static_cast<std::uint32_t>(n)); }
-    float unit() { return static_cast<float>(next() >> 8) / 16777216.0f; }
-};
+using test::inProcessHost;
+using test::Random;
 
 constexpr int kBlock = 512;
 
@@ -90,7 +76,7 @@ std::size_t heapInUse() { return mallinfo2().uordblks; }
 void soak(float rate) {
     const char* minutesText = std::getenv("VELORA_SOAK_MINUTES");
     const int minutes = minutesText != nullptr ? std::max(1, std::atoi(minutesText)) : 2;
-    auto* instance = new SynthEffect(host);
+    auto* instance = new SynthEffect(inProcessHost);
     AEffect* effect = instance->effect();
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, rate);
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
@@ -102,28 +88,38 @@ void soak(float rate) {
     float* outputs[2] = {left.data(), right.data()};
     const int blocksPerMinute = static_cast<int>(rate * 60.0f / kBlock);
     std::vector<double> minuteSeconds;
+    std::vector<double> minuteVoices;  // mean number of sounding voices per block
     std::size_t heapAfterFirstMinute = 0;
     float peak = 0.0f;
     for (int minute = 0; minute < minutes + 1; ++minute) {
         const auto start = std::chrono::steady_clock::now();
+        long voiceBlocks = 0;
         for (int b = 0; b < blocksPerMinute; ++b) {
             player.playBlock(random);
             effect->processReplacing(effect, nullptr, outputs, kBlock);
+            for (int key = 0; key < 128; ++key) voiceBlocks += instance->engine().keySounding(key) ? 1 : 0;
             for (int i = 0; i < kBlock; ++i) {
                 ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
                 peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
             }
         }
         minuteSeconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        minuteVoices.push_back(static_cast<double>(voiceBlocks) / blocksPerMinute);
         if (minute == 0) heapAfterFirstMinute = heapInUse();
     }
     const std::size_t heapAtEnd = heapInUse();
     EXPECT_LE(peak, 1.0f);  // parameters stay within 0..1, so the final gain is at most 1
     EXPECT_LE(heapAtEnd, heapAfterFirstMinute + 64 * 1024) << "heap grew while playing";
-    std::printf("soak at %.0f Hz, %d minutes: heap %zu -> %zu bytes, block time first minute %.2f us, last %.2f us, "
-                "peak %.3f\n",
+    // Time per block follows the number of sounding voices; per voice and
+    // sample it must not grow (a denormal slow-down would show here).
+    auto perVoiceSample = [&](std::size_t m) {
+        return minuteSeconds[m] * 1e9 / (static_cast<double>(blocksPerMinute) * kBlock * std::max(1.0, minuteVoices[m]));
+    };
+    std::printf("soak at %.0f Hz, %d minutes: heap %zu -> %zu bytes; first minute %.1f us per block, %.1f voices, "
+                "%.1f ns per voice-sample; last minute %.1f us, %.1f voices, %.1f ns; peak %.3f\n",
                 static_cast<double>(rate), minutes + 1, heapAfterFirstMinute, heapAtEnd,
-                minuteSeconds.front() / blocksPerMinute * 1e6, minuteSeconds.back() / blocksPerMinute * 1e6,
+                minuteSeconds.front() / blocksPerMinute * 1e6, minuteVoices.front(), perVoiceSample(0),
+                minuteSeconds.back() / blocksPerMinute * 1e6, minuteVoices.back(), perVoiceSample(minuteSeconds.size() - 1),
                 static_cast<double>(peak));
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }

@@ -10,34 +10,15 @@
 #include <vector>
 
 #include "shell/synth_effect.h"
+#include "support/in_process_host.h"
 
 namespace velora {
 namespace {
 
 using namespace vst;
 
-VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    // Written once, read by both threads.
-    static const VstTimeInfo time = [] {
-        VstTimeInfo t{};
-        t.tempo = 120.0;
-        t.flags = kVstTempoValid;
-        return t;
-    }();
-    switch (opcode) {
-    case audioMasterVersion: return 2400;
-    case audioMasterCanDo: return 1;
-    case audioMasterGetTime: return reinterpret_cast<VstIntPtr>(const_cast<VstTimeInfo*>(&time));
-    default: return 0;
-    }
-}
-
-struct Random {
-    std::uint32_t state;
-    std::uint32_t next() { return state = state * 1664525u + 1013904223u; }
-    int below(int n) { return static_cast<int>((next() >> 8) % static_cast<std::uint32_t>(n)); }
-    float unit() { return static_cast<float>(next() >> 8) / 16777216.0f; }
-};
+using test::inProcessHost;
+using test::Random;
 
 void renderWithMidi(AEffect* effect, int blocks, std::atomic<bool>& finite) {
     Random random{7};
@@ -82,7 +63,7 @@ void automateEverything(AEffect* effect, const std::atomic<bool>& rendering) {
 }
 
 TEST(Threads, AutomationWhileRenderingStaysFiniteAndRaceFree) {
-    auto* instance = new SynthEffect(host);
+    auto* instance = new SynthEffect(inProcessHost);
     AEffect* effect = instance->effect();
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
