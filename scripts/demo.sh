@@ -10,7 +10,7 @@ jobs=$(nproc)
 echo "== Building" >&2
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_TESTS=OFF >/dev/null
 cmake --build build -j "$jobs" --target velora velora-host >/dev/null
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build-win -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-win -j "$jobs" >/dev/null
 echo "Built build/velora.so, build-win/velora.dll and the host build/velora-host" >&2
 

@@ -11,7 +11,7 @@ jobs=$(nproc)
 quiet() { "$@" >/dev/null; }
 
 echo "== Windows build (32-bit, cross-compiled)"
-quiet cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+quiet cmake -S . -B build-win -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build-win -j "$jobs"
 
 echo "== Native build and tests (with the Windows build compared under Wine)"
