@@ -31,9 +31,14 @@ void CrossDelay::clearCrossDelay() {
 }
 
 bool CrossDelay::setSampleRate(float rate) {
+    if (!storeSampleRate(rate)) return false;
+    xdCapacityScale = roundToFloat(240.0 * static_cast<double>(rate));
+    return true;
+}
+
+bool CrossDelay::storeSampleRate(float rate) {
     if (!(rate > 0.0f) || !std::isfinite(rate)) return false;
     sampleRate_ = rate;
-    xdCapacityScale = roundToFloat(240.0 * static_cast<double>(rate));
     return true;
 }
 

@@ -45,6 +45,11 @@ void EffectChain::setSampleRate(float rate) {
     refitCrossDelay();
 }
 
+void EffectChain::storeSampleRate(float rate) {
+    if (!crossDelay_.storeSampleRate(rate)) return;
+    reverb_.setSampleRate(rate);
+}
+
 void EffectChain::open() { refitCrossDelay(); }
 
 void EffectChain::resume() { crossDelay_.clearCrossDelay(); }

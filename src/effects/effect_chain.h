@@ -30,6 +30,7 @@ public:
 
     // Lifecycle steps, called where the host does not process at the same time.
     void setSampleRate(float rate); // ignored unless finite and positive
+    void storeSampleRate(float rate); // the rate only, for later parameter actions
     void open();                    // after the shell's optional tempo poll
     void resume();
     // The tempo poll without the host call: true when the tempo changed.

@@ -158,8 +158,7 @@ VstIntPtr EffectShell::dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntP
         return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
     case effGetPlugCategory: return getPlugCategory();
     case effSetBlockSizeAndSampleRate:
-        blockSize_ = static_cast<VstInt32>(value);
-        storeSampleRate(opt);  // stored only; nothing is recomputed
+        setBlockSizeAndSampleRate(static_cast<VstInt32>(value), opt);
         return 1;
     case effGetEffectName: return getEffectName(static_cast<char*>(ptr)) ? 1 : 0;
     case effGetVendorString: return getVendorString(static_cast<char*>(ptr)) ? 1 : 0;

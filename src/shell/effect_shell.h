@@ -36,6 +36,11 @@ public:
     virtual void getParameterName(vst::VstInt32 index, char* text);
     virtual void setSampleRate(float rate) { storeSampleRate(rate); }
     virtual void setBlockSize(vst::VstInt32 size) { blockSize_ = size; }
+    // Stores both without recomputing; later parameter changes see the rate.
+    virtual void setBlockSizeAndSampleRate(vst::VstInt32 size, float rate) {
+        blockSize_ = size;
+        storeSampleRate(rate);
+    }
     virtual void suspend() {}
     virtual void resume() {}
 

@@ -239,6 +239,14 @@ void SynthEffect::setSampleRate(float rate) {
     setParameter(kVibratoDev, mirror_[kVibratoDev].load());
 }
 
+// Nothing is recomputed, but the parameter actions that read the rate
+// (decays, reverb gains, free delay lengths) use the new one from now on.
+void SynthEffect::setBlockSizeAndSampleRate(VstInt32 size, float rate) {
+    EffectShell::setBlockSizeAndSampleRate(size, rate);
+    engine_.storeSampleRate(sampleRate());
+    effects_.storeSampleRate(sampleRate());
+}
+
 void SynthEffect::resume() {
     engine_.resume();
     effects_.resume();

@@ -38,6 +38,7 @@ public:
     // Lifecycle and audio.
     void open() override;
     void setSampleRate(float rate) override;
+    void setBlockSizeAndSampleRate(vst::VstInt32 size, float rate) override;
     void suspend() override {}
     void resume() override;
     void process(float** inputs, float** outputs, vst::VstInt32 frames) override;
