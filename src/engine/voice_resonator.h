@@ -121,6 +121,14 @@ inline StereoSample processResonatorScalar(VoiceResonator& r, const StageGains& 
     return {inLeft, inRight};
 }
 
+// Fetches, for writing, the line a few frames past a write position. The
+// address is only formed as an integer and never dereferenced, so past the
+// end of the lines it is harmless.
+inline void prefetchForWrite(const float* p) noexcept {
+    constexpr std::uintptr_t kAheadBytes = 4 * kLinesPerVoice * sizeof(float);
+    __builtin_prefetch(reinterpret_cast<const void*>(reinterpret_cast<std::uintptr_t>(p) + kAheadBytes), 1);
+}
+
 #if defined(__SSE2__)
 inline __m128 flushTiny4(__m128 x) noexcept {
     const __m128 magnitude = _mm_and_ps(x, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
@@ -156,8 +164,14 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
         if (pL >= n) pL -= n;
         std::int32_t pR = w + r.rightTap[s].load();
         if (pR >= n) pR -= n;
-        frames[static_cast<std::ptrdiff_t>(pL) * kLinesPerVoice + 2 * s] = sums[2 * s];
-        frames[static_cast<std::ptrdiff_t>(pR) * kLinesPerVoice + 2 * s + 1] = sums[2 * s + 1];
+        float* const toLeft = frames + static_cast<std::ptrdiff_t>(pL) * kLinesPerVoice + 2 * s;
+        float* const toRight = frames + static_cast<std::ptrdiff_t>(pR) * kLinesPerVoice + 2 * s + 1;
+        *toLeft = sums[2 * s];
+        *toRight = sums[2 * s + 1];
+        // A tap moves on by one frame per sample, and with many voices its
+        // next lines have left the cache by the time it reaches them.
+        prefetchForWrite(toLeft);
+        prefetchForWrite(toRight);
     }
     alignas(16) float outputs[4];
     _mm_store_ps(outputs, late);
