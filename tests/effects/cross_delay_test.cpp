@@ -7,16 +7,15 @@
 
 #include "effects/cross_delay.h"
 #include "effects/effect_chain.h"
+#include "effects_test_support.h"
 
 namespace velora::effects {
 namespace {
 
-constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testing::kInf;
+using testing::kNaN;
 
-struct Frame {
-    float l, r;
-};
+using testing::Frame;
 
 // Feeds `input` (zeros after its end) through the delay for `count` samples.
 std::vector<Frame> run(CrossDelay& delay, std::vector<Frame> input, std::size_t count) {

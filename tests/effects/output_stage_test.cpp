@@ -9,12 +9,13 @@
 #include "effects/distortion.h"
 #include "effects/effect_chain.h"
 #include "effects/output_ramps.h"
+#include "effects_test_support.h"
 
 namespace velora::effects {
 namespace {
 
-constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testing::kInf;
+using testing::kNaN;
 
 std::uint32_t bits(float x) { return std::bit_cast<std::uint32_t>(x); }
 

@@ -10,16 +10,15 @@
 
 #include "effects/effect_chain.h"
 #include "effects/reverb.h"
+#include "effects_test_support.h"
 
 namespace velora::effects {
 namespace {
 
-constexpr float kInf = std::numeric_limits<float>::infinity();
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+using testing::kInf;
+using testing::kNaN;
 
-struct Frame {
-    float l, r;
-};
+using testing::Frame;
 
 std::unique_ptr<Reverb> wetReverb(float timeValue, float rate = 44100.0f) {
     auto reverb = std::make_unique<Reverb>();

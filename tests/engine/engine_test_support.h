@@ -2,6 +2,7 @@
 // Shared pieces of the engine tests: a recording owner for renderBlock and
 // the neutral program every test starts from.
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "engine/synth_engine.h"
@@ -57,6 +58,13 @@ inline void prepare(SynthEngine& e, float rate = 44100.0f) {
     e.open();
     applyInitProgram(e);
     e.setParam(VoiceParam::VoiceLimit, 0.0629929f);
+}
+
+// The same on the heap: the engine is too large for a test's stack.
+inline std::unique_ptr<SynthEngine> preparedEngine() {
+    auto e = std::make_unique<SynthEngine>();
+    prepare(*e);
+    return e;
 }
 
 inline std::vector<float> render(SynthEngine& e, FakeHooks& hooks, int count) {

@@ -13,11 +13,7 @@ namespace {
 
 using testing::FakeHooks;
 
-std::unique_ptr<SynthEngine> preparedEngine() {
-    auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
-    return e;
-}
+using testing::preparedEngine;
 
 int firstNonZero(const std::vector<float>& v) {
     for (std::size_t i = 0; i < v.size(); ++i)

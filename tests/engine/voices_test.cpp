@@ -8,11 +8,7 @@
 namespace velora::engine {
 namespace {
 
-std::unique_ptr<SynthEngine> preparedEngine() {
-    auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
-    return e;
-}
+using testing::preparedEngine;
 
 std::vector<int> orderOf(const SynthEngine& e) {
     std::vector<int> keys;

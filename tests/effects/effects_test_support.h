@@ -1,0 +1,14 @@
+#pragma once
+// Shared by the effect tests: hostile values and a stereo sample.
+#include <limits>
+
+namespace velora::effects::testing {
+
+inline constexpr float kInf = std::numeric_limits<float>::infinity();
+inline constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+struct Frame {
+    float l, r;
+};
+
+}  // namespace velora::effects::testing
