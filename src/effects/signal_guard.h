@@ -5,24 +5,9 @@
 #include <cmath>
 #include <limits>
 
-namespace velora::effects {
+#include "engine/numeric.h"
 
-// Rounds a set-up result to float. A finite double beyond the float range
-// becomes the infinity of its sign (what IEEE rounding gives) instead of the
-// undefined conversion C++ would otherwise perform.
-inline float roundToFloat(double x) noexcept {
-    constexpr double kMax = std::numeric_limits<float>::max();
-    if (x > kMax && x < std::numeric_limits<double>::infinity()) {
-        // Values that still round down to the largest float do so.
-        return x < kMax + std::ldexp(1.0, 103) ? std::numeric_limits<float>::max()
-                                               : std::numeric_limits<float>::infinity();
-    }
-    if (x < -kMax && x > -std::numeric_limits<double>::infinity()) {
-        return x > -kMax - std::ldexp(1.0, 103) ? -std::numeric_limits<float>::max()
-                                                : -std::numeric_limits<float>::infinity();
-    }
-    return static_cast<float>(x);
-}
+namespace velora::effects {
 
 // Far beyond any signal the voices can make, yet small enough that sums and
 // cubes inside the effects stay finite.

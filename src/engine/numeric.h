@@ -17,6 +17,23 @@ inline float flushTiny(float x) noexcept { return std::fabs(x) < kFlushBelow ? 0
 constexpr float floatFromBits(std::uint32_t bits) noexcept { return std::bit_cast<float>(bits); }
 constexpr double doubleFromBits(std::uint64_t bits) noexcept { return std::bit_cast<double>(bits); }
 
+// Rounds a set-up result to float. A finite double beyond the float range
+// becomes the infinity of its sign (what IEEE rounding gives) instead of the
+// undefined conversion C++ would otherwise perform.
+inline float roundToFloat(double x) noexcept {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    if (x > kMax && x < std::numeric_limits<double>::infinity()) {
+        // Values that still round down to the largest float do so.
+        return x < kMax + std::ldexp(1.0, 103) ? std::numeric_limits<float>::max()
+                                               : std::numeric_limits<float>::infinity();
+    }
+    if (x < -kMax && x > -std::numeric_limits<double>::infinity()) {
+        return x > -kMax - std::ldexp(1.0, 103) ? -std::numeric_limits<float>::max()
+                                                : -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(x);
+}
+
 // Truncation toward zero to int32 for any input: NaN gives 0, values beyond
 // the int32 range give the nearest bound. Ordinary values truncate exactly.
 template <typename Real>

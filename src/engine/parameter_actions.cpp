@@ -10,15 +10,6 @@
 namespace velora::engine {
 namespace {
 
-// Rounds a set-up result to float; beyond the float range it gives infinity
-// without an undefined conversion.
-float roundToFloat(double x) {
-    constexpr double kMax = std::numeric_limits<float>::max();
-    if (x > kMax) return std::numeric_limits<float>::infinity();
-    if (x < -kMax) return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(x);
-}
-
 double c(std::uint32_t bits) { return static_cast<double>(floatFromBits(bits)); }
 
 const double kUnisonBase = c(0x3F80006Du);      // 1.000013
