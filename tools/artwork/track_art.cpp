@@ -23,7 +23,8 @@ Slot slotFor(const ControlPlace& slider) {
     const int handleAcross = vertical ? kHandleWidth : kHandleHeight;
     const double centreAcross = travel.across + handleAcross / 2.0;
     const double width = vertical ? 3.0 : 4.0;  // keeps both edges on whole pixels
-    const double firstCentre = 2 + handleAlong / 2.0, lastCentre = 2 + travel.range + handleAlong / 2.0;
+    // The handle's first pixel runs from 2 to the travel range (not 2 + range).
+    const double firstCentre = 2 + handleAlong / 2.0, lastCentre = travel.range + handleAlong / 2.0;
     return {firstCentre - 3, lastCentre + 3, centreAcross - width / 2, centreAcross + width / 2};
 }
 
