@@ -56,7 +56,7 @@ int FontText::width(const TextStyle& style, std::string_view text) const {
     if (!face) return 0;
     int pen = 0;
     for (char c : text)
-        if (loadGlyph(face, c, false)) pen += static_cast<int>(face->glyph->advance.x >> 6) + style.tracking;
+        if (loadGlyph(face, c, false)) pen += static_cast<int>((face->glyph->advance.x + 32) >> 6) + style.tracking;
     return text.empty() ? 0 : pen - style.tracking;
 }
 
@@ -79,7 +79,7 @@ void FontText::draw(Raster& target, const TextStyle& style, double x, int baseli
                 target.blend(pen + glyph->bitmap_left + static_cast<int>(col),
                              baseline - glyph->bitmap_top + static_cast<int>(row), style.colour, coverage / 255.0);
             }
-        pen += static_cast<int>(glyph->advance.x >> 6) + style.tracking;
+        pen += static_cast<int>((glyph->advance.x + 32) >> 6) + style.tracking;
     }
 }
 

@@ -104,6 +104,18 @@ void drawToneSynth(Raster& r, const FontText& text) {
     drawGroup(r, text, 170, 265, 129, "Filter Envelope");
 }
 
+// A small attack-decay-sustain-release outline where the other panels print
+// their group names.
+void drawEnvelopeSketch(Raster& r, const Rect& box) {
+    const double x0 = box.left, x1 = box.right, top = box.top, bottom = box.bottom;
+    const double w = x1 - x0, sustain = top + (bottom - top) * 0.45;
+    const double points[][2] = {{x0, bottom},          {x0 + w * 0.16, top},     {x0 + w * 0.36, sustain},
+                                {x0 + w * 0.72, sustain}, {x1, bottom}};
+    const Colour line = mix(pal::face, pal::inkSoft, 0.8);
+    for (int i = 0; i + 1 < 5; ++i)
+        r.fill(around(box, 2), segment(points[i][0], points[i][1], points[i + 1][0], points[i + 1][1], 0.45), line);
+}
+
 void drawGlobalEnvelope(Raster& r, const FontText& text) {
     drawFace(r, {273, 20, 382, 145});
     drawTitle(r, text, 279, 30, "Global Envelope");
@@ -112,7 +124,7 @@ void drawGlobalEnvelope(Raster& r, const FontText& text) {
     drawColumnLabel(r, text, 305, 328, label, "Dec");
     drawColumnLabel(r, text, 329, 352, label, "Sus");
     drawColumnLabel(r, text, 353, 376, label, "Rel");
-    drawGroup(r, text, 281, 376, 129, "");
+    drawEnvelopeSketch(r, {296, 131, 362, 141});
 }
 
 void drawAttackSynth(Raster& r, const FontText& text) {
@@ -122,10 +134,10 @@ void drawAttackSynth(Raster& r, const FontText& text) {
     for (int x : {34, 88, 166, 268, 322}) drawGroove(r, x, 163, 266);
     const int label = 252;
     drawSynthColumnLabels(r, text, label);
-    drawColumnLabel(r, text, 272, 295, label, "Freq");
-    drawColumnLabel(r, text, 296, 319, label, "Noise");
-    drawColumnLabel(r, text, 326, 349, label, "Freq");
-    drawColumnLabel(r, text, 350, 373, label, "Depth");
+    drawColumnLabel(r, text, 271, 294, label, "Freq");
+    drawColumnLabel(r, text, 297, 320, label, "Noise");
+    drawColumnLabel(r, text, 325, 348, label, "Freq");
+    drawColumnLabel(r, text, 351, 375, label, "Depth");
     drawGroup(r, text, 6, 33, 256, "Wave");
     drawGroup(r, text, 38, 85, 256, "Unison");
     drawGroup(r, text, 92, 163, 256, "Attack Shape");
@@ -137,13 +149,13 @@ void drawAttackSynth(Raster& r, const FontText& text) {
 void drawEffects(Raster& r, const FontText& text) {
     drawFace(r, {2, 271, 382, 367});
     drawTitle(r, text, 6, 283, "Effects");
-    for (int x : {143, 251, 303}) drawGroove(r, x, 289, 364);
+    for (int x : {142, 251, 303}) drawGroove(r, x, 296, 364);
     for (const ControlPlace& place : controlPlaces())
         if (place.kind == ControlKind::knob) drawKnobScale(r, place.rect);
 
     // Delay chambers: two rows of length slider and feedback knob.
     text.draw(r, kLabel, 59, 293, "Length", Align::centre);
-    text.draw(r, kLabel, 121.5, 293, "Feedback", Align::centre);
+    text.draw(r, kLabel, 120, 293, "Feedback", Align::centre);
     text.draw(r, kTitle, 11, 311, "1", Align::centre);
     text.draw(r, kTitle, 11, 337, "2", Align::centre);
     text.draw(r, kTitle, 75, 360, "Delay Chambers", Align::centre);
@@ -152,8 +164,8 @@ void drawEffects(Raster& r, const FontText& text) {
     text.draw(r, kLabel, 207, 284, "Delay", Align::centre);
     text.draw(r, kLabel, 179, 301, "L", Align::right);
     text.draw(r, kLabel, 235, 301, "R");
-    text.draw(r, kLabel, 164, 320, "Feed", Align::right);
-    text.draw(r, kLabel, 164, 329, "back", Align::right);
+    text.draw(r, kLabel, 166, 320, "Feed", Align::right);
+    text.draw(r, kLabel, 166, 329, "back", Align::right);
     text.draw(r, kLabel, 223, 326, "Amp", Align::right);
     text.draw(r, kLabel, 183, 345, "Tempo sync");
     text.draw(r, kTitle, 183, 360, "Cross-Delay");
