@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -97,6 +98,33 @@ TEST(BitmapResources, UnknownIdsAndBrokenFilesAreRefused) {
         std::vector<std::uint8_t> broken = good;
         broken[damage.offset] = damage.value;
         EXPECT_FALSE(describeBmp(broken.data(), broken.size(), out)) << "byte " << damage.offset;
+    }
+}
+
+int brightness(Rgb c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; }
+
+// The knob draws its dot on a circle of radius 10.5 - 4 round the body's
+// centre, from 225 degrees at 0 to -45 at 1; wherever it lands it must sit
+// on the ball (a keyed-out pixel there would leave the old dot behind) and
+// stand out from it.
+TEST(BitmapResources, KnobDotStaysOnTheBallAndStandsOut) {
+    const BitmapResource* body = findBitmapResource(10030);
+    const BitmapResource* dot = findBitmapResource(10031);
+    ASSERT_NE(body, nullptr);
+    ASSERT_NE(dot, nullptr);
+    for (int step = 0; step <= 100; ++step) {
+        const float alpha = 3.9269907f - step / 100.0f * 4.712389f;
+        const int px = static_cast<int>(10.5f + std::cos(alpha) * 6.5f + 0.5f);
+        const int py = static_cast<int>(10.5f - std::sin(alpha) * 6.5f + 0.5f);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 3; ++x) {
+                if (dot->pixel(x, y) == kMagenta) continue;
+                const Rgb under = body->pixel(px - 1 + x, py - 1 + y);
+                ASSERT_NE(under, kMagenta) << "value " << step / 100.0;
+                if (x == 1 && y == 1) {
+                    EXPECT_GT(brightness(dot->pixel(1, 1)) - brightness(under), 80) << "value " << step / 100.0;
+                }
+            }
     }
 }
 
