@@ -59,6 +59,7 @@ void drawTitleStrip(Raster& r, const FontText& text) {
     const Rect strip{0, 0, kFrameWidth, 19};
     r.fill(strip, rect(0, 0, kFrameWidth, 19), vertical(pal::titleTop, pal::titleBottom, 0, 19));
     r.fill(strip, rect(0, 0, kFrameWidth, 1), rgb(86, 87, 94));
+    r.fill(strip, rect(0, 18, kFrameWidth, 19), horizontal(pal::amberDeep, pal::titleBottom, 0, kFrameWidth), 0.8);
     text.draw(r, {Weight::bold, 14, pal::titleText, 1}, 9, 15, "Velora");
     const int nameWidth = text.width({Weight::bold, 14, pal::titleText, 1}, "Velora");
     r.fill({0, 0, 120, 19}, circle(9 + nameWidth + 4.5, 12.5, 1.6), pal::amber);
@@ -188,6 +189,8 @@ void drawEffects(Raster& r, const FontText& text) {
 void drawBottomBar(Raster& r, const FontText& text) {
     r.fill({0, 368, kFrameWidth, kFrameHeight}, rect(0, 368, kFrameWidth, kFrameHeight), pal::bar);
     r.fill({0, 368, kFrameWidth, 370}, rect(0, 368, kFrameWidth, 369), pal::barEdge);
+    // A short sheen under the edge, clear of the sliders (they start at 374).
+    r.fill({0, 369, kFrameWidth, 373}, rect(0, 369, kFrameWidth, 373), vertical(rgb(46, 47, 53), pal::bar, 369, 373));
     text.draw(r, kBarLabel, 52, 386, "Vol. Maj.", Align::right);
     text.draw(r, kBarLabel, 52, 404, "Vol. Min.", Align::right);
     text.draw(r, kBarLabel, 186, 386, "Panning", Align::right);
