@@ -21,8 +21,12 @@ struct BitmapResource {
     const std::uint8_t* pixels = nullptr;  // blue, green, red; bottom row first
     int stride = 0;                        // bytes per row, a multiple of 4
 
-    // Row y counted from the top: width blue, green, red triples.
-    const std::uint8_t* row(int y) const { return pixels + static_cast<std::size_t>(height - 1 - y) * stride; }
+    // Row y counted from the top: width blue, green, red triples; null
+    // outside the bitmap.
+    const std::uint8_t* row(int y) const {
+        if (!pixels || y < 0 || y >= height) return nullptr;
+        return pixels + static_cast<std::size_t>(height - 1 - y) * stride;
+    }
     // The pixel at x, y from the top-left; black outside the bitmap.
     Rgb pixel(int x, int y) const;
 };

@@ -84,6 +84,7 @@ TEST(BitmapResources, UnknownIdsAndBrokenFilesAreRefused) {
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(handle->pixel(-1, 0), Rgb{});
     EXPECT_EQ(handle->pixel(15, 0), Rgb{});
+    EXPECT_EQ(handle->row(14), nullptr);
     const std::vector<std::uint8_t> good(handle->file, handle->file + handle->fileSize);
     BitmapResource out;
     EXPECT_TRUE(describeBmp(good.data(), good.size(), out));
