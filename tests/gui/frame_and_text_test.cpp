@@ -228,6 +228,21 @@ TEST_F(FrameTest, TextAndFontInputIsBoundedAndDirtiesOnlyOnChange) {
     EXPECT_TRUE(field->isDirty());
 }
 
+TEST_F(FrameTest, DoubleClickStyleEditsOnlyOnTheSecondPressInTime) {
+    auto* field = add(new TextField({10, 10, 60, 20}, &listener, 1, "x", nullptr, ValueDisplay::kDoubleClick));
+    showWindow();
+    struct Case {
+        std::uint32_t wait;
+        bool edits;
+    };
+    for (const Case& c : {Case{0, false}, Case{399, true}, Case{400, false}, Case{10, true}}) {
+        platform.advanceClock(c.wait);
+        press({20, 15}, kLeftButton);
+        EXPECT_EQ(field->isEditing(), c.edits) << c.wait;
+        if (field->isEditing()) window().editBox()->pressReturn();
+    }
+}
+
 TEST_F(FrameTest, StatusFieldDrawsCentredTextInItsInsetBox) {
     TextField* field = addStatusField();
     field->setText("8");
