@@ -3,8 +3,9 @@
 # Usage: scripts/packages.sh build|test
 set -euo pipefail
 
-build_packages=(build-essential cmake ninja-build libcli11-dev g++-mingw-w64-i686 mingw-w64-i686-dev)
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev clang libclang-rt-14-dev wine wine32:i386)
+build_packages=(build-essential cmake ninja-build libcli11-dev g++-mingw-w64-i686 mingw-w64-i686-dev
+                g++-mingw-w64-x86-64 mingw-w64-x86-64-dev zip)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev clang libclang-rt-14-dev wine wine32:i386 wine64 unzip)
 
 wanted=("${build_packages[@]}")
 if [[ "${1:-build}" == test ]]; then

@@ -14,8 +14,12 @@ echo "== Windows build (32-bit, cross-compiled)"
 quiet cmake -S . -B build-win -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build-win -j "$jobs"
 
-echo "== Native build and tests (with the Windows build compared under Wine)"
-quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_WINDOWS_BUILD="$PWD/build-win"
+echo "== Windows build (64-bit, cross-compiled)"
+quiet cmake -S . -B build-win64 -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+cmake --build build-win64 -j "$jobs"
+
+echo "== Native build and tests (with both Windows builds compared under Wine)"
+quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_WINDOWS_BUILD="$PWD/build-win" -DVELORA_WINDOWS64_BUILD="$PWD/build-win64"
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 

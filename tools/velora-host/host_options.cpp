@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "x87_precision.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -37,13 +39,18 @@ vst::VstIntPtr canDoAnswer(const std::string& timeInfo) {
 
 std::string defaultPluginPath() {
 #ifdef _WIN32
-    return executableFolder() + "\\velora.dll";
+    // velora-host64.exe loads the 64-bit DLL, velora-host.exe the 32-bit one.
+    return executableFolder() + (sizeof(void*) == 8 ? "\\velora64.dll" : "\\velora.dll");
 #else
     return executableFolder() + "/velora.so";
 #endif
 }
 
 std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::string& error) {
+    if (options.x87Precision != 0 && !setX87Precision(options.x87Precision)) {
+        error = "--x87-precision needs an x86 processor";
+        return nullptr;
+    }
     HostOptions hostOptions;
     hostOptions.canDoTimeInfo = canDoAnswer(options.timeInfo);
     const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;

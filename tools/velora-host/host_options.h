@@ -11,6 +11,7 @@ struct GlobalOptions {
     std::string pluginPath;          // empty: the plug-in next to the executable
     std::string timeInfo = "yes";    // answer to canDo "sendVstTimeInfo": yes, no, unknown
     double tempo = 120.0;            // reported while no MIDI file sets a tempo
+    int x87Precision = 0;            // 53 or 64: x87 precision control set before loading; 0 leaves it
 };
 
 // velora.so / velora.dll in the executable's folder.
