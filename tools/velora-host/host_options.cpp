@@ -1,6 +1,9 @@
 #include "host_options.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
 
 #include "x87_precision.h"
 
@@ -42,7 +45,15 @@ std::string defaultPluginPath() {
     // velora-host64.exe loads the 64-bit DLL, velora-host.exe the 32-bit one.
     return executableFolder() + (sizeof(void*) == 8 ? "\\velora64.dll" : "\\velora.dll");
 #else
-    return executableFolder() + "/velora.so";
+    // Beside the program (a build folder, a release archive), else where
+    // `cmake --install` puts it: <prefix>/lib/vst, or ~/.vst for a user.
+    const std::string folder = executableFolder();
+    std::vector<std::string> candidates = {folder + "/velora.so", folder + "/../lib/vst/velora.so"};
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        candidates.push_back(std::string(home) + "/.vst/velora.so");
+    for (const std::string& candidate : candidates)
+        if (std::ifstream(candidate, std::ios::binary)) return candidate;
+    return candidates.front();
 #endif
 }
 

@@ -24,7 +24,7 @@ using velora::host::GlobalOptions;
 using velora::host::RenderOptions;
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& global) {
-    app.add_option("--plugin", global.pluginPath, "Plug-in file (default: velora.so / velora.dll next to this program)");
+    app.add_option("--plugin", global.pluginPath, "Plug-in file (default: velora.so / velora.dll / velora64.dll next to this program)");
     app.add_option("--time-info", global.timeInfo, "Answer to the plug-in's \"sendVstTimeInfo\" question")
         ->check(CLI::IsMember({"yes", "no", "unknown"}));
     app.add_option("--tempo", global.tempo, "Tempo in BPM reported while no MIDI file sets one")
