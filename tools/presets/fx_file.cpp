@@ -1,5 +1,6 @@
 #include "fx_file.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
