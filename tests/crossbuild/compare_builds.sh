@@ -19,7 +19,7 @@ for file in "$windows_host" "$windows_plugin"; do
   [[ -f "$file" ]] || { echo "missing $file: build the Windows target first" >&2; exit 1; }
 done
 
-failures=0
+failures=0 rendered=0
 compare() {  # name, native file, windows file
   if cmp -s "$2" "$3"; then
     echo "same: $1"
@@ -44,7 +44,12 @@ while read -r name midi options; do
   # shellcheck disable=SC2086
   wine "$windows_host" --plugin "$windows_plugin" render "$scenarios/$midi" "$work/$name.windows.wav" --format float $options >/dev/null
   compare "render $name" "$work/$name.linux.wav" "$work/$name.windows.wav"
+  rendered=$((rendered + 1))
 done <"$scenarios/list.txt"
+if ((rendered == 0)); then
+  echo "no render scenario in $scenarios/list.txt" >&2
+  failures=$((failures + 1))
+fi
 
 echo "$((failures == 0 ? 1 : 0)) passed, $((failures > 0 ? 1 : 0)) failed"
 exit $((failures > 0))
