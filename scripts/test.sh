@@ -30,7 +30,7 @@ TSAN_OPTIONS=halt_on_error=1 build-tsan/thread_tests
 
 echo "== Fuzz targets (libFuzzer, short runs)"
 quiet env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_FUZZ=ON
-cmake --build build-fuzz -j "$jobs" --target host_surface_fuzzer parameter_text_fuzzer midi_file_fuzzer
+cmake --build build-fuzz -j "$jobs" --target host_surface_fuzzer parameter_text_fuzzer midi_file_fuzzer preset_file_fuzzer
 (cd build-fuzz && ctest --output-on-failure)
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer: the whole suite"
