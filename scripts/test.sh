@@ -14,8 +14,12 @@ echo "== Windows build (32-bit, cross-compiled)"
 quiet cmake -S . -B build-win -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build-win -j "$jobs"
 
-echo "== Native build and tests (with the Windows build compared under Wine)"
-quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_WINDOWS_BUILD="$PWD/build-win"
+echo "== Windows build (64-bit, cross-compiled)"
+quiet cmake -S . -B build-win64 -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+cmake --build build-win64 -j "$jobs"
+
+echo "== Native build and tests (with both Windows builds compared under Wine)"
+quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_WINDOWS_BUILD="$PWD/build-win" -DVELORA_WINDOWS64_BUILD="$PWD/build-win64"
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
@@ -27,7 +31,7 @@ TSAN_OPTIONS=halt_on_error=1 build-tsan/gui_thread_tests
 
 echo "== Fuzz targets (libFuzzer, short runs)"
 quiet env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_FUZZ=ON
-cmake --build build-fuzz -j "$jobs" --target host_surface_fuzzer parameter_text_fuzzer midi_file_fuzzer
+cmake --build build-fuzz -j "$jobs" --target host_surface_fuzzer parameter_text_fuzzer midi_file_fuzzer preset_file_fuzzer
 (cd build-fuzz && ctest --output-on-failure)
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer: the whole suite"

@@ -76,14 +76,14 @@ template <typename Compute>
 }  // namespace detail
 
 // Runs a long double computation with the x87 unit at its full 64-bit
-// precision. 32-bit Windows hosts commonly run with the precision control at
-// 53 bits, which silently makes long double a double and changes results
-// such as a quarter note at 100 BPM (19845 samples, or one less). The
-// computation is called out of line so no arithmetic moves outside the
-// switched region; elsewhere long double needs no switching.
+// precision. Windows hosts commonly run with the precision control at 53
+// bits (32-bit hosts by habit, 64-bit ones by the platform default), which
+// silently makes long double a double and changes results such as a quarter
+// note at 100 BPM (19845 samples, or one less). The computation is called
+// out of line so no arithmetic moves outside the switched region.
 template <typename Compute>
 auto withExtendedPrecision(Compute compute) {
-#if defined(__i386__)
+#if defined(__i386__) || defined(__x86_64__)
     unsigned short saved = 0;
     __asm__ __volatile__("fnstcw %0" : "=m"(saved));
     const unsigned short extended = static_cast<unsigned short>(saved | 0x0300);

@@ -62,7 +62,7 @@ EffectShell::EffectShell(audioMasterCallback host, int programCount, int paramCo
     effect_.ioRatio = 1.0f;
     effect_.object = this;
     effect_.uniqueID = fourCC('N', 'o', 'E', 'f');
-    effect_.version = 1;
+    effect_.version = kPluginVersion;
 }
 
 EffectShell::~EffectShell() = default;

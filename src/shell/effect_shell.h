@@ -3,6 +3,7 @@
 // record handed to the host, maps every dispatcher opcode onto a virtual
 // operation with a fixed default, and wraps the host's callback.
 #include "engine/relaxed.h"
+#include "shell/plugin_version.h"
 #include "vst/aeffect.h"
 
 namespace velora {
@@ -54,7 +55,7 @@ public:
     virtual bool getEffectName(char*) { return false; }
     virtual bool getVendorString(char*) { return false; }
     virtual bool getProductString(char*) { return false; }
-    virtual vst::VstInt32 getVendorVersion() { return 1; }
+    virtual vst::VstInt32 getVendorVersion() { return kPluginVersion; }
     virtual vst::VstInt32 canDo(const char*) { return 0; }
 
     // Calls to the host; each answers 0 or false without a host callback.

@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
-# Runs the same requests through the Linux host on velora.so and through the
-# Windows host on velora.dll under Wine, and compares the results byte for byte.
+# Runs the same requests through the Linux host on velora.so and through a
+# Windows host on its DLL under Wine, and compares the results byte for byte.
+# The last argument picks the Windows build: win32 (velora-host.exe with
+# velora.dll) or win64 (velora-host64.exe with velora64.dll). Each has its
+# own Wine prefix, created on the first run.
 set -euo pipefail
-native_host=$1 native_plugin=$2 windows_dir=$3 scenarios=$4 work=$5
+native_host=$1 native_plugin=$2 windows_dir=$3 scenarios=$4 work=$5 arch=${6:-win32}
 
+case "$arch" in
+  win32) windows_host="$windows_dir/velora-host.exe" windows_plugin="$windows_dir/velora.dll" ;;
+  win64) windows_host="$windows_dir/velora-host64.exe" windows_plugin="$windows_dir/velora64.dll" ;;
+  *) echo "unknown Windows build '$arch' (win32 or win64)" >&2; exit 2 ;;
+esac
 mkdir -p "$work"
-export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-windows_host="$windows_dir/velora-host.exe"
-windows_plugin="$windows_dir/velora.dll"
+work=$(cd "$work" && pwd)  # Wine wants an absolute prefix
+export WINEPREFIX="$work/wineprefix-$arch" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 for file in "$windows_host" "$windows_plugin"; do
   [[ -f "$file" ]] || { echo "missing $file: build the Windows target first" >&2; exit 1; }
 done
 
-failures=0
+failures=0 rendered=0
 compare() {  # name, native file, windows file
   if cmp -s "$2" "$3"; then
     echo "same: $1"
@@ -37,7 +44,12 @@ while read -r name midi options; do
   # shellcheck disable=SC2086
   wine "$windows_host" --plugin "$windows_plugin" render "$scenarios/$midi" "$work/$name.windows.wav" --format float $options >/dev/null
   compare "render $name" "$work/$name.linux.wav" "$work/$name.windows.wav"
+  rendered=$((rendered + 1))
 done <"$scenarios/list.txt"
+if ((rendered == 0)); then
+  echo "no render scenario in $scenarios/list.txt" >&2
+  failures=$((failures + 1))
+fi
 
 echo "$((failures == 0 ? 1 : 0)) passed, $((failures > 0 ? 1 : 0)) failed"
 exit $((failures > 0))

@@ -97,6 +97,8 @@ def program_change():
 
 if __name__ == "__main__":
     write("keys.mid", keys())
+    # A tempo whose synced delay lengths need the full x87 precision.
+    write("keys_125bpm.mid", keys(), tempo_bpm=125)
     write("sustain.mid", sustain())
     write("stealing.mid", stealing())
     write("expression.mid", expression())

@@ -1,6 +1,11 @@
 #include "host_options.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+#include "x87_precision.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -37,13 +42,26 @@ vst::VstIntPtr canDoAnswer(const std::string& timeInfo) {
 
 std::string defaultPluginPath() {
 #ifdef _WIN32
-    return executableFolder() + "\\velora.dll";
+    // velora-host64.exe loads the 64-bit DLL, velora-host.exe the 32-bit one.
+    return executableFolder() + (sizeof(void*) == 8 ? "\\velora64.dll" : "\\velora.dll");
 #else
-    return executableFolder() + "/velora.so";
+    // Beside the program (a build folder, a release archive), else where
+    // `cmake --install` puts it: <prefix>/lib/vst, or ~/.vst for a user.
+    const std::string folder = executableFolder();
+    std::vector<std::string> candidates = {folder + "/velora.so", folder + "/../lib/vst/velora.so"};
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+        candidates.push_back(std::string(home) + "/.vst/velora.so");
+    for (const std::string& candidate : candidates)
+        if (std::ifstream(candidate, std::ios::binary)) return candidate;
+    return candidates.front();
 #endif
 }
 
 std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::string& error) {
+    if (options.x87Precision != 0 && !setX87Precision(options.x87Precision)) {
+        error = "--x87-precision needs an x86 processor";
+        return nullptr;
+    }
     HostOptions hostOptions;
     hostOptions.canDoTimeInfo = canDoAnswer(options.timeInfo);
     const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;

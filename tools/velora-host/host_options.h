@@ -11,9 +11,11 @@ struct GlobalOptions {
     std::string pluginPath;          // empty: the plug-in next to the executable
     std::string timeInfo = "yes";    // answer to canDo "sendVstTimeInfo": yes, no, unknown
     double tempo = 120.0;            // reported while no MIDI file sets a tempo
+    int x87Precision = 0;            // 53 or 64: x87 precision control set before loading; 0 leaves it
 };
 
-// velora.so / velora.dll in the executable's folder.
+// velora.dll (velora64.dll for the 64-bit host) in the executable's folder;
+// velora.so in it or in the folders `cmake --install` uses.
 std::string defaultPluginPath();
 
 // Loads and creates the instance; host time starts at 0 with the given tempo.

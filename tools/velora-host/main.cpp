@@ -6,6 +6,7 @@
 
 #include "host_options.h"
 #include "listing_commands.h"
+#include "preset_commands.h"
 #include "render_command.h"
 
 #ifdef _WIN32
@@ -23,11 +24,14 @@ using velora::host::GlobalOptions;
 using velora::host::RenderOptions;
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& global) {
-    app.add_option("--plugin", global.pluginPath, "Plug-in file (default: velora.so / velora.dll next to this program)");
+    app.add_option("--plugin", global.pluginPath, "Plug-in file (default: velora.so / velora.dll / velora64.dll next to this program)");
     app.add_option("--time-info", global.timeInfo, "Answer to the plug-in's \"sendVstTimeInfo\" question")
         ->check(CLI::IsMember({"yes", "no", "unknown"}));
     app.add_option("--tempo", global.tempo, "Tempo in BPM reported while no MIDI file sets one")
         ->check(CLI::Range(1.0, 1000.0));
+    app.add_option("--x87-precision", global.x87Precision,
+                   "x87 precision control (53 or 64 bits) left for the plug-in, as some hosts do")
+        ->check(CLI::IsMember({53, 64}));
 }
 
 CLI::App* addRenderCommand(CLI::App& app, RenderOptions& render) {
@@ -45,6 +49,8 @@ CLI::App* addRenderCommand(CLI::App& app, RenderOptions& render) {
     command->add_option("--format", render.format, "Sample format: 16, 24 or float")
         ->check(CLI::IsMember({"16", "24", "float"}));
     command->add_option("--all-programs", render.allProgramsDir, "Render once per program into this folder");
+    command->add_option("--preset", render.presetPath, "Program file (.fxp) loaded into the program before rendering");
+    command->add_option("--bank", render.bankPath, "Bank file (.fxb) loaded over the bank; --program picks from it");
     return command;
 }
 
@@ -68,6 +74,12 @@ int main(int argc, char** argv) {
     CLI::App* params = app.add_subcommand("params", "Every parameter: index, name, label, value, display");
     CLI::App* programs = app.add_subcommand("programs", "Every program name");
     CLI::App* renderCommand = addRenderCommand(app, render);
+    std::string exportProgram, exportPath;
+    CLI::App* exportProgramCommand = app.add_subcommand("export-program", "Write one factory program into an .fxp file");
+    exportProgramCommand->add_option("PROGRAM", exportProgram, "Program number 0..63 or name")->required();
+    exportProgramCommand->add_option("FILE.fxp", exportPath, "Preset file to write")->required();
+    CLI::App* exportBankCommand = app.add_subcommand("export-bank", "Write the factory bank into an .fxb file");
+    exportBankCommand->add_option("FILE.fxb", exportPath, "Bank file to write")->required();
 
     try {
         app.parse(argc, argv);
@@ -81,6 +93,8 @@ int main(int argc, char** argv) {
         if (params->parsed()) return velora::host::runParams(global);
         if (programs->parsed()) return velora::host::runPrograms(global);
         if (renderCommand->parsed()) return velora::host::runRender(global, render);
+        if (exportProgramCommand->parsed()) return velora::host::runExportProgram(global, exportProgram, exportPath);
+        if (exportBankCommand->parsed()) return velora::host::runExportBank(global, exportPath);
     } catch (const std::exception& e) {
         return velora::host::reportError(e.what());
     }

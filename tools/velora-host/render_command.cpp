@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "preset_commands.h"
+#include "preset_transfer.h"
 #include "program_choice.h"
 #include "progress_bar.h"
 #include "text_format.h"
@@ -40,6 +42,8 @@ struct RenderPlan {
     const Timeline& timeline;
     std::vector<ParameterSetting> settings;
     tools::WavFormat format;
+    std::optional<presets::FxFile> preset;
+    std::optional<presets::FxFile> bank;
 };
 
 bool parseSetting(const std::string& text, ParameterSetting& setting, std::string& error) {
@@ -71,13 +75,24 @@ std::vector<std::string> programNames(PluginInstance& plugin) {
 }
 
 // The host sequence before the first block: open, rate, block size, resume,
-// program, then the --set overrides.
+// bank file and program, preset file, then the --set overrides.
 bool prepare(PluginInstance& plugin, const RenderPlan& plan, std::optional<int> program, std::string& error) {
     plugin.open();
     plugin.setSampleRate(static_cast<float>(plan.options.sampleRate));
     plugin.setBlockSize(plan.options.blockSize);
     plugin.resume();
-    if (program) plugin.setProgram(*program);
+    if (plan.bank) {
+        if (!loadBank(plugin, *plan.bank, program.value_or(0), error)) {
+            error = plan.options.bankPath + ": " + error;
+            return false;
+        }
+    } else if (program) {
+        plugin.setProgram(*program);
+    }
+    if (plan.preset && !loadPreset(plugin, *plan.preset, error)) {
+        error = plan.options.presetPath + ": " + error;
+        return false;
+    }
     for (const ParameterSetting& setting : plan.settings) {
         if (setting.index < 0 || setting.index >= plugin.effect()->numParams) {
             error = "--set: parameter index " + std::to_string(setting.index) + " out of range 0.." +
@@ -221,10 +236,18 @@ bool listPrograms(const GlobalOptions& global, std::vector<std::string>& names, 
     return true;
 }
 
+// The names of the bank file when there is one, else the plug-in's.
+bool choosableNames(const RenderPlan& plan, std::vector<std::string>& names, std::string& error) {
+    if (!plan.bank) return listPrograms(plan.global, names, error);
+    names.clear();
+    for (const presets::FxProgram& program : plan.bank->programs) names.push_back(program.name);
+    return true;
+}
+
 int renderAllPrograms(const RenderPlan& plan) {
     std::string error;
     std::vector<std::string> names;
-    if (!listPrograms(plan.global, names, error)) return reportError(error);
+    if (!choosableNames(plan, names, error)) return reportError(error);
     std::error_code created;
     std::filesystem::create_directories(plan.options.allProgramsDir, created);
     if (created) return reportError("cannot create folder '" + plan.options.allProgramsDir + "': " + created.message());
@@ -261,13 +284,18 @@ int runRender(const GlobalOptions& global, const RenderOptions& options) {
     std::string error;
     const std::optional<Timeline> timeline = loadTimeline(global, options, error);
     if (!timeline) return reportError(error);
-    const RenderPlan plan{global, options, *timeline, settings, wavFormat(options.format)};
+    RenderPlan plan{global, options, *timeline, settings, wavFormat(options.format), std::nullopt, std::nullopt};
+    // Both files are read and checked whole before anything is rendered.
+    if (!options.presetPath.empty() && !(plan.preset = readPresetFile(options.presetPath, false, error)))
+        return reportError(error);
+    if (!options.bankPath.empty() && !(plan.bank = readPresetFile(options.bankPath, true, error)))
+        return reportError(error);
     if (!options.allProgramsDir.empty()) return renderAllPrograms(plan);
 
     std::optional<int> program;
     if (!options.program.empty()) {
         std::vector<std::string> names;
-        if (!listPrograms(global, names, error)) return reportError(error);
+        if (!choosableNames(plan, names, error)) return reportError(error);
         program = findProgram(options.program, names, error);
         if (!program) return reportError(error);
     }

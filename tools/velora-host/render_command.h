@@ -19,6 +19,8 @@ struct RenderOptions {
     std::optional<double> tailSeconds;  // none: until 0.5 s below -90 dBFS, at most 30 s
     std::string format = "16";          // 16, 24 or float
     std::string allProgramsDir;         // render once per program into this folder
+    std::string presetPath;             // .fxp loaded into the program before the overrides
+    std::string bankPath;               // .fxb loaded over the bank; --program picks from it
 };
 
 int runRender(const GlobalOptions& global, const RenderOptions& options);
