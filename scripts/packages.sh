@@ -3,8 +3,8 @@
 # Usage: scripts/packages.sh build|test
 set -euo pipefail
 
-build_packages=(build-essential cmake ninja-build libcli11-dev g++-mingw-w64-i686 mingw-w64-i686-dev
-  libfreetype-dev fonts-liberation2 fonts-dejavu-core pkg-config)
+build_packages=(build-essential cmake ninja-build pkg-config libcli11-dev g++-mingw-w64-i686 mingw-w64-i686-dev
+                libfreetype-dev libpng-dev fonts-liberation2 fonts-dejavu-core)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev clang libclang-rt-14-dev wine wine32:i386)
 
 wanted=("${build_packages[@]}")

@@ -1,0 +1,176 @@
+// The built-in bitmaps: the inventory the editor loads by id, and slider
+// tracks that are the panel behind their slider plus the slot.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "resources/bitmap_resource.h"
+
+using velora::resources::BitmapResource;
+using velora::resources::describeBmp;
+using velora::resources::findBitmapResource;
+using velora::resources::Rgb;
+
+namespace {
+
+constexpr Rgb kMagenta{255, 0, 255};
+
+struct Inventory {
+    int firstId, lastId, width, height;
+    bool twoFrames;
+    bool keyed;  // drawn with magenta as the transparent colour
+};
+
+constexpr Inventory kInventory[] = {
+    {10001, 10001, 384, 410, false, false},  // frame background
+    {10002, 10002, 15, 14, false, false},    // slider handle
+    {10003, 10028, 23, 82, false, false},    // vertical tracks
+    {10029, 10029, 19, 16, true, false},     // toggle, light panels
+    {10030, 10030, 21, 21, false, true},     // knob body
+    {10031, 10031, 3, 3, false, true},       // knob dot
+    {10032, 10033, 82, 23, false, false},    // delay tracks
+    {10034, 10034, 83, 17, false, false},    // volume track
+    {10035, 10035, 19, 16, true, false},     // toggle, dark bar
+    {10036, 10037, 23, 83, false, false},    // vibrato tracks
+    {10038, 10039, 9, 18, true, false},      // plus and minus buttons
+    {10040, 10040, 83, 17, false, false},    // panning track
+};
+
+bool containsMagenta(const BitmapResource& b) {
+    for (int y = 0; y < b.height; ++y)
+        for (int x = 0; x < b.width; ++x)
+            if (b.pixel(x, y) == kMagenta) return true;
+    return false;
+}
+
+bool framesDiffer(const BitmapResource& b) {
+    const int frame = b.height / 2;
+    for (int y = 0; y < frame; ++y)
+        for (int x = 0; x < b.width; ++x)
+            if (!(b.pixel(x, y) == b.pixel(x, y + frame))) return true;
+    return false;
+}
+
+TEST(BitmapResources, EveryIdHasItsSizeFramesAndTransparency) {
+    for (const Inventory& row : kInventory) {
+        for (int id = row.firstId; id <= row.lastId; ++id) {
+            SCOPED_TRACE(id);
+            const BitmapResource* b = findBitmapResource(id);
+            ASSERT_NE(b, nullptr);
+            EXPECT_EQ(b->width, row.width);
+            EXPECT_EQ(b->height, row.height);
+            if (row.twoFrames) {
+                EXPECT_TRUE(framesDiffer(*b)) << "the pressed or lit frame looks like the other";
+            }
+            if (row.keyed) {
+                // Corners show the panel, the middle is drawn.
+                EXPECT_EQ(b->pixel(0, 0), kMagenta);
+                EXPECT_EQ(b->pixel(b->width - 1, b->height - 1), kMagenta);
+                EXPECT_NE(b->pixel(b->width / 2, b->height / 2), kMagenta);
+            } else {
+                EXPECT_FALSE(containsMagenta(*b)) << "an opaque bitmap would show magenta";
+            }
+        }
+    }
+}
+
+TEST(BitmapResources, UnknownIdsAndBrokenFilesAreRefused) {
+    for (int id : {0, -1, 1, 10000, 10041, 20001, INT_MIN, INT_MAX}) EXPECT_EQ(findBitmapResource(id), nullptr) << id;
+
+    const BitmapResource* handle = findBitmapResource(10002);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(handle->pixel(-1, 0), Rgb{});
+    EXPECT_EQ(handle->pixel(15, 0), Rgb{});
+    EXPECT_EQ(handle->row(14), nullptr);
+    const std::vector<std::uint8_t> good(handle->file, handle->file + handle->fileSize);
+    BitmapResource out;
+    EXPECT_TRUE(describeBmp(good.data(), good.size(), out));
+    EXPECT_FALSE(describeBmp(nullptr, 100, out));
+    EXPECT_FALSE(describeBmp(good.data(), good.size() - 1, out)) << "last row cut short";
+    EXPECT_EQ(out.pixels, nullptr);
+    struct Damage {
+        std::size_t offset;
+        std::uint8_t value;
+    };
+    for (Damage damage : {Damage{0, 'X'}, Damage{28, 32}, Damage{30, 1}, Damage{10, 0xFF}, Damage{25, 0xFF}}) {
+        std::vector<std::uint8_t> broken = good;
+        broken[damage.offset] = damage.value;
+        EXPECT_FALSE(describeBmp(broken.data(), broken.size(), out)) << "byte " << damage.offset;
+    }
+}
+
+int brightness(Rgb c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; }
+
+// The knob draws its dot on a circle of radius 10.5 - 4 round the body's
+// centre, from 225 degrees at 0 to -45 at 1; wherever it lands it must sit
+// on the ball (a keyed-out pixel there would leave the old dot behind) and
+// stand out from it.
+TEST(BitmapResources, KnobDotStaysOnTheBallAndStandsOut) {
+    const BitmapResource* body = findBitmapResource(10030);
+    const BitmapResource* dot = findBitmapResource(10031);
+    ASSERT_NE(body, nullptr);
+    ASSERT_NE(dot, nullptr);
+    for (int step = 0; step <= 100; ++step) {
+        const float alpha = 3.9269907f - step / 100.0f * 4.712389f;
+        const int px = static_cast<int>(10.5f + std::cos(alpha) * 6.5f + 0.5f);
+        const int py = static_cast<int>(10.5f - std::sin(alpha) * 6.5f + 0.5f);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 3; ++x) {
+                if (dot->pixel(x, y) == kMagenta) continue;
+                const Rgb under = body->pixel(px - 1 + x, py - 1 + y);
+                ASSERT_NE(under, kMagenta) << "value " << step / 100.0;
+                if (x == 1 && y == 1) {
+                    EXPECT_GT(brightness(dot->pixel(1, 1)) - brightness(under), 80) << "value " << step / 100.0;
+                }
+            }
+    }
+}
+
+struct Slider {
+    int trackId, left, top;
+};
+
+// Every slider of the editor with its track; the kind follows from the
+// track's shape.
+constexpr Slider kSliders[] = {
+    {10003, 8, 34},    {10004, 38, 34},   {10005, 62, 34},   {10006, 92, 34},   {10007, 116, 34},
+    {10008, 140, 34},  {10009, 170, 34},  {10011, 194, 34},  {10012, 218, 34},  {10010, 242, 34},
+    {10013, 8, 161},   {10014, 38, 161},  {10015, 62, 161},  {10016, 92, 161},  {10017, 116, 161},
+    {10018, 140, 161}, {10019, 170, 161}, {10020, 194, 161}, {10021, 218, 161}, {10022, 242, 161},
+    {10023, 272, 161}, {10024, 296, 161}, {10036, 326, 161}, {10037, 350, 161}, {10025, 281, 34},
+    {10026, 305, 34},  {10027, 329, 34},  {10028, 353, 34},  {10032, 18, 296},  {10033, 18, 322},
+    {10040, 190, 374}, {10034, 56, 392},  {10034, 56, 374},
+};
+
+TEST(BitmapResources, TracksAreThePanelBehindTheSliderWithTheSlotDrawnIn) {
+    const BitmapResource* panel = findBitmapResource(10001);
+    ASSERT_NE(panel, nullptr);
+    for (const Slider& slider : kSliders) {
+        SCOPED_TRACE(slider.trackId);
+        const BitmapResource* track = findBitmapResource(slider.trackId);
+        ASSERT_NE(track, nullptr);
+        const bool vertical = track->width == 23;
+        // The line the handle's centre runs on: across it, the handle sits 4
+        // pixels in (2 in the 17-pixel bottom bar sliders); along it, the
+        // handle's first pixel goes from 2 to 67 (vertical) or 66.
+        const int handleAcross = vertical ? 15 : 14, handleAlong = vertical ? 14 : 15;
+        const double centre = (track->height == 17 ? 2 : 4) + handleAcross / 2.0 - 0.5;
+        const int alongFirst = 2 + handleAlong / 2, alongLast = (vertical ? 67 : 66) + handleAlong / 2;
+        for (int y = 0; y < track->height; ++y)
+            for (int x = 0; x < track->width; ++x) {
+                const int across = vertical ? x : y, along = vertical ? y : x;
+                const bool same = track->pixel(x, y) == panel->pixel(slider.left + x, slider.top + y);
+                if (std::abs(across - centre) > 4) {
+                    ASSERT_TRUE(same) << "outside the slot at " << x << ", " << y;
+                }
+                if (across == static_cast<int>(centre) && along >= alongFirst && along <= alongLast) {
+                    ASSERT_FALSE(same) << "no slot under the handle's centre at " << x << ", " << y;
+                }
+            }
+    }
+}
+
+}  // namespace

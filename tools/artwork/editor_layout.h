@@ -1,0 +1,35 @@
+#pragma once
+// Where the editor puts its controls: the artwork prints labels beside them,
+// cuts the slider tracks out of the panel behind them and, for the preview,
+// draws them at these places.
+#include <span>
+
+#include "raster.h"
+
+namespace velora::artwork {
+
+enum class ControlKind { verticalSlider, horizontalSlider, knob, toggle, plusButton, minusButton, statusField };
+
+struct ControlPlace {
+    ControlKind kind;
+    int bitmapId;        // track, knob body, toggle or button bitmap; 0 for the status field
+    Rect rect;           // frame pixels, right and bottom exclusive
+    double previewValue;
+};
+
+std::span<const ControlPlace> controlPlaces();
+
+constexpr int kFrameWidth = 384;
+constexpr int kFrameHeight = 410;
+constexpr int kHandleWidth = 15;
+constexpr int kHandleHeight = 14;
+
+// The handle's place inside a slider: offset across the travel and the travel
+// range along it (the first pixel the handle may reach is always 2).
+struct SliderTravel {
+    int across;
+    int range;
+};
+SliderTravel sliderTravel(const ControlPlace& slider);
+
+}  // namespace velora::artwork

@@ -1,0 +1,42 @@
+#pragma once
+// Printed labels: Liberation Sans rasterised with FreeType at whole pixel
+// heights, hinted, 8-bit anti-aliased coverage, hinted advances and no
+// kerning, the way the toolkit's glyph tables are made, so panel text and
+// text drawn at run time look alike.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "raster.h"
+
+namespace velora::artwork {
+
+enum class Weight { regular, bold };
+enum class Align { left, centre, right };
+
+struct TextStyle {
+    Weight weight = Weight::regular;
+    int pixelHeight = 9;
+    Colour colour{};
+    int tracking = 0;  // extra pixels after each letter (titles)
+};
+
+class FontText {
+public:
+    FontText(const std::string& regularFile, const std::string& boldFile);
+    ~FontText();
+    FontText(const FontText&) = delete;
+    FontText& operator=(const FontText&) = delete;
+
+    bool ready() const;
+    int width(const TextStyle& style, std::string_view text) const;
+    // x is the left edge, centre or right edge by align; baseline in pixels.
+    void draw(Raster& target, const TextStyle& style, double x, int baseline, std::string_view text,
+              Align align = Align::left) const;
+
+private:
+    struct Library;
+    std::unique_ptr<Library> library_;
+};
+
+}  // namespace velora::artwork

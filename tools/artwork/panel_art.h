@@ -1,0 +1,11 @@
+#pragma once
+// The frame background: title strip, the four panels with their lettering and
+// the dark bottom bar.
+#include "font_text.h"
+#include "raster.h"
+
+namespace velora::artwork {
+
+Raster drawPanelArtwork(const FontText& text);
+
+}  // namespace velora::artwork
