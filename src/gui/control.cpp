@@ -1,6 +1,7 @@
 #include "gui/control.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "gui/frame.h"
 
@@ -43,10 +44,13 @@ void Control::attached(Frame* frame) {
 }
 
 void Control::clampValue() {
-    float v = value_.load();
-    if (std::isnan(v) || v < minValue_) v = minValue_;
-    if (v > maxValue_) v = maxValue_;
-    value_.store(v);
+    const float v = value_.load();
+    float clamped = v;
+    if (std::isnan(clamped) || clamped < minValue_) clamped = minValue_;
+    if (clamped > maxValue_) clamped = maxValue_;
+    // Stored only when it changes, so that a draw on the GUI thread never
+    // writes back a value another thread has just replaced.
+    if (std::memcmp(&clamped, &v, sizeof v) != 0) value_.store(clamped);
 }
 
 float Control::takeValueToDraw() {

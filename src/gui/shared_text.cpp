@@ -50,11 +50,12 @@ void SharedText::store(std::string_view text) {
     const unsigned index = claimSlot();
     const std::uint32_t ticket = nextTicket_.fetch_add(1, std::memory_order_relaxed);
     Slot& slot = slots_[index];
-    std::atomic_thread_fence(std::memory_order_release);
+    // Release stores: a reader that sees any new word also sees the odd
+    // sequence that came before it, and so drops its copy.
     for (unsigned w = 0; w < kWords; ++w) {
         std::uint32_t word;
         std::memcpy(&word, bytes + 4 * w, 4);
-        slot.words[w].store(word, std::memory_order_relaxed);
+        slot.words[w].store(word, std::memory_order_release);
     }
     slot.sequence.fetch_add(1, std::memory_order_release);
     publish(ticket, index);
@@ -66,11 +67,11 @@ bool SharedText::load(Buffer& out) const {
         const Slot& slot = slots_[latest_.load(std::memory_order_acquire) & (kSlots - 1)];
         const std::uint32_t before = slot.sequence.load(std::memory_order_acquire);
         if (before & 1) continue;
+        // Acquire loads keep the second look at the sequence after them.
         for (unsigned w = 0; w < kWords; ++w) {
-            const std::uint32_t word = slot.words[w].load(std::memory_order_relaxed);
+            const std::uint32_t word = slot.words[w].load(std::memory_order_acquire);
             std::memcpy(bytes + 4 * w, &word, 4);
         }
-        std::atomic_thread_fence(std::memory_order_acquire);
         if (slot.sequence.load(std::memory_order_relaxed) != before) continue;
         bytes[kMaxLength] = '\0';
         std::memcpy(out, bytes, sizeof bytes);

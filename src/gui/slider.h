@@ -28,6 +28,10 @@ public:
     void draw(Canvas& canvas) override;
     void mouse(Canvas& canvas, Point where) override;
     int onKeyDown(const KeyCode& key) override { return stepByKey(key); }
+    void setRect(const Rect& size) override {
+        Control::setRect(size);
+        offscreen_.reset();
+    }
 
     virtual void setTransparentHandle(bool transparent) { transparentHandle_ = transparent; }
     virtual void setJumpToClick(bool jump) { jumpToClick_ = jump; }

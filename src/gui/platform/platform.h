@@ -53,7 +53,8 @@ struct EditBoxSpec {
 };
 
 // A native single-line edit box laid over the frame. Destroying the object
-// destroys the box; it reports nothing after that.
+// destroys the box; it reports nothing after that. The owner may destroy it
+// from inside its own returnPressed or focusLost.
 class EditBox {
 public:
     virtual ~EditBox() = default;
@@ -85,9 +86,13 @@ public:
     virtual std::uint32_t tickCount() = 0;
     virtual void sleep(int milliseconds) = 0;
     virtual int doubleClickTime() = 0;
-    // Called before each pointer read of a drag loop: backends that receive
-    // input as events drain them here.
+    // Called before each pointer read of a drag loop, so that backends that
+    // receive input as events can bring the live state up to date.
     virtual void pollInput() = 0;
+    // Serves the pending window events (exposes, presses, keys, focus) of
+    // backends that receive them as events; the editor's idle calls it.
+    // Systems that deliver them to a window procedure do nothing here.
+    virtual void processEvents() = 0;
     // Takes one pending paint request of the thread's windows and serves it.
     virtual void dispatchOnePaint() = 0;
 

@@ -115,6 +115,7 @@ public:
     void sleep(int milliseconds) override { if (milliseconds > 0) now_ += static_cast<std::uint32_t>(milliseconds); }
     int doubleClickTime() override { return 400; }
     void pollInput() override;
+    void processEvents() override {}  // tests deliver events through the windows
     void dispatchOnePaint() override;
     std::unique_ptr<PlatformWindow> createWindow(void* parent, const Rect& size, WindowEvents& events) override;
     std::unique_ptr<PlatformImage> loadBitmap(int resourceId) override;
