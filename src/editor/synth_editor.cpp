@@ -59,6 +59,7 @@ int SynthEditor::getRect(vst::ERect** out) {
 // ---- open and close -----------------------------------------------------------
 
 int SynthEditor::open(void* parentWindow) {
+    if (inIdlePass_) return 0;  // a control is held: its frame must stay
     if (frame_) close();
     closePending_ = false;
     if (!windowSystem_ || !parentWindow) return 0;
@@ -191,7 +192,10 @@ void SynthEditor::idle() {
         close();
         return;
     }
-    idlePass();
+    try {
+        idlePass();
+    } catch (...) {  // out of memory while drawing: the next idle tries again
+    }
 }
 
 void SynthEditor::idlePass() {
@@ -225,9 +229,13 @@ void SynthEditor::idleDuringDrag() {
 int SynthEditor::forwardKey(const vst::VstKeyCode& key, bool down) {
     if (!frame_) return -1;
     const gui::KeyCode code{key.character, key.virt, key.modifier};
-    const int result = down ? frame_->onKeyDown(code) : frame_->onKeyUp(code);
-    applyPending();
-    return result;
+    try {
+        const int result = down ? frame_->onKeyDown(code) : frame_->onKeyUp(code);
+        applyPending();
+        return result;
+    } catch (...) {  // nothing may unwind into the host
+        return -1;
+    }
 }
 
 int SynthEditor::onKeyDown(const vst::VstKeyCode& key) { return forwardKey(key, true); }

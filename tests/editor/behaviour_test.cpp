@@ -179,6 +179,17 @@ TEST_F(EditorTest, ChangesWithoutAControlShowOnlyInTheStatus) {
     }
 }
 
+TEST_F(EditorTest, KnobModeOfTheHostChoosesLinearDrags) {
+    openEditor();
+    effect->setParameter(58, 0.25f);
+    idle();
+    const gui::Point start = centre(rectOf(58));
+    EXPECT_EQ(dispatch(vst::effSetEditKnobMode, 0, 2), 1);
+    press(start, kLeftButton, {{{start.h, start.v - 50}, kLeftButton}});  // a quarter of the 200 pixels
+    EXPECT_NEAR(effect->getParameter(58), 0.5f, 1e-6f);
+    EXPECT_EQ(dispatch(vst::effSetEditKnobMode, 0, 0), 1);
+}
+
 TEST_F(EditorTest, HostKeysReachTheControlDraggedLast) {
     openEditor();
     press(rectOf(58).topLeft(), kLeftButton);  // "Feedback 1" takes the focus
