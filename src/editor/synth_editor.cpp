@@ -64,13 +64,14 @@ int SynthEditor::open(void* parentWindow) {
     closePending_ = false;
     if (!windowSystem_ || !parentWindow) return 0;
     postUpdate();
+    bool built = true;
     try {
         build(parentWindow);
     } catch (...) {  // out of memory while building: nothing stays half made
-        close();
-        return 0;
+        built = false;
     }
-    if (!frame_ || !frame_->isOpen()) {
+    shared_.fill(nullptr);  // given back by build in every case
+    if (!built || !frame_ || !frame_->isOpen()) {
         close();
         return 0;
     }
@@ -87,7 +88,8 @@ void SynthEditor::build(void* parentWindow) {
     gui::Platform& system = *windowSystem_;
     // Step 2: the bitmaps several controls share, held until the end.
     std::array<HeldBitmap, kSharedBitmaps.size()> held;
-    for (std::size_t i = 0; i < kSharedBitmaps.size(); ++i) shared_[i] = held[i].bitmap = gui::Bitmap::load(system, kSharedBitmaps[i]);
+    for (std::size_t i = 0; i < kSharedBitmaps.size(); ++i)
+        shared_[i] = held[i].bitmap = gui::Bitmap::load(system, kSharedBitmaps[i]);
     loadShared(kKnobBodyBitmap)->setTransparentColour(gui::kMagenta);
     loadShared(kKnobDotBitmap)->setTransparentColour(gui::kMagenta);
 
@@ -125,7 +127,7 @@ void SynthEditor::build(void* parentWindow) {
         if (row.kind == ControlKind::StatusField) statusField_ = static_cast<gui::TextField*>(control);
         if (isParameterControl(row.kind)) control->setValue(host_.getParameter(row.tag));
     }
-    shared_.fill(nullptr);  // step 6: `held` gives the editor's references back
+    // Step 6: leaving, `held` gives the editor's references back.
 }
 
 gui::Control* SynthEditor::makeControl(const ControlRow& row, gui::Bitmap* background) {

@@ -86,6 +86,18 @@ TEST_F(EditorTest, HoldingTheUpButtonStepsAgainOnEveryReentry) {
     EXPECT_EQ(editor().control(52)->getValue(), 0.0f);
 }
 
+// Each round of a held control sleeps 4 ms; every 50 ms the editor repaints
+// and gives the host its idle call, whose own editor idle is kept out.
+TEST_F(EditorTest, HeldControlIdlesTheHostEveryFiftyMilliseconds) {
+    openEditor();
+    const gui::Point inside = centre(editor().control(52)->rect());
+    calls.clear();
+    const std::uint32_t start = platform.tickCount();
+    press(inside, kLeftButton, std::vector<In>(130, In{inside, kLeftButton}));
+    EXPECT_EQ(platform.tickCount() - start, 4u * 130u);  // 131 rounds; the first idles at once
+    EXPECT_EQ(countCalls(vst::audioMasterIdle, 0), 11u);
+}
+
 class TypedValueTest : public EditorTest {
 protected:
     void type(const std::string& text) {

@@ -1,5 +1,7 @@
 // Opening, closing and destroying in every order, and the host's bad input:
 // no crash, no leak, every bitmap given back once.
+#include <new>
+
 #include "editor_fixture.h"
 
 namespace velora::test {
@@ -71,6 +73,31 @@ TEST_F(EditorTest, HostClosingDuringItsIdleCallWaitsForTheHeldControl) {
         EXPECT_FALSE(instance.getEditor()->isOpen());
     }
     EXPECT_EQ(other.liveImages(), 0);
+}
+
+// Memory running out while the window is built: open answers 0 and nothing
+// of the half-built window stays.
+TEST_F(EditorTest, FailedAllocationWhileBuildingLeavesNothingBehind) {
+    struct FailingPlatform : gui::HeadlessPlatform {
+        int failAt = 0;
+        std::unique_ptr<gui::PlatformImage> loadBitmap(int id) override {
+            if (id == failAt) throw std::bad_alloc();
+            return HeadlessPlatform::loadBitmap(id);
+        }
+    };
+    FailingPlatform failing;
+    gui::addModuleBitmaps(failing);
+    editor().useWindowSystem(&failing);
+    for (int id : {10002, 10020, 10040}) {  // a shared bitmap, tracks of earlier and later rows
+        failing.failAt = id;
+        EXPECT_EQ(dispatch(vst::effEditOpen, 0, 0, &parent), 0) << id;
+        EXPECT_FALSE(editor().isOpen());
+        EXPECT_EQ(failing.liveImages(), 0);
+        EXPECT_EQ(failing.windowClassRegistrations(), 0);
+    }
+    failing.failAt = 0;
+    EXPECT_EQ(dispatch(vst::effEditOpen, 0, 0, &parent), 1);
+    dispatch(vst::effEditClose);
 }
 
 class MissingBitmapTest : public EditorTest, public ::testing::WithParamInterface<int> {
