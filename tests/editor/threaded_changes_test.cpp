@@ -1,6 +1,6 @@
 // A parameter set on another thread (host automation, MIDI on the audio
-// thread) while the GUI thread idles and draws: free of data races under
-// ThreadSanitizer, and shown at the next idle.
+// thread) while the GUI thread idles, draws, closes and reopens: free of
+// data races under ThreadSanitizer, and shown at the next idle.
 #include <atomic>
 #include <thread>
 
@@ -18,11 +18,19 @@ TEST_F(EditorTest, ChangesFromAnotherThreadShowAtTheNextIdle) {
             effect->setParameter(8, random.unit());
             effect->setParameter(10, random.unit());
         }
-        effect->setParameter(8, 0.25f);
         done.store(true);
     });
-    while (!done.load()) idle();
+    // The GUI thread idles, and now and then closes and reopens the window
+    // under the changes.
+    for (int round = 0; !done.load(); ++round) {
+        idle();
+        if (round % 50 == 49) {
+            dispatch(vst::effEditClose);
+            openEditor();
+        }
+    }
     automation.join();
+    std::thread([&] { effect->setParameter(8, 0.25f); }).join();
     idle();
     EXPECT_EQ(controlOf(8).getValue(), 0.25f);
     EXPECT_EQ(controlOf(10).getValue(), effect->getParameter(10));
