@@ -5,6 +5,7 @@
 #include <new>
 
 #include "gui/momentary_button.h"
+#include "gui/platform/thread_ole.h"
 #include "gui/toggle_button.h"
 
 namespace velora::editor {
@@ -38,11 +39,15 @@ struct HeldBitmap {
 
 }  // namespace
 
-SynthEditor::SynthEditor(EditorHost& host, gui::Platform* windowSystem) : host_(host), windowSystem_(nullptr) {
+SynthEditor::SynthEditor(EditorHost& host, gui::Platform* windowSystem)
+    : host_(host), windowSystem_(nullptr), ownsThreadOle_(gui::initialiseThreadOle()) {
     useWindowSystem(windowSystem);
 }
 
-SynthEditor::~SynthEditor() { close(); }
+SynthEditor::~SynthEditor() {
+    close();
+    if (ownsThreadOle_) gui::releaseThreadOle();
+}
 
 void SynthEditor::useWindowSystem(gui::Platform* windowSystem) {
     if (frame_) return;

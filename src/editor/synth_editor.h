@@ -101,6 +101,7 @@ private:
     std::atomic<bool> statusPending_{false};
     std::atomic<bool> updateFlag_{false};
 
+    bool ownsThreadOle_ = false;  // this editor initialised OLE for its thread
     std::uint32_t nextIdleTicks_ = 0;
     bool inIdlePass_ = false;
     bool closePending_ = false;  // a close asked for during the host's idle call
