@@ -23,7 +23,7 @@ public:
 enum Alignment : int { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
 
 struct TextStyle {
-    FontSpec font;
+    FontRequest font;
     Colour colour = kWhite;
     int alignment = kAlignCentre;
     bool paintBackground = false;  // fill the text's cells with `background`

@@ -14,10 +14,10 @@ constexpr TableRow kTable[kFontCount] = {
 
 }  // namespace
 
-FontSpec fontFromTable(int index, int face) {
+FontRequest fontFromTable(int index, int face) {
     if (index < 0 || index >= kFontCount) index = 0;
     const TableRow& row = kTable[index];
-    FontSpec font;
+    FontRequest font;
     font.faceName = row.symbol ? "Symbol" : "Arial";
     font.family = row.symbol ? FontFamily::Symbol : FontFamily::Sans;
     font.pixelHeight = row.pixelHeight;

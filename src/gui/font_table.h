@@ -11,7 +11,7 @@ enum class FontFamily : std::uint8_t {
     Symbol,  // "Symbol": a decorative face
 };
 
-struct FontSpec {
+struct FontRequest {
     const char* faceName = "Arial";
     FontFamily family = FontFamily::Sans;
     int pixelHeight = 12;  // character (em) height
@@ -25,6 +25,6 @@ inline constexpr int kDefaultFontIndex = 3;
 
 // The font of a table index with the given face bits; an index outside the
 // table is index 0.
-FontSpec fontFromTable(int index, int face = 0);
+FontRequest fontFromTable(int index, int face = 0);
 
 }  // namespace velora::gui

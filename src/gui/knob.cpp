@@ -135,16 +135,16 @@ void Knob::mouse(Canvas& canvas, Point where) {
     beginEdit();
     takeFrameFocus();
     if (linear)
-        dragLinear(canvas, where);
+        dragLinear(canvas, where, word);
     else
         dragCircular(canvas, where);
     endEdit();
 }
 
-void Knob::dragLinear(Canvas& canvas, Point where) {
+void Knob::dragLinear(Canvas& canvas, Point where, int pressWord) {
     const float range = maxValue_ - minValue_;
     float entry = value_.load();
-    int oldButton = buttons();
+    int oldButton = pressWord;
     const auto pixels = [this](int word) {
         const float p = pixelsForFullRange(word);
         return p > 0.0f ? p : 200.0f;

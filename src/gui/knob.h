@@ -40,7 +40,7 @@ public:
 
 private:
     void recomputeLine();
-    void dragLinear(Canvas& canvas, Point where);
+    void dragLinear(Canvas& canvas, Point where, int pressWord);
     void dragCircular(Canvas& canvas, Point where);
     float pixelsForFullRange(int word) const { return (word & kShift) ? 200.0f * fineFactor_ : 200.0f; }
 

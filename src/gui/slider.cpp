@@ -97,13 +97,13 @@ void Slider::mouse(Canvas& canvas, Point where) {
     } else {
         delta += (isHorizontal() ? handleWidth_ : handleHeight_) / 2 - 1;
     }
-    drag(canvas, where, delta);
+    drag(canvas, where, delta, word);
 }
 
-void Slider::drag(Canvas& canvas, Point where, std::int32_t delta) {
+void Slider::drag(Canvas& canvas, Point where, std::int32_t delta, int pressWord) {
     beginEdit();
     takeFrameFocus();
-    int oldButton = buttons();
+    int oldButton = pressWord;
     float oldValue = value_.load();
     while (buttons() & kLeftButton) {
         const int word = buttons();

@@ -50,7 +50,7 @@ private:
     // clamp: handleOffset + trunc(f * travelRange).
     std::int32_t handlePosition(float fraction) const;
     float drawnFraction(float value) const { return (style_ & (kLeft | kTop)) ? value : 1.0f - value; }
-    void drag(Canvas& canvas, Point where, std::int32_t delta);
+    void drag(Canvas& canvas, Point where, std::int32_t delta, int pressWord);
 
     Point handleOffset_;
     BitmapRef handle_;

@@ -83,19 +83,19 @@ int TextField::editFontHeight() const {
 
 void TextField::takeFocus() {
     if (editBox_ || !frame_ || !frame_->window()) return;
-    EditBoxSpec spec;
-    spec.area = rectAt(size_.topLeft(), size_.width() + 1, size_.height() + 1);
-    spec.alignment = getAlignment();
-    spec.font = fontFromTable(getFont(), getTextFace());
-    spec.font.pixelHeight = editFontHeight();
-    spec.font.bold = spec.font.italic = spec.font.underline = false;
-    spec.textColour = getFontColour();
-    spec.backColour = getBackColour();
-    spec.sideMargins = 3;
-    spec.maxLength = SharedText::kMaxLength;
-    spec.text = text();
+    EditBoxSetup setup;
+    setup.area = rectAt(size_.topLeft(), size_.width() + 1, size_.height() + 1);
+    setup.alignment = getAlignment();
+    setup.font = fontFromTable(getFont(), getTextFace());
+    setup.font.pixelHeight = editFontHeight();
+    setup.font.bold = setup.font.italic = setup.font.underline = false;
+    setup.textColour = getFontColour();
+    setup.backColour = getBackColour();
+    setup.sideMargins = 3;
+    setup.maxLength = SharedText::kMaxLength;
+    setup.text = text();
     closedByReturn_ = false;
-    editBox_ = frame_->window()->createEditBox(spec, *this);
+    editBox_ = frame_->window()->createEditBox(setup, *this);
     if (!editBox_) frame_->releaseFocus(this);
 }
 

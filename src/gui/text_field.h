@@ -28,7 +28,8 @@ public:
     // Any thread. A null text is ignored; the field becomes dirty only when
     // the text changes. Texts longer than 255 characters are cut.
     void setText(const char* text);
-    // Copies the text (at most 255 characters and the terminator) out.
+    // GUI thread: copies the text (at most 255 characters and the
+    // terminator) out.
     void getText(char (&out)[kTextCapacity]) const;
     std::string text() const;
 

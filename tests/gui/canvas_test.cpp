@@ -55,7 +55,7 @@ TEST(SoftwareCanvas, TextIsCentredVerticallyAndAlignedAsAsked) {
         int alignment;
         int expectedLeft;  // first lit column for "I" in a 40-pixel box at 0
     };
-    const FontSpec font = fontFromTable(3);
+    const FontRequest font = fontFromTable(3);
     const GlyphFont& glyphs = builtInFont(font);
     const Glyph& i = glyphs.glyph('I');
     const Case cases[] = {{kAlignLeft, i.left},
@@ -85,12 +85,12 @@ TEST(SoftwareCanvas, TextIsCentredVerticallyAndAlignedAsAsked) {
 
 TEST(GlyphFonts, EveryTableFontAndEditHeightHasItsOwnGlyphs) {
     for (int index = 0; index < kFontCount; ++index) {
-        const FontSpec spec = fontFromTable(index);
-        const GlyphFont& font = builtInFont(spec);
-        EXPECT_EQ(font.pixelHeight, spec.pixelHeight);
-        EXPECT_EQ(font.bold, spec.bold);
-        EXPECT_EQ(font.family, spec.family);
-        EXPECT_GT(font.textWidth("Velora"), spec.pixelHeight);
+        const FontRequest request = fontFromTable(index);
+        const GlyphFont& font = builtInFont(request);
+        EXPECT_EQ(font.pixelHeight, request.pixelHeight);
+        EXPECT_EQ(font.bold, request.bold);
+        EXPECT_EQ(font.family, request.family);
+        EXPECT_GT(font.textWidth("Velora"), request.pixelHeight);
         EXPECT_EQ(&font.glyph('\x80'), &font.glyph('?'));
     }
     for (int height = 6; height <= 18; ++height)

@@ -148,7 +148,7 @@ TEST_F(FrameTest, ReturnWithTheSameTextClosesTheEditSilently) {
     press({340, 398}, kLeftButton);
     ASSERT_TRUE(field->isEditing());
     EXPECT_EQ(frame->getFocusView(), field);
-    EXPECT_EQ(window().editBox()->spec().text, "0.500");
+    EXPECT_EQ(window().editBox()->setup().text, "0.500");
     typeAndReturn("0.500");
     EXPECT_FALSE(field->isEditing());
     EXPECT_TRUE(field->closedByReturn());
@@ -189,13 +189,13 @@ TEST_F(FrameTest, EditBoxTakesTheFieldsGeometryAndASmallerFontWhenNeeded) {
     TextField* field = addStatusField();
     showWindow();
     press({340, 398}, kLeftButton);
-    const EditBoxSpec& spec = window().editBox()->spec();
-    EXPECT_EQ(spec.area, (Rect{318, 393, 369, 404}));
-    EXPECT_EQ(spec.font.pixelHeight, 8);
+    const EditBoxSetup& setup = window().editBox()->setup();
+    EXPECT_EQ(setup.area, (Rect{318, 393, 369, 404}));
+    EXPECT_EQ(setup.font.pixelHeight, 8);
     EXPECT_EQ(fontFromTable(field->getFont()).pixelHeight, 9);
-    EXPECT_EQ(spec.alignment, kAlignCentre);
-    EXPECT_EQ(spec.sideMargins, 3);
-    EXPECT_EQ(spec.maxLength, 255);
+    EXPECT_EQ(setup.alignment, kAlignCentre);
+    EXPECT_EQ(setup.sideMargins, 3);
+    EXPECT_EQ(setup.maxLength, 255);
     window().editBox()->type(std::string(300, '7'));
     window().editBox()->pressReturn();
     EXPECT_EQ(field->text(), std::string(255, '7'));
@@ -226,6 +226,21 @@ TEST_F(FrameTest, TextAndFontInputIsBoundedAndDirtiesOnlyOnChange) {
     EXPECT_FALSE(field->isDirty());
     field->setFontColour(kRed);
     EXPECT_TRUE(field->isDirty());
+}
+
+TEST_F(FrameTest, DoubleClickStyleEditsOnlyOnTheSecondPressInTime) {
+    auto* field = add(new TextField({10, 10, 60, 20}, &listener, 1, "x", nullptr, ValueDisplay::kDoubleClick));
+    showWindow();
+    struct Case {
+        std::uint32_t wait;
+        bool edits;
+    };
+    for (const Case& c : {Case{0, false}, Case{399, true}, Case{400, false}, Case{10, true}}) {
+        platform.advanceClock(c.wait);
+        press({20, 15}, kLeftButton);
+        EXPECT_EQ(field->isEditing(), c.edits) << c.wait;
+        if (field->isEditing()) window().editBox()->pressReturn();
+    }
 }
 
 TEST_F(FrameTest, StatusFieldDrawsCentredTextInItsInsetBox) {

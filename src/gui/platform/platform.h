@@ -41,10 +41,10 @@ public:
     virtual void focusLost() = 0;
 };
 
-struct EditBoxSpec {
+struct EditBoxSetup {
     Rect area;            // left, top and size of the box in frame pixels
     int alignment = kAlignLeft;
-    FontSpec font;        // its face, pixel height and weight
+    FontRequest font;        // its face, pixel height and weight
     Colour textColour = kWhite;
     Colour backColour = kBlack;
     int sideMargins = 3;  // left and right, pixels
@@ -72,7 +72,7 @@ public:
     // The pointer's position relative to the window's top-left corner.
     virtual Point pointer() = 0;
     // Opens an edit box with the keyboard focus; null when none can be made.
-    virtual std::unique_ptr<EditBox> createEditBox(const EditBoxSpec& spec, EditBoxEvents& events) = 0;
+    virtual std::unique_ptr<EditBox> createEditBox(const EditBoxSetup& setup, EditBoxEvents& events) = 0;
 };
 
 class Platform {

@@ -10,16 +10,16 @@ int GlyphFont::textWidth(std::string_view text) const {
     return width;
 }
 
-const GlyphFont& builtInFont(const FontSpec& spec) {
+const GlyphFont& builtInFont(const FontRequest& request) {
     const std::span<const GlyphFont> fonts = builtInFonts();
     const GlyphFont* best = &fonts.front();
     int bestScore = 1 << 30;
     for (const GlyphFont& font : fonts) {
         // Family first, then weight, then the height (a smaller one before a
         // larger one at the same distance).
-        const int distance = std::abs(font.pixelHeight - spec.pixelHeight);
-        const int score = (font.family != spec.family) * 100000 + (font.bold != spec.bold) * 1000 +
-                          distance * 2 + (font.pixelHeight > spec.pixelHeight);
+        const int distance = std::abs(font.pixelHeight - request.pixelHeight);
+        const int score = (font.family != request.family) * 100000 + (font.bold != request.bold) * 1000 +
+                          distance * 2 + (font.pixelHeight > request.pixelHeight);
         if (score < bestScore) {
             bestScore = score;
             best = &font;

@@ -49,6 +49,6 @@ std::span<const GlyphFont> builtInFonts();
 
 // The built-in font closest to a font of the table: the same family and
 // weight at the pixel height, else the nearest height (smaller first).
-const GlyphFont& builtInFont(const FontSpec& spec);
+const GlyphFont& builtInFont(const FontRequest& request);
 
 }  // namespace velora::gui

@@ -82,7 +82,11 @@ void SoftwareCanvas::frameRect(const Rect& rect, Colour colour) {
 }
 
 void SoftwareCanvas::drawText(std::string_view text, const Rect& box, const TextStyle& style) {
-    paintText(*target_, clip_, text, toImage(box), builtInFont(style.font), style);
+    drawText(text, box, style, builtInFont(style.font));
+}
+
+void SoftwareCanvas::drawText(std::string_view text, const Rect& box, const TextStyle& style, const GlyphFont& font) {
+    paintText(*target_, clip_, text, toImage(box), font, style);
 }
 
 std::unique_ptr<Canvas> SoftwareCanvas::createOffscreen(int width, int height) {

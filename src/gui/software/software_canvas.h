@@ -11,6 +11,8 @@
 
 namespace velora::gui {
 
+struct GlyphFont;
+
 // A bitmap held in memory.
 class SoftwareImage : public PlatformImage {
 public:
@@ -41,6 +43,9 @@ public:
     void fillRect(const Rect& rect, Colour colour) override;
     void frameRect(const Rect& rect, Colour colour) override;
     void drawText(std::string_view text, const Rect& box, const TextStyle& style) override;
+    // The same in a font of the caller's, e.g. one rasterised at another
+    // height by a build-time program.
+    void drawText(std::string_view text, const Rect& box, const TextStyle& style, const GlyphFont& font);
     std::unique_ptr<Canvas> createOffscreen(int width, int height) override;
     void copyOffscreen(const Canvas& offscreen, const Rect& dest) override;
 

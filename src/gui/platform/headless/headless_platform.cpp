@@ -30,21 +30,21 @@ Rect unite(const Rect& a, const Rect& b) {
 
 // Edit box
 
-HeadlessEditBox::HeadlessEditBox(HeadlessWindow& window, const EditBoxSpec& spec, EditBoxEvents& events)
-    : window_(window), spec_(spec), events_(events), text_(spec.text) {
+HeadlessEditBox::HeadlessEditBox(HeadlessWindow& window, const EditBoxSetup& setup, EditBoxEvents& events)
+    : window_(window), setup_(setup), events_(events), text_(setup.text) {
     window_.editBox_ = this;
 }
 
 HeadlessEditBox::~HeadlessEditBox() {
     if (window_.editBox_ == this) window_.editBox_ = nullptr;
-    window_.invalidate(spec_.area);  // what was under the box shows again
+    window_.invalidate(setup_.area);  // what was under the box shows again
 }
 
 void HeadlessEditBox::type(const std::string& typed) {
     text_ = allSelected_ ? typed : text_ + typed;
     allSelected_ = false;
-    if (spec_.maxLength >= 0 && text_.size() > static_cast<std::size_t>(spec_.maxLength))
-        text_.resize(static_cast<std::size_t>(spec_.maxLength));
+    if (setup_.maxLength >= 0 && text_.size() > static_cast<std::size_t>(setup_.maxLength))
+        text_.resize(static_cast<std::size_t>(setup_.maxLength));
 }
 
 void HeadlessEditBox::pressReturn() { events_.returnPressed(); }
@@ -70,9 +70,9 @@ void HeadlessWindow::invalidate(const Rect& area) {
 
 Point HeadlessWindow::pointer() { return platform_.input().pointer; }
 
-std::unique_ptr<EditBox> HeadlessWindow::createEditBox(const EditBoxSpec& spec, EditBoxEvents& events) {
+std::unique_ptr<EditBox> HeadlessWindow::createEditBox(const EditBoxSetup& setup, EditBoxEvents& events) {
     if (editBox_) return nullptr;  // one at a time, as one keyboard focus
-    return std::make_unique<HeadlessEditBox>(*this, spec, events);
+    return std::make_unique<HeadlessEditBox>(*this, setup, events);
 }
 
 void HeadlessWindow::paintArea(const Rect& area) {
@@ -98,7 +98,7 @@ void HeadlessWindow::exposeAll() {
 void HeadlessWindow::press(Point where, int buttons) {
     platform_.setInput({where, buttons});
     if (editBox_) {
-        const Rect& box = editBox_->spec().area;
+        const Rect& box = editBox_->setup().area;
         if (where.h >= box.left && where.h < box.right && where.v >= box.top && where.v < box.bottom)
             return;  // the box handles its own presses
     }

@@ -19,11 +19,11 @@ class HeadlessWindow;
 
 class HeadlessEditBox : public EditBox {
 public:
-    HeadlessEditBox(HeadlessWindow& window, const EditBoxSpec& spec, EditBoxEvents& events);
+    HeadlessEditBox(HeadlessWindow& window, const EditBoxSetup& setup, EditBoxEvents& events);
     ~HeadlessEditBox() override;
 
     std::string text() const override { return text_; }
-    const EditBoxSpec& spec() const { return spec_; }
+    const EditBoxSetup& setup() const { return setup_; }
     bool hasKeyboardFocus() const { return focused_; }
 
     // The user types: the selection (all of the text when the box opened)
@@ -35,7 +35,7 @@ public:
 
 private:
     HeadlessWindow& window_;
-    EditBoxSpec spec_;
+    EditBoxSetup setup_;
     EditBoxEvents& events_;
     std::string text_;
     bool allSelected_ = true;
@@ -50,7 +50,7 @@ public:
     std::unique_ptr<Canvas> surface() override;
     void invalidate(const Rect& area) override;
     Point pointer() override;
-    std::unique_ptr<EditBox> createEditBox(const EditBoxSpec& spec, EditBoxEvents& events) override;
+    std::unique_ptr<EditBox> createEditBox(const EditBoxSetup& setup, EditBoxEvents& events) override;
 
     // What the window shows.
     const PixelImage& screen() const { return screen_; }
