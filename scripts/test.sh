@@ -23,11 +23,12 @@ quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_WINDOWS_B
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 
-echo "== ThreadSanitizer: automation while rendering, control state while drawing"
+echo "== ThreadSanitizer: automation while rendering, control state while drawing, editor updates while idling"
 quiet cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_TSAN=ON
-cmake --build build-tsan -j "$jobs" --target thread_tests gui_thread_tests
+cmake --build build-tsan -j "$jobs" --target thread_tests gui_thread_tests editor_thread_tests
 TSAN_OPTIONS=halt_on_error=1 build-tsan/thread_tests
 TSAN_OPTIONS=halt_on_error=1 build-tsan/gui_thread_tests
+TSAN_OPTIONS=halt_on_error=1 build-tsan/editor_thread_tests
 
 echo "== Fuzz targets (libFuzzer, short runs)"
 quiet env CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_FUZZ=ON

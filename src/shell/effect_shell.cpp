@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "editor/synth_editor.h"
+#include "engine/numeric.h"
+
 namespace velora {
 
 namespace {
@@ -71,6 +74,11 @@ EffectShell* EffectShell::fromEffect(AEffect* effect) {
     return effect != nullptr ? static_cast<EffectShell*>(effect->object) : nullptr;
 }
 
+void EffectShell::setEditor(std::unique_ptr<editor::SynthEditor> editor) {
+    editor_ = std::move(editor);
+    setFlag(effFlagsHasEditor, editor_ != nullptr);
+}
+
 void EffectShell::setFlag(VstInt32 flag, bool on) {
     effect_.flags = on ? (effect_.flags | flag) : (effect_.flags & ~flag);
 }
@@ -137,8 +145,12 @@ VstIntPtr EffectShell::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effMainsChanged:
         if (value == 0) suspend(); else resume();
         return 0;
+    case effEditGetRect: return editor_ ? editor_->getRect(static_cast<ERect**>(ptr)) : 0;
+    case effEditOpen: return editor_ ? editor_->open(ptr) : 0;
+    case effEditClose: if (editor_) editor_->close(); return 0;
+    case effEditIdle: if (editor_) editor_->idle(); return 0;
     case effIdentify: return fourCC('N', 'v', 'E', 'f');
-    default: return 0;  // editor opcodes without an editor, chunks, and everything unknown
+    default: return 0;  // chunks and everything unknown
     }
 }
 
@@ -172,9 +184,22 @@ VstIntPtr EffectShell::dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntP
         if (value != 0) *reinterpret_cast<void**>(value) = nullptr;
         if (ptr != nullptr) *static_cast<void**>(ptr) = nullptr;
         return 0;
+    case effEditKeyDown: return editorKey(true, index, value, opt);
+    case effEditKeyUp: return editorKey(false, index, value, opt);
+    case effSetEditKnobMode: return editor_ ? editor_->setKnobMode(static_cast<int>(value)) : 0;
     case effSetTotalSampleToProcess: return value;
-    default: return 0;  // editor key and knob opcodes without an editor, and the rest
+    default: return 0;
     }
+}
+
+// The host's key: character in index, virtual key in value, modifiers in opt.
+VstIntPtr EffectShell::editorKey(bool down, VstInt32 index, VstIntPtr value, float opt) {
+    if (!editor_) return 0;
+    VstKeyCode key{};
+    key.character = index;
+    key.virt = static_cast<unsigned char>(value);
+    key.modifier = static_cast<unsigned char>(truncToInt(opt));
+    return down ? editor_->onKeyDown(key) : editor_->onKeyUp(key);
 }
 
 }  // namespace velora

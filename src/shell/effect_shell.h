@@ -2,9 +2,15 @@
 // The host-facing base layer of a plug-in instance: it embeds the AEffect
 // record handed to the host, maps every dispatcher opcode onto a virtual
 // operation with a fixed default, and wraps the host's callback.
+#include <memory>
+
 #include "engine/relaxed.h"
 #include "shell/plugin_version.h"
 #include "vst/aeffect.h"
+
+namespace velora::editor {
+class SynthEditor;
+}
 
 namespace velora {
 
@@ -67,6 +73,9 @@ public:
     bool endEdit(vst::VstInt32 index);
     void hostIdle();
 
+    // The editor, owned here; null when none could be made.
+    editor::SynthEditor* getEditor() const { return editor_.get(); }
+
     float sampleRate() const { return sampleRate_; }
     vst::VstInt32 blockSize() const { return blockSize_; }
     bool hasHost() const { return host_ != nullptr; }
@@ -82,6 +91,8 @@ protected:
     void setFlag(vst::VstInt32 flag, bool on);
     // Keeps only usable rates: finite and above 0.
     void storeSampleRate(float rate);
+    // Takes the editor over and announces it to the host (has-editor flag).
+    void setEditor(std::unique_ptr<editor::SynthEditor> editor);
 
     float sampleRate_ = 44100.0f;
     vst::VstInt32 blockSize_ = 1024;
@@ -92,9 +103,11 @@ protected:
 private:
     vst::VstIntPtr dispatchExtended(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value,
                                     void* ptr, float opt);
+    vst::VstIntPtr editorKey(bool down, vst::VstInt32 index, vst::VstIntPtr value, float opt);
 
     vst::audioMasterCallback host_;
     vst::AEffect effect_;
+    std::unique_ptr<editor::SynthEditor> editor_;
 };
 
 }  // namespace velora

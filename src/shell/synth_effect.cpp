@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+#include "editor/synth_editor.h"
+#include "editor/window_system.h"
 #include "engine/numeric.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
@@ -69,6 +71,8 @@ SynthEffect::SynthEffect(audioMasterCallback host) : EffectShell(host, kProgramC
         }
         setProgram(0);
     }
+    setEditor(std::unique_ptr<editor::SynthEditor>(
+        new (std::nothrow) editor::SynthEditor(editorBridge_, editor::nativeWindowSystem())));
 }
 
 SynthEffect::~SynthEffect() = default;
@@ -118,6 +122,7 @@ void SynthEffect::setParameter(VstInt32 index, float value) {
     }
     case ParamKind::Inert: break;
     }
+    if (editor::SynthEditor* editor = getEditor()) editor->parameterChanged(index, value);
 }
 
 float SynthEffect::getParameter(VstInt32 index) {

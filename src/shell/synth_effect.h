@@ -10,6 +10,7 @@
 #include "programs/midi_handler.h"
 #include "programs/midi_learn.h"
 #include "programs/program.h"
+#include "shell/editor_bridge.h"
 #include "shell/effect_shell.h"
 #include "shell/parameter_table.h"
 
@@ -91,6 +92,7 @@ private:
     Relaxed<float> mirror_[kParamCount];
     MidiEventQueue events_;
     MidiLearn learn_;
+    EditorBridge editorBridge_{*this};
 };
 
 }  // namespace velora

@@ -23,13 +23,30 @@ TEST_F(PluginTest, FixedAnswersOfTheDispatcher) {
         {effGetVendorVersion, 0, 1}, {effKeysRequired, 0, 1},    {effGetVstVersion, 0, 2300},
         {effGetCurrentMidiProgram, 0, -1}, {effSetTotalSampleToProcess, 12345, 12345},
         {effEditGetRect, 0, 0},    {effEditOpen, 0, 0},          {effEditClose, 0, 0},
-        {effEditIdle, 0, 0},       {effEditKeyDown, 0, 0},       {effEditKeyUp, 0, 0},
-        {effSetEditKnobMode, 0, 0}, {effGetTailSize, 0, 0},      {effSetBypass, 1, 0},
+        {effEditIdle, 0, 0},       {effEditKeyDown, 0, -1},      {effEditKeyUp, 0, -1},
+        {effSetEditKnobMode, 0, 1}, {effGetTailSize, 0, 0},      {effSetBypass, 1, 0},
         {effBeginSetProgram, 0, 0}, {effStartProcess, 0, 0},     {effGetParameterProperties, 0, 0},
         {77, 0, 0},                {1000, 0, 0},                 {-1, 0, 0},
         {INT_MIN, 0, 0},           {INT_MAX, 0, 0},
     };
     for (const Row& row : rows) EXPECT_EQ(dispatch(row.opcode, 0, row.value), row.expected) << row.opcode;
+}
+
+// The plug-in has an editor; until a native window backend exists, opening
+// it answers 0 and leaves the host's window alone.
+TEST_F(PluginTest, EditorRectangleAndOpenWithoutWindowSystem) {
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 410);
+    EXPECT_EQ(rect->right, 384);
+    int parent = 0;
+    EXPECT_EQ(dispatch(effEditOpen, 0, 0, &parent), 0);
+    EXPECT_EQ(dispatch(effEditIdle), 0);
+    EXPECT_EQ(dispatch(effEditKeyDown, 'a', 0, nullptr, 1.0f), -1);
+    EXPECT_EQ(dispatch(effEditClose), 0);
 }
 
 TEST_F(PluginTest, SpeakerArrangementPointersAreCleared) {

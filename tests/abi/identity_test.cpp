@@ -14,7 +14,7 @@ TEST_F(PluginTest, RecordAfterMainDescribesAStereoSynth) {
     EXPECT_EQ(e->numParams, 109);
     EXPECT_EQ(e->numInputs, 0);
     EXPECT_EQ(e->numOutputs, 2);
-    EXPECT_EQ(e->flags, 0x112);  // clip, replacing, synth; no editor yet
+    EXPECT_EQ(e->flags, 0x113);  // editor, clip, replacing, synth
     EXPECT_EQ(e->uniqueID, 0x4B72566C);
     EXPECT_EQ(e->version, 1);
     EXPECT_EQ(e->ioRatio, 1.0f);

@@ -1,0 +1,110 @@
+#pragma once
+// The plug-in's editor: a 384 x 410 frame with the 56 controls of the
+// control table, the status text that shows the value last touched or
+// changed (or the MIDI-learn prompt), the voice-limit steppers and typed
+// values.
+//
+// Threads: everything runs on the host's GUI thread except parameterChanged,
+// which runs wherever the instance's parameters are set (the audio thread
+// too). It touches nothing that a close could delete: it leaves the changed
+// parameters, the status text and the update flag in race-free mailboxes of
+// the editor, and the GUI thread moves them onto the controls at its next
+// idle (or at once, when the change came from a control).
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "editor/control_layout.h"
+#include "editor/editor_host.h"
+#include "editor/touch_controls.h"
+#include "gui/frame.h"
+#include "gui/shared_text.h"
+#include "gui/text_field.h"
+#include "vst/aeffect.h"
+
+namespace velora::editor {
+
+class SynthEditor final : public gui::ValueListener, public gui::FrameOwner, private TouchListener {
+public:
+    // Without a window system the editor exists but cannot open.
+    SynthEditor(EditorHost& host, gui::Platform* windowSystem);
+    ~SynthEditor() override;
+    SynthEditor(const SynthEditor&) = delete;
+    SynthEditor& operator=(const SynthEditor&) = delete;
+
+    // The host's editor requests.
+    // Hands out the editor's rectangle (0, 0, 410, 384); 0 for a null out.
+    int getRect(vst::ERect** out);
+    // Builds the window and its controls in the host's window; 1 when it
+    // stands, 0 without a window system or parent, or when it cannot be made.
+    // An open window is closed first.
+    int open(void* parentWindow);
+    void close();
+    void idle();
+    // -1 while closed or when no control takes the key.
+    int onKeyDown(const vst::VstKeyCode& key);
+    int onKeyUp(const vst::VstKeyCode& key);
+    // The knob mode of every editor in the process; answers 1.
+    int setKnobMode(int mode);
+    void postUpdate() { updateFlag_.store(true, std::memory_order_relaxed); }
+
+    // Any thread: the instance set a parameter.
+    void parameterChanged(std::int32_t index, float value);
+
+    // Controls and the frame report here (GUI thread).
+    void valueChanged(gui::Canvas* canvas, gui::Control* control) override;
+    void beginEdit(std::int32_t tag) override { host_.beginEdit(tag); }
+    void endEdit(std::int32_t tag) override { host_.endEdit(tag); }
+    void idleDuringDrag() override;
+    int knobMode() const override;
+
+    // Chooses the window system for later opens; ignored while open.
+    void useWindowSystem(gui::Platform* windowSystem);
+
+    // GUI thread, for inspection.
+    bool isOpen() const { return frame_ != nullptr; }
+    gui::Frame* frame() const { return frame_.get(); }
+    // The control of a table row; null while closed.
+    gui::Control* control(int row) const;
+    gui::TextField* statusField() const { return statusField_; }
+    std::int32_t lastTouchedParam() const { return lastTouchedParam_; }
+    bool updatePending() const { return updateFlag_.load(std::memory_order_relaxed); }
+
+private:
+    void touched(gui::Control& control) override;
+    void build(void* parentWindow);
+    gui::Control* makeControl(const ControlRow& row, gui::Bitmap* background);
+    gui::Bitmap* loadShared(int id) const;
+    void stepVoiceLimit(const gui::Control& control, int direction);
+    void showStatus(const char* text);
+    // Moves what parameterChanged left onto the controls and the status field.
+    void applyPending();
+    // idle without the re-entry guard and the deferred close.
+    void idlePass();
+    int forwardKey(const vst::VstKeyCode& key, bool down);
+
+    EditorHost& host_;
+    gui::Platform* windowSystem_;
+    vst::ERect rect_{0, 0, kFrameHeight, kFrameWidth};
+    std::int32_t lastTouchedParam_ = -1;
+
+    std::unique_ptr<gui::Frame> frame_;
+    std::array<gui::Control*, kControlCount> controls_{};
+    gui::TextField* statusField_ = nullptr;
+    std::array<gui::Bitmap*, kSharedBitmaps.size()> shared_{};  // during open only
+
+    // Mailboxes from parameterChanged to the GUI thread.
+    std::atomic<bool> accepting_{false};
+    std::array<std::atomic<std::uint32_t>, 4> changed_{};  // one bit per parameter
+    gui::SharedText status_;
+    std::atomic<bool> statusPending_{false};
+    std::atomic<bool> updateFlag_{false};
+
+    bool ownsThreadOle_ = false;  // this editor initialised OLE for its thread
+    std::uint32_t nextIdleTicks_ = 0;
+    bool inIdlePass_ = false;
+    bool closePending_ = false;  // a close asked for during the host's idle call
+};
+
+}  // namespace velora::editor
