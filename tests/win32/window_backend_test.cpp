@@ -14,6 +14,7 @@
 
 #include "gui/frame.h"
 #include "gui/platform/win32/drop_data.h"
+#include "gui/platform/win32/drop_target.h"
 #include "gui/platform/win32/frame_window.h"
 #include "gui/platform/win32/gdi_canvas.h"
 #include "gui/platform/win32/window_class.h"
@@ -304,6 +305,81 @@ void dropBlocksAreReadWithinTheirBytes() {
     CHECK(win32::textFromBlock("abc", 3) == "abc" && win32::textFromBlock("ab\0c", 4) == "ab");
 }
 
+// Plain text as a drag source offers it.
+class TextData final : public IDataObject {
+public:
+    explicit TextData(const char* text) : text_(text) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == CF_TEXT ? S_OK : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (format->cfFormat != CF_TEXT) return DV_E_FORMATETC;
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text_.size() + 1);
+        std::memcpy(GlobalLock(block), text_.c_str(), text_.size() + 1);
+        GlobalUnlock(block);
+        *medium = STGMEDIUM{TYMED_HGLOBAL, {}, nullptr};
+        medium->hGlobal = block;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+private:
+    std::string text_;
+};
+
+struct DropRecorder : WindowEvents {
+    bool accept = true;
+    std::vector<std::string> items;
+    int kind = -1;
+    Point where;
+    void paint(Canvas&, const Rect&) override {}
+    void buttonDown(Canvas&, Point) override {}
+    int key(const KeyCode&, bool) override { return kKeyNotHandled; }
+    bool drop(const char* const* dropped, int count, int droppedKind, Point at) override {
+        items.assign(dropped, dropped + count);
+        kind = droppedKind;
+        where = at;
+        return accept;
+    }
+    void windowDestroyed() override {}
+};
+
+void dropTargetOffersTextAtTheClientPoint(HWND host) {
+    DropRecorder events;
+    TextData data("hello");
+    auto* target = new win32::DropTarget(host, events);
+    POINT client{30, 40};
+    ClientToScreen(host, &client);
+    const POINTL screen{client.x, client.y};
+    for (bool accept : {true, false}) {
+        events.accept = accept;
+        DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        target->DragEnter(&data, 0, screen, &effect);
+        CHECK(effect == DROPEFFECT_COPY);
+        effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+        target->Drop(&data, 0, screen, &effect);
+        CHECK(effect == (accept ? DROPEFFECT_COPY : DROPEFFECT_NONE));
+        CHECK(events.kind == 1 && events.items == std::vector<std::string>{"hello"} && events.where == Point{30, 40});
+    }
+    // Once the window is going nothing is offered.
+    target->detach();
+    events.kind = -1;
+    DWORD effect = DROPEFFECT_COPY;
+    target->DragEnter(&data, 0, screen, &effect);
+    target->Drop(&data, 0, screen, &effect);
+    CHECK(effect == DROPEFFECT_NONE && events.kind == -1);
+    target->Release();
+}
+
 void badParentsAndTeardown(Platform& platform, HWND host) {
     Owner owner;
     for (void* parent : {static_cast<void*>(nullptr), reinterpret_cast<void*>(0x4321)}) {
@@ -367,6 +443,7 @@ int main() {
         {"edit box opens selected, Return and focus loss apply", [&] { editBoxOpensAndApplies(*platform, host); }},
         {"keyed blits and bitmap resources", [&] { keyedBlitsAndResources(*platform); }},
         {"drop blocks read within their bytes", [] { dropBlocksAreReadWithinTheirBytes(); }},
+        {"drop target offers text at the client point", [&] { dropTargetOffersTextAtTheClientPoint(host); }},
         {"bad parents, destroyed parent, twenty rounds", [&] { badParentsAndTeardown(*platform, host); }},
     };
     for (const auto& group : groups) {
