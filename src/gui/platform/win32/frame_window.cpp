@@ -110,7 +110,7 @@ void FrameWindow::press(LPARAM where) {
     if (canvas) events_.buttonDown(*canvas, Point{GET_X_LPARAM(where), GET_Y_LPARAM(where)});
 }
 
-LRESULT FrameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT FrameWindow::serve(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         paint();
@@ -149,7 +149,7 @@ LRESULT CALLBACK FrameWindow::procedure(HWND hwnd, UINT message, WPARAM wParam, 
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     try {
-        return window->handle(message, wParam, lParam);
+        return window->serve(message, wParam, lParam);
     } catch (...) {
         return 0;  // nothing may leave through the system's call
     }

@@ -42,7 +42,7 @@ private:
     void revokeDropTarget();
     void paint();
     void press(LPARAM where);
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT serve(UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     WindowEvents& events_;
