@@ -1,0 +1,78 @@
+#include "gui/platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include "gui/platform/win32/frame_window.h"
+#include "gui/platform/win32/gdi_canvas.h"
+#include "gui/platform/win32/module_handle.h"
+#include "gui/platform/win32/window_class.h"
+
+namespace velora::gui {
+namespace {
+
+bool isDown(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
+
+class Win32Platform : public Platform {
+public:
+    int buttonWord() override {
+        // The asynchronous state names the physical buttons.
+        const bool swapped = win32::mouseButtonsSwapped();
+        int word = 0;
+        if (isDown(VK_LBUTTON)) word |= swapped ? kRightButton : kLeftButton;
+        if (isDown(VK_RBUTTON)) word |= swapped ? kLeftButton : kRightButton;
+        if (isDown(VK_MBUTTON)) word |= kMiddleButton;
+        if (isDown(VK_SHIFT)) word |= kShift;
+        if (isDown(VK_CONTROL)) word |= kControl;
+        if (isDown(VK_MENU)) word |= kAlt;
+        return word;
+    }
+
+    std::uint32_t tickCount() override { return GetTickCount(); }
+
+    void sleep(int milliseconds) override {
+        if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+    }
+
+    int doubleClickTime() override { return static_cast<int>(GetDoubleClickTime()); }
+
+    // The live state is read directly and the window procedure serves events.
+    void pollInput() override {}
+    void processEvents() override {}
+
+    void dispatchOnePaint() override {
+        MSG message;
+        if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+    }
+
+    std::unique_ptr<PlatformWindow> createWindow(void* parent, const Rect& size, WindowEvents& events) override {
+        try {
+            return win32::FrameWindow::create(static_cast<HWND>(parent), size, events);
+        } catch (...) {
+            return nullptr;
+        }
+    }
+
+    std::unique_ptr<PlatformImage> loadBitmap(int resourceId) override {
+        if (resourceId <= 0 || resourceId > 0xFFFF) return nullptr;
+        // As a DIB section: the colours stay exact whatever the screen depth,
+        // which colour-keyed blits depend on.
+        HANDLE image = LoadImageA(win32::thisModule(), MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP, 0, 0,
+                                  LR_CREATEDIBSECTION);
+        if (!image) return nullptr;
+        auto* bitmap = static_cast<HBITMAP>(image);
+        BITMAP description{};
+        if (!GetObjectA(bitmap, sizeof description, &description) || description.bmWidth <= 0 ||
+            description.bmHeight == 0) {
+            DeleteObject(bitmap);
+            return nullptr;
+        }
+        const int height = description.bmHeight < 0 ? -description.bmHeight : description.bmHeight;
+        return std::make_unique<win32::GdiImage>(bitmap, description.bmWidth, height);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> createWin32Platform() { return std::make_unique<Win32Platform>(); }
+
+}  // namespace velora::gui
