@@ -6,8 +6,9 @@ class Platform;
 
 namespace velora::editor {
 
-// Null while this build has no native window backend: the editor then
-// answers the host's open with 0 and shows nothing.
+// The native window system of this build (GDI in the Windows DLL); null
+// where the build has none, and the editor then answers the host's open
+// with 0 and shows nothing.
 gui::Platform* nativeWindowSystem();
 
 }  // namespace velora::editor

@@ -99,7 +99,10 @@ void writeProgram(ByteWriter& out, const FxOwner& owner, const FxProgram& progra
 bool readChunkExtent(const std::uint8_t* data, std::size_t available, bool wholeFile, std::size_t& extent,
                      std::string& error) {
     if (available < 8) {
-        error = "truncated: " + std::to_string(available) + " bytes where a header needs 8";
+        // Built by appending: GCC 12 warns falsely on literal + to_string chains.
+        error = "truncated: ";
+        error += std::to_string(available);
+        error += " bytes where a header needs 8";
         return false;
     }
     ByteReader in(data);
@@ -109,13 +112,18 @@ bool readChunkExtent(const std::uint8_t* data, std::size_t available, bool whole
     }
     extent = 8 + static_cast<std::size_t>(static_cast<std::uint32_t>(in.int32()));
     if (extent > available) {
-        error = "truncated: the header announces " + std::to_string(extent) + " bytes, only " +
-                std::to_string(available) + " are there";
+        error = "truncated: the header announces ";
+        error += std::to_string(extent);
+        error += " bytes, only ";
+        error += std::to_string(available);
+        error += " are there";
         return false;
     }
     if (wholeFile && extent != available) {
-        error = "wrong size: the header announces " + std::to_string(extent) + " bytes, the file holds " +
-                std::to_string(available);
+        error = "wrong size: the header announces ";
+        error += std::to_string(extent);
+        error += " bytes, the file holds ";
+        error += std::to_string(available);
         return false;
     }
     return true;
