@@ -17,7 +17,10 @@ cmake --build build-win -j "$jobs"
 echo "== Native build and tests (with the Windows build compared under Wine)"
 quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_WINDOWS_BUILD="$PWD/build-win"
 cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs")
+(cd build && ctest --output-on-failure -j "$jobs" -LE display)
+
+echo "== Editor windows on X11 (each test program runs an Xvfb of its own)"
+(cd build && ctest --output-on-failure --no-tests=error -L display)
 
 echo "== ThreadSanitizer: automation while rendering, control state while drawing"
 quiet cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_TSAN=ON

@@ -1,0 +1,145 @@
+#include "gui/platform/x11/x11_window.h"
+
+#include <cstdint>
+
+#include "gui/platform/x11/x11_edit_box.h"
+#include "gui/platform/x11/x11_window_system.h"
+#include "gui/software/software_canvas.h"
+
+namespace velora::gui::x11 {
+namespace {
+
+constexpr Colour kFace{212, 208, 200};
+constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | KeyPressMask | KeyReleaseMask |
+                              FocusChangeMask | StructureNotifyMask;
+
+// Older Linux hosts run the event loop themselves and look for this
+// procedure on the plug-in's window. Our windows live on our own connection,
+// whose events we read in idle, so the procedure has nothing left to do.
+extern "C" void velora_x11_event_procedure(XEvent*) {}
+
+// A canvas on the window's pixels that shows the area when released.
+class PresentingCanvas final : public SoftwareCanvas {
+public:
+    PresentingCanvas(X11Window& window, PixelImage& pixels, const Rect& area)
+        : SoftwareCanvas(pixels), window_(window), area_(area) {
+        setClip(area);
+    }
+    ~PresentingCanvas() override { window_.present(area_); }
+
+private:
+    X11Window& window_;
+    Rect area_;
+};
+
+Rect unite(const Rect& a, const Rect& b) {
+    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+            a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
+}  // namespace
+
+X11Window::X11Window(X11Platform& platform, ::Window parent, const Rect& size, WindowEvents& events)
+    : platform_(platform), events_(events),
+      screen_(size.width() > 0 ? size.width() : 1, size.height() > 0 ? size.height() : 1, kFace) {
+    const Xlib& x = platform_.xlib();
+    Display* display = platform_.display();
+    const unsigned before = platform_.errors();
+    XWindowAttributes parentAttributes{};
+    if (!x.GetWindowAttributes(display, parent, &parentAttributes)) return;  // not a window
+    if (!ImagePresenter::supports(parentAttributes.visual)) return;
+    visual_ = parentAttributes.visual;
+    depth_ = parentAttributes.depth;
+
+    XSetWindowAttributes attributes{};
+    attributes.background_pixmap = None;  // we paint every pixel ourselves
+    attributes.border_pixel = 0;
+    attributes.colormap = parentAttributes.colormap;
+    attributes.event_mask = kFrameEvents;
+    id_ = x.CreateWindow(display, parent, 0, 0, static_cast<unsigned>(screen_.width()),
+                         static_cast<unsigned>(screen_.height()), 0, depth_, InputOutput, visual_,
+                         CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+    if (id_ != 0) {
+        setEventProcedure();
+        x.MapWindow(display, id_);
+        presenter_ = std::make_unique<ImagePresenter>(x, display, id_, visual_, depth_);
+    }
+    // The parent may have gone between the check and the creation.
+    if (!platform_.requestsSucceeded(before)) {
+        presenter_.reset();
+        if (id_ != 0 && platform_.connected()) x.DestroyWindow(display, id_);
+        id_ = 0;
+    }
+}
+
+X11Window::~X11Window() {
+    presenter_.reset();
+    if (id_ != 0 && !gone_ && platform_.connected()) {
+        platform_.xlib().DestroyWindow(platform_.display(), id_);
+        platform_.xlib().Sync(platform_.display(), False);
+    }
+    platform_.forget(this);
+}
+
+void X11Window::setEventProcedure() {
+    const Xlib& x = platform_.xlib();
+    Display* display = platform_.display();
+    const Atom atom = x.InternAtom(display, "_XEventProc", False);
+    if (atom == None) return;
+    // Format 32 items are longs on the client side; a 64-bit address goes as
+    // its low and high halves.
+    const auto address = reinterpret_cast<std::uintptr_t>(&velora_x11_event_procedure);
+    long halves[2] = {static_cast<long>(address & 0xFFFFFFFFu), static_cast<long>(std::uint64_t{address} >> 32)};
+    const int count = sizeof(void*) > 4 ? 2 : 1;
+    x.ChangeProperty(display, id_, atom, atom, 32, PropModeReplace, reinterpret_cast<unsigned char*>(halves), count);
+}
+
+std::unique_ptr<Canvas> X11Window::surface() { return std::make_unique<PresentingCanvas>(*this, screen_, screen_.bounds()); }
+
+void X11Window::invalidate(const Rect& area) {
+    const Rect visible = area.clippedTo(screen_.bounds());
+    if (visible.isEmpty()) return;
+    pending_ = paintPending_ ? unite(pending_, visible) : visible;
+    paintPending_ = true;
+}
+
+bool X11Window::servePaint() {
+    if (!paintPending_) return false;
+    paintPending_ = false;
+    if (gone_) return true;
+    PresentingCanvas canvas(*this, screen_, pending_);
+    events_.paint(canvas, pending_);
+    return true;
+}
+
+void X11Window::present(const Rect& area) {
+    if (!presenter_ || gone_ || !platform_.connected()) return;
+    presenter_->present(screen_, area);
+    platform_.xlib().Flush(platform_.display());
+}
+
+Point X11Window::pointer() {
+    if (gone_ || !platform_.connected()) return {};
+    ::Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned mask = 0;
+    if (!platform_.xlib().QueryPointer(platform_.display(), id_, &root, &child, &rootX, &rootY, &x, &y, &mask))
+        return {};
+    return {x, y};
+}
+
+std::unique_ptr<EditBox> X11Window::createEditBox(const EditBoxSetup& setup, EditBoxEvents& events) {
+    if (editBox_ || gone_ || !platform_.connected()) return nullptr;
+    auto box = std::make_unique<X11EditBox>(*this, setup, events);
+    if (!box->isCreated()) return nullptr;
+    return box;
+}
+
+void X11Window::lost() {
+    if (gone_) return;
+    gone_ = true;
+    presenter_.reset();
+    events_.windowDestroyed();
+}
+
+}  // namespace velora::gui::x11
