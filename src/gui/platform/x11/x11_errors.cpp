@@ -19,8 +19,9 @@ Slot slots[kSlots];
 
 std::mutex installLock;  // watch and unwatch only, never in a handler
 int watched = 0;
-XErrorHandler previousError = nullptr;
-XIOErrorHandler previousIOError = nullptr;
+// Read by the handlers on any thread.
+std::atomic<XErrorHandler> previousError{nullptr};
+std::atomic<XIOErrorHandler> previousIOError{nullptr};
 bool ioHandlerInstalled = false;
 
 Slot* slotOf(Display* display) {
@@ -35,7 +36,7 @@ int onError(Display* display, XErrorEvent* event) {
         slot->errors.fetch_add(1, std::memory_order_relaxed);
         return 0;
     }
-    XErrorHandler previous = previousError;
+    XErrorHandler previous = previousError.load(std::memory_order_acquire);
     return previous ? previous(display, event) : 0;
 }
 
@@ -48,7 +49,7 @@ int onIOError(Display* display) {
         markLost(display);
         return 0;  // Xlib then calls the display's exit handler, which returns
     }
-    XIOErrorHandler previous = previousIOError;
+    XIOErrorHandler previous = previousIOError.load(std::memory_order_acquire);
     return previous ? previous(display) : 0;
 }
 
@@ -70,11 +71,11 @@ bool watchDisplay(const Xlib& x, Display* display) {
     free->lost.store(false, std::memory_order_relaxed);
     free->display.store(display, std::memory_order_release);
     if (watched++ == 0) {
-        previousError = x.SetErrorHandler(onError);
+        previousError.store(x.SetErrorHandler(onError), std::memory_order_release);
         // Without the exit hook a lost connection ends the process whatever
         // the handler does, so the host's handler stays in charge then.
         ioHandlerInstalled = x.SetIOErrorExitHandler != nullptr;
-        if (ioHandlerInstalled) previousIOError = x.SetIOErrorHandler(onIOError);
+        if (ioHandlerInstalled) previousIOError.store(x.SetIOErrorHandler(onIOError), std::memory_order_release);
     }
     if (x.SetIOErrorExitHandler) x.SetIOErrorExitHandler(display, onConnectionExit, nullptr);
     return true;
@@ -88,9 +89,9 @@ void unwatchDisplay(const Xlib& x, Display* display) {
     if (--watched > 0) return;
     // Put the earlier handlers back, unless someone installed theirs over
     // ours meanwhile (they may chain to ours; it then stays).
-    if (XErrorHandler current = x.SetErrorHandler(previousError); current != onError) x.SetErrorHandler(current);
+    if (XErrorHandler current = x.SetErrorHandler(previousError.load()); current != onError) x.SetErrorHandler(current);
     if (ioHandlerInstalled) {
-        if (XIOErrorHandler current = x.SetIOErrorHandler(previousIOError); current != onIOError)
+        if (XIOErrorHandler current = x.SetIOErrorHandler(previousIOError.load()); current != onIOError)
             x.SetIOErrorHandler(current);
         ioHandlerInstalled = false;
     }

@@ -6,10 +6,10 @@
 
 namespace velora::gui {
 
-// Loads libX11 and connects to the X server named by `displayName` (null:
-// $DISPLAY). Null when either is missing. The connection is the plug-in's
-// own (the host's is never used); it closes when the last window goes and
-// opens again for the next one.
+// Loads libX11 and checks that the X server named by `displayName` (null:
+// $DISPLAY) answers; null when either is missing. The platform's windows use
+// a connection of the plug-in's own (never the host's), opened with the
+// first window and closed with the last.
 //
 // Threads: every call of the platform, its windows and edit boxes must come
 // from one thread at a time, the thread that calls the editor's idle (which

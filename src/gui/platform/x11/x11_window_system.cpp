@@ -19,9 +19,12 @@ namespace velora::gui {
 std::unique_ptr<Platform> createX11Platform(const char* displayName) {
     const x11::Xlib* x = x11::xlib();
     if (!x) return nullptr;
-    Display* display = x->OpenDisplay(displayName);
-    if (!display) return nullptr;
-    return std::make_unique<x11::X11Platform>(*x, displayName, display);
+    // Only a look whether the server answers: the connection of the windows
+    // opens with the first of them.
+    Display* probe = x->OpenDisplay(displayName);
+    if (!probe) return nullptr;
+    x->CloseDisplay(probe);
+    return std::make_unique<x11::X11Platform>(*x, displayName);
 }
 
 namespace x11 {
@@ -98,13 +101,8 @@ PixelImage pixelsOf(const resources::BitmapResource& resource) {
 
 }  // namespace
 
-X11Platform::X11Platform(const Xlib& x, const char* displayName, Display* display)
-    : x_(x), displayName_(displayName ? displayName : ""), display_(display) {
-    if (!watchDisplay(x_, display_)) {
-        x_.CloseDisplay(display_);
-        display_ = nullptr;
-    }
-}
+X11Platform::X11Platform(const Xlib& x, const char* displayName)
+    : x_(x), displayName_(displayName ? displayName : "") {}
 
 X11Platform::~X11Platform() { closeDisplay(); }
 

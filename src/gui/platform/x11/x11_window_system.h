@@ -1,6 +1,6 @@
 #pragma once
-// The X11 platform: one Display connection of our own, the frame windows on
-// it, and the serving of their events from the editor's idle and from the
+// The X11 platform: one Display connection of our own while frame windows
+// are open, and the serving of their events from the editor's idle and from the
 // controls' drag loops.
 #include <cstdint>
 #include <deque>
@@ -16,7 +16,7 @@ class X11Window;
 
 class X11Platform final : public Platform {
 public:
-    X11Platform(const Xlib& x, const char* displayName, Display* display);
+    X11Platform(const Xlib& x, const char* displayName);
     ~X11Platform() override;
 
     int buttonWord() override;
@@ -52,7 +52,7 @@ private:
 
     const Xlib& x_;
     std::string displayName_;
-    Display* display_;
+    Display* display_ = nullptr;  // open while there are windows
     std::vector<X11Window*> windows_;
     std::deque<XEvent> deferred_;  // input that arrived during a drag loop
     int pressWord_ = 0;             // the word of a press being served
