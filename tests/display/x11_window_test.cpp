@@ -227,6 +227,13 @@ TEST_F(X11FrameTest, ClicksAndDragsMoveControlsThroughTheLiveButtonState) {
     ASSERT_TRUE(run(at({31, 60}) + " keydown ctrl click 1 keyup ctrl"));
     EXPECT_TRUE(pump(*platform, *frame, [&] { return controls.slider->getValue() == 0.5f; }));
 
+    // Keys that reach the frame's window go to the last view that takes them.
+    XSetInputFocus(host->display, std::stoul(child()), RevertToParent, CurrentTime);
+    XSync(host->display, False);
+    ASSERT_TRUE(run("key Up"));
+    EXPECT_TRUE(pump(*platform, *frame, [&] { return controls.knob->getValue() > 0.65f; }));
+    EXPECT_FLOAT_EQ(controls.knob->getValue(), 0.7f);
+
     // The drag loop runs inside the served press while xdotool moves on.
     const int begins = owner.begins;
     const pid_t drag =
