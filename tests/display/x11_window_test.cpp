@@ -188,12 +188,15 @@ TEST_F(X11FrameTest, WindowShowsTheSoftwareCanvasPixelsExactlyAt24And32Bits) {
     for (int depth : {24, 32}) {
         SCOPED_TRACE(depth);
         open(depth);
+        // A change after the first paint reaches the server through idle.
+        controls.knob->setValue(0.25f);
+        ASSERT_TRUE(pump(*platform, *frame, [&] { return !controls.knob->isDirty(); }));
         HeadlessPlatform headless;
         Owner twinOwner;
         Listener twinListener;
         int twinParent = 0;
         Frame twin(kFrameRect, &twinParent, &twinOwner, headless);
-        populate(twin, *platform, twinListener);
+        populate(twin, *platform, twinListener).knob->setValue(0.25f);
         headless.lastWindow()->exposeAll();
         const PixelImage& expected = headless.lastWindow()->screen();
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/platform/x11/changed_area.h"
 #include "gui/platform/x11/edit_line.h"
 #include "gui/platform/x11/pixel_packing.h"
 
@@ -73,6 +74,16 @@ TEST(X11PixelPacking, PacksTrueColourLayoutsInServerByteOrder) {
     }
     EXPECT_FALSE((PixelLayout{0xF0F0, 0xFF00, 0xFF, 24, 32, false}.isSupported()));
     EXPECT_FALSE((PixelLayout{0xFF0000, 0xFF00, 0xFF, 24, 8, false}.isSupported()));
+}
+
+TEST(X11ChangedArea, BoundsEveryChangedPixelAndNothingMore) {
+    PixelImage before(10, 8, kBlack);
+    PixelImage now = before;
+    EXPECT_TRUE(changedArea(now, before).isEmpty());
+    now.set(7, 2, kWhite);
+    now.set(3, 5, Colour{0, 0, 1});
+    EXPECT_EQ(changedArea(now, before), (Rect{3, 2, 8, 6}));
+    EXPECT_EQ(changedArea(PixelImage(4, 4), before), (Rect{0, 0, 4, 4}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "gui/platform/x11/changed_area.h"
 #include "gui/platform/x11/x11_edit_box.h"
 #include "gui/platform/x11/x11_window_system.h"
 #include "gui/software/software_canvas.h"
@@ -18,18 +19,25 @@ constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask
 // whose events we read in idle, so the procedure has nothing left to do.
 extern "C" void velora_x11_event_procedure(XEvent*) {}
 
-// A canvas on the window's pixels that shows the area when released.
+// A canvas on the window's pixels that shows what it drew when released:
+// a paint pass its whole area, an idle pass only the pixels that changed.
 class PresentingCanvas final : public SoftwareCanvas {
 public:
-    PresentingCanvas(X11Window& window, PixelImage& pixels, const Rect& area)
-        : SoftwareCanvas(pixels), window_(window), area_(area) {
+    PresentingCanvas(X11Window& window, PixelImage& pixels, const Rect& area, bool wholeArea)
+        : SoftwareCanvas(pixels), window_(window), area_(area), wholeArea_(wholeArea) {
         setClip(area);
     }
-    ~PresentingCanvas() override { window_.present(area_); }
+    ~PresentingCanvas() override {
+        if (wholeArea_)
+            window_.present(area_);
+        else
+            window_.presentChanges();
+    }
 
 private:
     X11Window& window_;
     Rect area_;
+    bool wholeArea_;
 };
 
 Rect unite(const Rect& a, const Rect& b) {
@@ -41,7 +49,7 @@ Rect unite(const Rect& a, const Rect& b) {
 
 X11Window::X11Window(X11Platform& platform, ::Window parent, const Rect& size, WindowEvents& events)
     : platform_(platform), events_(events),
-      screen_(size.width() > 0 ? size.width() : 1, size.height() > 0 ? size.height() : 1, kFace) {
+      screen_(size.width() > 0 ? size.width() : 1, size.height() > 0 ? size.height() : 1, kFace), shown_(screen_) {
     const Xlib& x = platform_.xlib();
     Display* display = platform_.display();
     const unsigned before = platform_.errors();
@@ -94,7 +102,9 @@ void X11Window::setEventProcedure() {
     x.ChangeProperty(display, id_, atom, atom, 32, PropModeReplace, reinterpret_cast<unsigned char*>(halves), count);
 }
 
-std::unique_ptr<Canvas> X11Window::surface() { return std::make_unique<PresentingCanvas>(*this, screen_, screen_.bounds()); }
+std::unique_ptr<Canvas> X11Window::surface() {
+    return std::make_unique<PresentingCanvas>(*this, screen_, screen_.bounds(), false);
+}
 
 void X11Window::invalidate(const Rect& area) {
     const Rect visible = area.clippedTo(screen_.bounds());
@@ -107,15 +117,23 @@ bool X11Window::servePaint() {
     if (!paintPending_) return false;
     paintPending_ = false;
     if (gone_) return true;
-    PresentingCanvas canvas(*this, screen_, pending_);
+    PresentingCanvas canvas(*this, screen_, pending_, true);
     events_.paint(canvas, pending_);
     return true;
 }
 
 void X11Window::present(const Rect& area) {
     if (!presenter_ || gone_ || !platform_.connected()) return;
-    presenter_->present(screen_, area);
+    const Rect visible = area.clippedTo(screen_.bounds());
+    presenter_->present(screen_, visible);
     platform_.xlib().Flush(platform_.display());
+    for (int y = visible.top; y < visible.bottom; ++y)
+        for (int x = visible.left; x < visible.right; ++x) shown_.set(x, y, screen_.at(x, y));
+}
+
+void X11Window::presentChanges() {
+    const Rect changed = changedArea(screen_, shown_);
+    if (!changed.isEmpty()) present(changed);
 }
 
 Point X11Window::pointer() {

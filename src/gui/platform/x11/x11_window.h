@@ -34,7 +34,10 @@ public:
     void lost();
     bool isGone() const { return gone_; }
     X11EditBox* editBox() const { return editBox_; }
+    // Sends the area to the server as it is now.
     void present(const Rect& area);
+    // Sends only what changed since the last sending.
+    void presentChanges();
     PixelImage& pixels() { return screen_; }
 
 private:
@@ -47,6 +50,7 @@ private:
     Visual* visual_ = nullptr;
     int depth_ = 0;
     PixelImage screen_;
+    PixelImage shown_;  // what the server was last sent
     std::unique_ptr<ImagePresenter> presenter_;
     Rect pending_;
     bool paintPending_ = false;

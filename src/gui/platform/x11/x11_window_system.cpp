@@ -288,7 +288,7 @@ void X11Platform::servePress(X11Window& window, const XButtonEvent& press) {
         window.events().buttonDown(canvas, {press.x, press.y});
     }
     // Shown only while the window is still there.
-    if (X11Window* still = windowOf(id)) still->present(still->pixels().bounds());
+    if (X11Window* still = windowOf(id)) still->presentChanges();
     pressWord_ = 0;
 }
 
