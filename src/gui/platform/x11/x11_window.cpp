@@ -52,7 +52,7 @@ X11Window::X11Window(X11Platform& platform, ::Window parent, const Rect& size, W
       screen_(size.width() > 0 ? size.width() : 1, size.height() > 0 ? size.height() : 1, kFace), shown_(screen_) {
     const Xlib& x = platform_.xlib();
     Display* display = platform_.display();
-    const unsigned before = platform_.errors();
+    const unsigned before = platform_.settledErrors();
     XWindowAttributes parentAttributes{};
     if (!x.GetWindowAttributes(display, parent, &parentAttributes)) return;  // not a window
     if (!ImagePresenter::supports(parentAttributes.visual)) return;

@@ -130,12 +130,15 @@ void X11Platform::closeDisplay() {
 
 bool X11Platform::connected() { return display_ && !connectionLost(display_); }
 
-unsigned X11Platform::errors() const { return errorCount(display_); }
+unsigned X11Platform::settledErrors() {
+    if (connected()) x_.Sync(display_, False);
+    return errorCount(display_);
+}
 
 bool X11Platform::requestsSucceeded(unsigned before) {
     if (!connected()) return false;
     x_.Sync(display_, False);
-    return connected() && errors() == before;
+    return connected() && errorCount(display_) == before;
 }
 
 void X11Platform::forget(X11Window* window) {

@@ -34,9 +34,10 @@ public:
     Display* display() const { return display_; }
     // False once the server connection is gone (or closed).
     bool connected();
-    // True when requests made since `before` (an errorCount) all succeeded.
+    // Errors so far, after every earlier request has been answered; then
+    // whether the requests made since that reading all succeeded.
+    unsigned settledErrors();
     bool requestsSucceeded(unsigned before);
-    unsigned errors() const;
     void forget(X11Window* window);
 
 private:
