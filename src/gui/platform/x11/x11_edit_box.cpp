@@ -12,13 +12,15 @@ namespace {
 
 constexpr long kBoxEvents = ExposureMask | ButtonPressMask | KeyPressMask | FocusChangeMask;
 
-int atLeastOne(int value) { return value > 0 ? value : 1; }
+// Never larger than the frame window it lies in.
+int side(int asked, int frameSide) { return asked < 1 ? 1 : asked > frameSide ? frameSide : asked; }
 
 }  // namespace
 
 X11EditBox::X11EditBox(X11Window& owner, const EditBoxSetup& setup, EditBoxEvents& events)
     : owner_(owner), setup_(setup), events_(events), line_(setup.text, setup.maxLength),
-      pixels_(atLeastOne(setup.area.width()), atLeastOne(setup.area.height()), setup.backColour) {
+      pixels_(side(setup.area.width(), owner.pixels().width()), side(setup.area.height(), owner.pixels().height()),
+              setup.backColour) {
     X11Platform& platform = owner_.platform_;
     const Xlib& x = platform.xlib();
     Display* display = platform.display();

@@ -11,6 +11,11 @@ namespace velora::gui::x11 {
 namespace {
 
 constexpr Colour kFace{212, 208, 200};
+// X allows at most 32767; a frame asking for more than this is a mistake
+// that must not cost gigabytes.
+constexpr int kLargestSide = 8192;
+
+int side(int asked) { return asked < 1 ? 1 : asked > kLargestSide ? kLargestSide : asked; }
 constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | KeyPressMask | KeyReleaseMask |
                               FocusChangeMask | StructureNotifyMask;
 
@@ -49,7 +54,7 @@ Rect unite(const Rect& a, const Rect& b) {
 
 X11Window::X11Window(X11Platform& platform, ::Window parent, const Rect& size, WindowEvents& events)
     : platform_(platform), events_(events),
-      screen_(size.width() > 0 ? size.width() : 1, size.height() > 0 ? size.height() : 1, kFace), shown_(screen_) {
+      screen_(side(size.width()), side(size.height()), kFace), shown_(screen_) {
     const Xlib& x = platform_.xlib();
     Display* display = platform_.display();
     const unsigned before = platform_.settledErrors();
