@@ -21,7 +21,10 @@ cmake --build build-win64 -j "$jobs"
 echo "== Native build and tests (with both Windows builds compared under Wine)"
 quiet cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_WINDOWS_BUILD="$PWD/build-win" -DVELORA_WINDOWS64_BUILD="$PWD/build-win64"
 cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs")
+(cd build && ctest --output-on-failure -j "$jobs" -LE display)
+
+echo "== Editor windows on X11 (each test program runs an Xvfb of its own)"
+(cd build && ctest --output-on-failure --no-tests=error -L display)
 
 echo "== ThreadSanitizer: automation while rendering, control state while drawing, editor updates while idling"
 quiet cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_TSAN=ON
