@@ -5,6 +5,7 @@
 #include <new>
 
 #include "gui/momentary_button.h"
+#include "editor/window_system.h"
 #include "gui/platform/thread_ole.h"
 #include "gui/toggle_button.h"
 
@@ -67,6 +68,10 @@ int SynthEditor::open(void* parentWindow) {
     if (inIdlePass_) return 0;  // a control is held: its frame must stay
     if (frame_) close();
     closePending_ = false;
+    if (!windowSystem_ && wantsNative_ && parentWindow) {
+        nativeWindowSystem_ = makeNativeWindowSystem();
+        useWindowSystem(nativeWindowSystem_.get());
+    }
     if (!windowSystem_ || !parentWindow) return 0;
     postUpdate();
     bool built = true;

@@ -61,6 +61,9 @@ public:
 
     // Chooses the window system for later opens; ignored while open.
     void useWindowSystem(gui::Platform* windowSystem);
+    // Later opens make this build's native window system when the editor has
+    // none; where none can be made yet (no X server), the next open tries again.
+    void useNativeWindowSystem() { wantsNative_ = true; }
 
     // GUI thread, for inspection.
     bool isOpen() const { return frame_ != nullptr; }
@@ -86,6 +89,8 @@ private:
 
     EditorHost& host_;
     gui::Platform* windowSystem_;
+    std::unique_ptr<gui::Platform> nativeWindowSystem_;  // outlives the frame below
+    bool wantsNative_ = false;
     vst::ERect rect_{0, 0, kFrameHeight, kFrameWidth};
     std::int32_t lastTouchedParam_ = -1;
 

@@ -1,22 +1,28 @@
 #include "editor/window_system.h"
 
-#include <memory>
+#include <new>
 
+#include "gui/platform/platform.h"
 #if defined(_WIN32)
 #include "gui/platform/win32/win32_platform.h"
+#elif defined(__linux__)
+#include "gui/platform/x11/x11_platform.h"
 #endif
 
 namespace velora::editor {
 
-// One window system for the whole module: it keeps the window class count
-// that every editor's frame shares, and lives until the module unloads.
-gui::Platform* nativeWindowSystem() {
+std::unique_ptr<gui::Platform> makeNativeWindowSystem() {
+    try {
 #if defined(_WIN32)
-    static const std::unique_ptr<gui::Platform> windows = gui::createWin32Platform();
-    return windows.get();
+        return gui::createWin32Platform();
+#elif defined(__linux__)
+        return gui::createX11Platform();
 #else
-    return nullptr;
+        return nullptr;
 #endif
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 }  // namespace velora::editor

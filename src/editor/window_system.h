@@ -1,14 +1,16 @@
 #pragma once
 // The window system the plug-in's editor opens its window on.
+#include <memory>
+
 namespace velora::gui {
 class Platform;
 }
 
 namespace velora::editor {
 
-// The native window system of this build (GDI in the Windows DLL); null
-// where the build has none, and the editor then answers the host's open
-// with 0 and shows nothing.
-gui::Platform* nativeWindowSystem();
+// This build's native window system: GDI in the Windows DLLs, X11 (libX11
+// loaded at run time) in velora.so. Null where none can be made: no libX11,
+// no X server, or a build without one.
+std::unique_ptr<gui::Platform> makeNativeWindowSystem();
 
 }  // namespace velora::editor

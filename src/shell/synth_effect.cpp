@@ -8,7 +8,6 @@
 #include <new>
 
 #include "editor/synth_editor.h"
-#include "editor/window_system.h"
 #include "engine/numeric.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
@@ -71,8 +70,10 @@ SynthEffect::SynthEffect(audioMasterCallback host) : EffectShell(host, kProgramC
         }
         setProgram(0);
     }
-    setEditor(std::unique_ptr<editor::SynthEditor>(
-        new (std::nothrow) editor::SynthEditor(editorBridge_, editor::nativeWindowSystem())));
+    // The editor makes its window system at its first open, on the host's GUI thread.
+    std::unique_ptr<editor::SynthEditor> editor(new (std::nothrow) editor::SynthEditor(editorBridge_, nullptr));
+    if (editor) editor->useNativeWindowSystem();
+    setEditor(std::move(editor));
 }
 
 SynthEffect::~SynthEffect() = default;
