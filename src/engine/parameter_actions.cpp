@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/exact_math.h"
+#include "core/exact_math.h"
 #include "engine/synth_engine.h"
 
 namespace velora::engine {

@@ -1,8 +1,8 @@
 #pragma once
 // Resonant 4-pole low-pass of one voice layer (two equal biquads in series)
 // and the key-tracked cutoff envelope that drives it.
-#include "engine/numeric.h"
-#include "engine/relaxed.h"
+#include "core/numeric.h"
+#include "core/relaxed.h"
 #include "engine/wavetables.h"
 
 namespace velora::engine {

@@ -1,6 +1,6 @@
 #include "programs/midi_handler.h"
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora {
 

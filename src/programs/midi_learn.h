@@ -3,7 +3,7 @@
 // binds a controller to the parameter touched last.
 #include <cstdint>
 
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 
 namespace velora {
 

@@ -2,7 +2,7 @@
 // The host-facing base layer of a plug-in instance: it embeds the AEffect
 // record handed to the host, maps every dispatcher opcode onto a virtual
 // operation with a fixed default, and wraps the host's callback.
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 #include "vst/aeffect.h"
 
 namespace velora {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora {
 

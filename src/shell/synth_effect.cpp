@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
 #include "shell/parameter_text.h"

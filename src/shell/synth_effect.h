@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "effects/effect_chain.h"
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 #include "engine/synth_engine.h"
 #include "programs/midi_event_queue.h"
 #include "programs/midi_handler.h"
