@@ -62,7 +62,7 @@ void handleMidi(const MidiEventRecord& event, MidiLearn& learn, MidiReceiver& sy
         handleController(data1, data2, learn, synth);
         break;
     case 0xC0:
-        synth.setProgram(data1);
+        synth.programChange(data1);
         break;
     case 0xD0:
         if (synth.aftertouchOn()) channelPressure(data1, synth);

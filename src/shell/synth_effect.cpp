@@ -39,6 +39,7 @@ constexpr int kVibratoDev = 18;
 
 // Program slots are written by parameter changes from any thread.
 void writeSlot(float& slot, float value) { std::atomic_ref<float>(slot).store(value, std::memory_order_relaxed); }
+float readSlot(float& slot) { return std::atomic_ref<float>(slot).load(std::memory_order_relaxed); }
 
 void copyName(char* destination, const char* name) {
     std::memcpy(destination, name, kProgramNameSize);
@@ -169,25 +170,55 @@ bool SynthEffect::string2parameter(VstInt32 index, char* text) {
 
 // ---- programs ---------------------------------------------------------------
 
-void SynthEffect::applyProgram(const Program& program) {
-    for (int index : kValueOrder) setParameter(index, program.values[paramInfo(index).slot]);
+// Pushes program index's values through setParameter. The values are read
+// slot by slot, as other threads may write them meanwhile; the name is not
+// touched, so this may run on the audio thread.
+void SynthEffect::applyProgram(VstInt32 index) {
+    curProgram_ = index;
+    // Work from a copy: every setParameter writes back into the program.
+    float values[kSlotCount];
+    for (int slot = 0; slot < kSlotCount; ++slot) values[slot] = readSlot(bank_[index].values[slot]);
+    for (int parameter : kValueOrder) setParameter(parameter, values[paramInfo(parameter).slot]);
     setParameter(kMidiLearn, 0.0f);
-    setParameter(kVoiceLimit, program.values[paramInfo(kVoiceLimit).slot]);
+    setParameter(kVoiceLimit, values[paramInfo(kVoiceLimit).slot]);
     setParameter(105, 0.0f);
     setParameter(106, 0.0f);
     setParameter(103, 0.0f);
     learn_.clearMap();
-    for (int index : kAssignmentOrder) setParameter(index, program.values[paramInfo(index).slot]);
+    for (int parameter : kAssignmentOrder) setParameter(parameter, values[paramInfo(parameter).slot]);
 }
 
-void SynthEffect::setProgram(VstInt32 index) {
-    if (index < 0 || index >= kProgramCount || !bank_) return;
+// Every voice stops at once and the reverb loops are emptied.
+void SynthEffect::stopSound() {
     engine_.resetVoices();
     effects_.zeroReverbLoops();
-    curProgram_ = index;
-    // Work from a copy: every setParameter writes back into the program.
-    const Program program = bank_[index];
-    applyProgram(program);
+}
+
+// On the audio thread, before the next sample is rendered.
+void SynthEffect::takePendingStop() {
+    if (stopPending_.load() && stopPending_.exchange(false)) stopSound();
+}
+
+// From the host's dispatcher. While audio may be rendering on another
+// thread, the new values take effect at once (single values, relaxed) and the
+// voice reset is left to the audio thread, which carries it out before its
+// next sample; the output is the same as when the reset came first.
+void SynthEffect::setProgram(VstInt32 index) {
+    if (index < 0 || index >= kProgramCount || !bank_) return;
+    if (running_.load()) {
+        applyProgram(index);
+        stopPending_ = true;
+    } else {
+        stopSound();
+        applyProgram(index);
+    }
+}
+
+// A MIDI program change, on the audio thread at its own sample.
+void SynthEffect::programChange(int index) {
+    if (index < 0 || index >= kProgramCount || !bank_) return;
+    stopSound();
+    applyProgram(index);
 }
 
 void SynthEffect::setProgramName(const char* text) {
@@ -211,7 +242,11 @@ bool SynthEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
 bool SynthEffect::copyProgram(VstInt32 destination) {
     if (destination < 0 || destination >= kProgramCount || !bank_) return false;
     const int source = curProgram_.load();
-    if (destination != source) bank_[destination] = bank_[source];
+    if (destination == source) return true;
+    // Slots slot by slot: the audio thread may load or automate either program.
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        writeSlot(bank_[destination].values[slot], readSlot(bank_[source].values[slot]));
+    std::memcpy(bank_[destination].name, bank_[source].name, kProgramNameSize);
     return true;
 }
 
@@ -248,9 +283,18 @@ void SynthEffect::setBlockSizeAndSampleRate(VstInt32 size, float rate) {
 }
 
 void SynthEffect::resume() {
+    takePendingStop();
     engine_.resume();
     effects_.resume();
+    running_ = true;
     wantEvents();
+}
+
+// No block renders from here until the next resume: what was left to the
+// audio thread happens now, and later selections reset at once.
+void SynthEffect::suspend() {
+    running_ = false;
+    takePendingStop();
 }
 
 bool SynthEffect::pollTempo() {
@@ -262,6 +306,9 @@ bool SynthEffect::pollTempo() {
 
 void SynthEffect::render(float** outputs, VstInt32 frames) {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) return;
+    // A host that renders without resuming is running all the same.
+    if (!running_.load()) running_ = true;
+    takePendingStop();
     engine_.renderBlock(outputs[0], outputs[1], frames, *this);
 }
 
@@ -283,6 +330,7 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
 }
 
 void SynthEffect::dispatchDueEvents() {
+    takePendingStop();  // a selection made while this block renders
     events_.dispatchDue([this](const MidiEventRecord& event) { handleMidi(event, learn_, *this); });
 }
 

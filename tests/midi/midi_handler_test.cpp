@@ -31,7 +31,7 @@ public:
         s += std::to_string(value);
         calls.push_back(s);
     }
-    void setProgram(int index) override { log("program", index); }
+    void programChange(int index) override { log("program", index); }
     bool hasAssignment(int index) const override { return index == 78; }
 
 private:
