@@ -20,22 +20,31 @@ using namespace vst;
 
 // Order in which a program's values reach setParameter: "XD Tempo Sync"
 // comes before the delay lengths so they are computed in the program's mode.
-constexpr int kValueOrder[] = {
-    107, 0,  2,  108, 4,  6,  16, 18, 8,  10, 14, 12, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40, 42, 44,
-    46,  48, 50, 52,  54, 56, 58, 60, 62, 99, 64, 66, 68, 70, 74, 76, 78, 80, 82, 84, 86, 88, 90, 92, 101,
-    94,  96,
+constexpr ParamId kValueOrder[] = {
+    kParamToneOn, kParamToneUnisonDiff, kParamToneUnisonAmp, kParamAttackOn, kParamAttackUnisonDiff,
+    kParamAttackUnisonAmp, kParamVibFreq, kParamVibDev, kParamToneWaveMix, kParamAttackWaveMix, kParamNoiseMix,
+    kParamAttackFreqMult, kParamToneAmpMax, kParamToneAmpDecay, kParamToneAmpMin, kParamAttackAmpMax,
+    kParamAttackAmpDecay, kParamAttackAmpMin, kParamToneLpMax, kParamToneLpRes, kParamToneLpDecay,
+    kParamToneLpMin, kParamAttackLpMax, kParamAttackLpRes, kParamAttackLpDecay, kParamAttackLpMin, kParamAttack,
+    kParamDecay, kParamSustain, kParamRelease, kParamDelay1, kParamFeedback1, kParamDelay2, kParamFeedback2,
+    kParamXdTempoSync, kParamXDelayOn, kParamXdLengthL, kParamXdFbL, kParamXdLengthR, kParamXdMix,
+    kParamReverbOn, kParamReverbTime, kParamReverbWet, kParamReverbDry, kParamDistOn, kParamDistDry,
+    kParamDistWet, kParamPanning, kParamVolumeMajor, kParamVolumeMinor, kParamAftertouchOn, kParamAUnderAdsr,
 };
 
-// Order in which the controller assignments are bound; later ones win.
-constexpr int kAssignmentOrder[] = {
-    1,  5,  3,  7,  17, 19, 9,  11, 15, 13, 21, 23, 25, 27, 29, 31, 33, 35, 37, 39, 41, 43, 45, 47, 49,
-    51, 53, 55, 57, 59, 61, 63, 100, 65, 67, 69, 71, 75, 77, 79, 81, 83, 85, 87, 89, 91, 93, 102, 95, 97,
+// Owners of the controller assignments in the order they are bound; when two
+// name the same controller, the later one wins.
+constexpr ParamId kAssignmentOrder[] = {
+    kParamToneUnisonDiff, kParamAttackUnisonDiff, kParamToneUnisonAmp, kParamAttackUnisonAmp, kParamVibFreq,
+    kParamVibDev, kParamToneWaveMix, kParamAttackWaveMix, kParamNoiseMix, kParamAttackFreqMult,
+    kParamToneAmpMax, kParamToneAmpDecay, kParamToneAmpMin, kParamAttackAmpMax, kParamAttackAmpDecay,
+    kParamAttackAmpMin, kParamToneLpMax, kParamToneLpRes, kParamToneLpDecay, kParamToneLpMin,
+    kParamAttackLpMax, kParamAttackLpRes, kParamAttackLpDecay, kParamAttackLpMin, kParamAttack, kParamDecay,
+    kParamSustain, kParamRelease, kParamDelay1, kParamFeedback1, kParamDelay2, kParamFeedback2,
+    kParamXdTempoSync, kParamXDelayOn, kParamXdLengthL, kParamXdFbL, kParamXdLengthR, kParamXdMix,
+    kParamReverbOn, kParamReverbTime, kParamReverbWet, kParamReverbDry, kParamDistOn, kParamDistDry,
+    kParamDistWet, kParamPanning, kParamVolumeMajor, kParamVolumeMinor, kParamAftertouchOn, kParamAUnderAdsr,
 };
-
-constexpr int kMidiLearn = 98;
-constexpr int kVoiceLimit = 104;
-constexpr int kVibratoFreq = 16;
-constexpr int kVibratoDev = 18;
 
 // Program slots are written by parameter changes from any thread.
 void writeSlot(float& slot, float value) { std::atomic_ref<float>(slot).store(value, std::memory_order_relaxed); }
@@ -151,7 +160,7 @@ void SynthEffect::getParameterDisplay(VstInt32 index, char* text) {
     case DisplayRule::VoiceCount: formatValue(static_cast<float>(127.0 * v), text); break;
     case DisplayRule::DelayLength:
         if (effects_.xdSync())
-            std::strcpy(text, effects::EffectChain::divisionLabel(effects_.xdDivision(index == 66 ? 0 : 1)));
+            std::strcpy(text, effects::EffectChain::divisionLabel(effects_.xdDivision(index == kParamXdLengthL ? 0 : 1)));
         else
             formatValue(v, text);
         break;
@@ -178,14 +187,15 @@ void SynthEffect::applyProgram(VstInt32 index) {
     // Work from a copy: every setParameter writes back into the program.
     float values[kSlotCount];
     for (int slot = 0; slot < kSlotCount; ++slot) values[slot] = readSlot(bank_[index].values[slot]);
-    for (int parameter : kValueOrder) setParameter(parameter, values[paramInfo(parameter).slot]);
-    setParameter(kMidiLearn, 0.0f);
-    setParameter(kVoiceLimit, values[paramInfo(kVoiceLimit).slot]);
-    setParameter(105, 0.0f);
-    setParameter(106, 0.0f);
-    setParameter(103, 0.0f);
+    for (ParamId parameter : kValueOrder) setParameter(parameter, values[paramInfo(parameter).slot]);
+    setParameter(kParamMidiLearn, 0.0f);
+    setParameter(kParamVoiceLimit, values[paramInfo(kParamVoiceLimit).slot]);
+    for (ParamId inert : {kParamInert105, kParamInert106, kParamInert103}) setParameter(inert, 0.0f);
     learn_.clearMap();
-    for (int parameter : kAssignmentOrder) setParameter(parameter, values[paramInfo(parameter).slot]);
+    for (ParamId owner : kAssignmentOrder) {
+        const VstInt32 parameter = assignmentParam(owner);
+        setParameter(parameter, values[paramInfo(parameter).slot]);
+    }
 }
 
 // Every voice stops at once and the reverb loops are emptied.
@@ -270,8 +280,8 @@ void SynthEffect::setSampleRate(float rate) {
     storeSampleRate(rate);
     engine_.setSampleRate(rate);
     effects_.setSampleRate(rate);
-    setParameter(kVibratoFreq, mirror_[kVibratoFreq].load());
-    setParameter(kVibratoDev, mirror_[kVibratoDev].load());
+    setParameter(kParamVibFreq, mirror_[kParamVibFreq].load());
+    setParameter(kParamVibDev, mirror_[kParamVibDev].load());
 }
 
 // Nothing is recomputed, but the parameter actions that read the rate
