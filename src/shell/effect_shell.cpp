@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "shell/host_text.h"
+
 namespace velora {
 
 namespace {
@@ -40,9 +42,7 @@ float getParameterEntry(AEffect* e, VstInt32 index) noexcept {
     return shell != nullptr ? shell->getParameter(index) : 0.0f;
 }
 
-void copyText(char* destination, const char* text) {
-    if (destination != nullptr) std::strcpy(destination, text);
-}
+void copyText(char* destination, const char* text) { copyHostText(destination, text, kParamLabelSize); }
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "core/numeric.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
+#include "shell/host_text.h"
 #include "shell/parameter_text.h"
 
 namespace velora {
@@ -50,10 +51,7 @@ constexpr ParamId kAssignmentOrder[] = {
 void writeSlot(float& slot, float value) { std::atomic_ref<float>(slot).store(value, std::memory_order_relaxed); }
 float readSlot(float& slot) { return std::atomic_ref<float>(slot).load(std::memory_order_relaxed); }
 
-void copyName(char* destination, const char* name) {
-    std::memcpy(destination, name, kProgramNameSize);
-    destination[kProgramNameSize - 1] = '\0';
-}
+void copyName(char* destination, const char* name) { copyHostText(destination, name, kProgramNameSize); }
 
 }  // namespace
 
@@ -135,16 +133,20 @@ float SynthEffect::getParameter(VstInt32 index) {
 }
 
 void SynthEffect::getParameterName(VstInt32 index, char* text) {
-    if (text != nullptr) std::strcpy(text, paramInfo(index).name);
+    copyHostText(text, paramInfo(index).name, kParamNameSize);
 }
 
 void SynthEffect::getParameterLabel(VstInt32 index, char* text) {
-    if (text != nullptr) std::strcpy(text, paramInfo(index).label);
+    copyHostText(text, paramInfo(index).label, kParamLabelSize);
 }
 
 void SynthEffect::getParameterDisplay(VstInt32 index, char* text) {
-    if (text == nullptr) return;
-    text[0] = '\0';
+    char display[32] = "";
+    formatDisplay(index, display);
+    copyHostText(text, display, kParamDisplaySize);
+}
+
+void SynthEffect::formatDisplay(VstInt32 index, char* text) {
     const ParamInfo& info = paramInfo(index);
     if (info.kind == ParamKind::Inert || info.kind == ParamKind::Assignment) return;
     const float v = mirror_[index].load();
@@ -160,7 +162,8 @@ void SynthEffect::getParameterDisplay(VstInt32 index, char* text) {
     case DisplayRule::VoiceCount: formatValue(static_cast<float>(127.0 * v), text); break;
     case DisplayRule::DelayLength:
         if (effects_.xdSync())
-            std::strcpy(text, effects::EffectChain::divisionLabel(effects_.xdDivision(index == kParamXdLengthL ? 0 : 1)));
+            copyHostText(text, effects::EffectChain::divisionLabel(effects_.xdDivision(index == kParamXdLengthL ? 0 : 1)),
+                         kParamDisplaySize);
         else
             formatValue(v, text);
         break;
@@ -363,19 +366,19 @@ bool SynthEffect::getOutputProperties(VstInt32 index, VstPinProperties* properti
 
 bool SynthEffect::getEffectName(char* text) {
     if (text == nullptr) return false;
-    std::strcpy(text, "Velora");
+    copyHostText(text, "Velora", kEffectNameSize);
     return true;
 }
 
 bool SynthEffect::getVendorString(char* text) {
     if (text == nullptr) return false;
-    std::strcpy(text, "Kiru Sound Design");
+    copyHostText(text, "Kiru Sound Design", kVendorTextSize);
     return true;
 }
 
 bool SynthEffect::getProductString(char* text) {
     if (text == nullptr) return false;
-    std::strcpy(text, "Velora");
+    copyHostText(text, "Velora", kVendorTextSize);
     return true;
 }
 

@@ -82,6 +82,7 @@ private:
     float storedValue(const ParamInfo& info, float value);
     void store(const ParamInfo& info, vst::VstInt32 index, float value);
     void applyAction(const ParamInfo& info, float value);
+    void formatDisplay(vst::VstInt32 index, char* text);
     void applyProgram(vst::VstInt32 index);
     void stopSound();
     void takePendingStop();
