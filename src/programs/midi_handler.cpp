@@ -1,6 +1,6 @@
 #include "programs/midi_handler.h"
 
-#include "core/numeric.h"
+#include "core/midi_scale.h"
 
 namespace velora {
 
@@ -25,12 +25,12 @@ void handleController(int controller, int value, MidiLearn& learn, MidiReceiver&
         // anything else would write the controller number into a neighbour.
         const int target = learn.getLearnTarget();
         if (target != kNoParam && synth.hasAssignment(target))
-            synth.setParameter(assignmentParam(static_cast<ParamId>(target)), static_cast<float>(controller) * 0.0078125f);
+            synth.setParameter(assignmentParam(static_cast<ParamId>(target)), static_cast<float>(controller) * kPerMidiNumber);
         synth.setParameter(kParamMidiLearn, 0.0f);
         return;
     }
     const int parameter = learn.mapped(controller);
-    if (parameter != kNoParam) synth.setParameter(parameter, static_cast<float>(value) * floatFromBits(0x3C010204u));
+    if (parameter != kNoParam) synth.setParameter(parameter, static_cast<float>(value) * kPerMidiValue);
 }
 
 void channelPressure(int pressure, MidiReceiver& synth) {
