@@ -6,7 +6,7 @@
 namespace velora::tools {
 namespace {
 
-using namespace testing;
+using namespace test;
 
 Timeline built(const Bytes& bytes, std::uint32_t rate, std::uint32_t initialTempo = kDefaultMicrosPerQuarter) {
     MidiReadResult midi = parseMidiFile(bytes);
