@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "engine/synth_engine.h"
+#include "programs/program.h"
+#include "shell/parameter_table.h"
 
 namespace velora::engine {
 namespace {
@@ -23,14 +25,20 @@ public:
 
 using Setting = std::vector<std::pair<VoiceParam, float>>;
 
+// The initial program's engine values, from the same record the plug-in
+// starts every program with.
 const Setting& initSetting() {
-    using P = VoiceParam;
-    static const Setting s = {
-        {P::ToneOn, 1.0f}, {P::AttackOn, 1.0f}, {P::ToneWaveMix, 1.0f}, {P::AttackWaveMix, 1.0f},
-        {P::ToneAmpMax, 1.0f}, {P::ToneAmpDecay, 0.2f}, {P::AttackAmpMax, 1.0f}, {P::AttackAmpDecay, 0.8f},
-        {P::ToneLpMax, 1.0f}, {P::ToneLpRes, 0.2f}, {P::ToneLpDecay, 0.2f}, {P::AttackLpMax, 1.0f},
-        {P::AttackLpRes, 0.3f}, {P::AttackLpDecay, 0.9f}, {P::Decay, 0.1f}, {P::Sustain, 0.8f},
-        {P::Release, 0.2f}};
+    static const Setting s = [] {
+        Program program;
+        initProgram(program);
+        Setting values;
+        for (std::int32_t index = 0; index < kParamCount; ++index) {
+            const ParamInfo& info = paramInfo(index);
+            if (info.action == ActionKind::Engine)
+                values.emplace_back(static_cast<VoiceParam>(info.target), program.values[info.slot]);
+        }
+        return values;
+    }();
     return s;
 }
 

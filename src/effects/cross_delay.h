@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 
 namespace velora::effects {
 

@@ -3,7 +3,7 @@
 #include "effects/distortion.h"
 #include "effects/signal_guard.h"
 #include "effects/tempo_divisions.h"
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::effects {
 

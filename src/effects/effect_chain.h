@@ -7,7 +7,7 @@
 #include "effects/cross_delay.h"
 #include "effects/output_ramps.h"
 #include "effects/reverb.h"
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 
 namespace velora::effects {
 

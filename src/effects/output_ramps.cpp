@@ -1,7 +1,7 @@
 #include "effects/output_ramps.h"
 
 #include "effects/signal_guard.h"
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::effects {
 

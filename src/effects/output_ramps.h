@@ -4,7 +4,7 @@
 // entry per sample.
 #include <cstdint>
 
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 
 namespace velora::effects {
 

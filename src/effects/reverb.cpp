@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "effects/signal_guard.h"
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::effects {
 

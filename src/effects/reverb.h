@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "effects/reverb_tuning.h"
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 
 namespace velora::effects {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/exact_math.h"
+#include "core/exact_math.h"
 
 namespace velora::effects {
 

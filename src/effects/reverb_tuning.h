@@ -3,7 +3,7 @@
 // each line for a reverberation time, and its absorption filter.
 #include <cstdint>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::effects {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::effects {
 

@@ -1,6 +1,6 @@
 #include "effects/tempo_divisions.h"
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::effects {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 #include "engine/voice_param.h"
 #include "engine/voice_resonator.h"
 

@@ -3,7 +3,7 @@
 // envelopes that follow its stage.
 #include <cstdint>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::engine {
 

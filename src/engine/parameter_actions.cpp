@@ -4,7 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/exact_math.h"
+#include "core/exact_math.h"
+#include "core/midi_scale.h"
 #include "engine/synth_engine.h"
 
 namespace velora::engine {
@@ -16,12 +17,14 @@ const double kUnisonBase = c(0x3F80006Du);      // 1.000013
 const double kUnisonBaseDown = c(0x3F7FFEB0u);  // 0.99998
 const double kToneUnisonSpread = c(0x3C23D70Au);   // 0.01
 const double kAttackUnisonSpread = c(0x3C888889u); // 0.016666668
-const double k099 = c(0x3F7D70A4u);
-const double k001 = c(0x3C23D70Au);
-const double k09999 = c(0x3F7FF972u);
-const double k00001 = c(0x38D1B717u);
-const double k00004 = c(0x39D1B717u);
-const double kResonanceBase = c(0x3DCCCCCDu);  // 0.1
+// Key slope, key offset and depth of the per-key decay factors (applyDecay):
+// higher keys decay faster.
+const double kDecayKeySlope = c(0x3F7D70A4u);        // 0.99
+const double kDecayKeyOffset = c(0x3C23D70Au);       // 0.01
+const double kToneLpKeySlope = c(0x3F7FF972u);       // 0.9999
+const double kToneLpKeyOffset = c(0x38D1B717u);      // 0.0001
+const double kToneDecayDepth = c(0x38D1B717u);       // 0.0001
+const double kAttackDecayDepth = c(0x39D1B717u);     // 0.0004
 const double kResonanceSpan = c(0x4019999Au);  // 2.4
 
 constexpr std::int32_t kMinSegment = 24;
@@ -72,10 +75,18 @@ void SynthEngine::setParam(VoiceParam p, float v) {
     case VoiceParam::ToneAmpMin: e.tone.ampMin = v; break;
     case VoiceParam::AttackAmpMax: e.attack.ampMax = v; break;
     case VoiceParam::AttackAmpMin: e.attack.ampMin = v; break;
-    case VoiceParam::ToneAmpDecay: applyDecay(e.tone.ampDecay, v, k099, k001, k00001, 48000.0); break;
-    case VoiceParam::AttackAmpDecay: applyDecay(e.attack.ampDecay, v, k099, k001, k00004, 48000.0); break;
-    case VoiceParam::ToneLpDecay: applyDecay(e.tone.lpDecay, v, k09999, k00001, k00001, 192000.0); break;
-    case VoiceParam::AttackLpDecay: applyDecay(e.attack.lpDecay, v, k099, k001, k00004, 192000.0); break;
+    case VoiceParam::ToneAmpDecay:
+        applyDecay(e.tone.ampDecay, v, kDecayKeySlope, kDecayKeyOffset, kToneDecayDepth, 48000.0);
+        break;
+    case VoiceParam::AttackAmpDecay:
+        applyDecay(e.attack.ampDecay, v, kDecayKeySlope, kDecayKeyOffset, kAttackDecayDepth, 48000.0);
+        break;
+    case VoiceParam::ToneLpDecay:
+        applyDecay(e.tone.lpDecay, v, kToneLpKeySlope, kToneLpKeyOffset, kToneDecayDepth, 192000.0);
+        break;
+    case VoiceParam::AttackLpDecay:
+        applyDecay(e.attack.lpDecay, v, kDecayKeySlope, kDecayKeyOffset, kAttackDecayDepth, 192000.0);
+        break;
     case VoiceParam::ToneLpMax: e.tone.lpMaxMult = roundToFloat(1.0 + 23.0 * d); break;
     case VoiceParam::AttackLpMax: e.attack.lpMaxMult = roundToFloat(1.0 + 23.0 * d); break;
     case VoiceParam::ToneLpMin: e.tone.lpMinMult = roundToFloat(1.0 + 8.0 * d); break;
@@ -121,14 +132,14 @@ void SynthEngine::applyDecay(KeyFactors& factors, float v, double keySlope, doub
     const double exponent = rateBase / static_cast<double>(values_.sampleRate.load());
     const double d = v;
     for (int k = 0; k < kKeyCount; ++k) {
-        const double base = 1.0 - d * (k * 0.0078125 * keySlope + keyOffset) * depth;
+        const double base = 1.0 - d * (k * static_cast<double>(kPerMidiNumber) * keySlope + keyOffset) * depth;
         const float f = roundToFloat(exact::pow(base, exponent));
         factors[k] = f >= 0.0f ? std::min(f, 1.0f) : 0.0f;
     }
 }
 
 void SynthEngine::applyResonance(bool tone, float v) {
-    const float q = roundToFloat(kResonanceBase + kResonanceSpan * static_cast<double>(v));
+    const float q = roundToFloat(static_cast<double>(kResonanceBase) + kResonanceSpan * static_cast<double>(v));
     for (Voice& voice : voices_) {
         VoiceFilter& f = tone ? voice.toneFilter : voice.attackFilter;
         f.resonance = q;

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/midi_scale.h"
+
 namespace velora::engine {
 namespace {
 
 bool validKey(int key) { return key >= 0 && key < kKeyCount; }
 
-constexpr float kLevelScale = 0.007874015718698502f; // 1/127
+constexpr float kLevelScale = kPerMidiValue; // velocity to gain
 constexpr float kRampStep = 0.015625f;               // 1/64
 constexpr float kBendSlope = floatFromBits(0x3AFACD70u);
 constexpr float kBendOffset = floatFromBits(0x3F60A652u);
@@ -27,8 +29,8 @@ SynthEngine::SynthEngine() : tables_(waveTables()) {
         setParam(p, 0.0f);
     }
     for (Voice& v : voices_) {
-        v.toneFilter.resonance = floatFromBits(0x3DCCCCCDu);
-        v.attackFilter.resonance = floatFromBits(0x3DCCCCCDu);
+        v.toneFilter.resonance = kResonanceBase;
+        v.attackFilter.resonance = kResonanceBase;
     }
 }
 

@@ -6,7 +6,7 @@
 
 #include "engine/engine_values.h"
 #include "engine/noise.h"
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 #include "engine/render_hooks.h"
 #include "engine/voice.h"
 #include "engine/voice_order.h"

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/midi_scale.h"
+
 namespace velora::engine {
 
 void updateCoefficients(VoiceFilter& f, const WaveTable& sine) noexcept {
@@ -31,8 +33,8 @@ void updateCoefficients(VoiceFilter& f, const WaveTable& sine) noexcept {
 
 void startCutoff(CutoffEnvelope& env, float maxMult, float minMult, float keyFrequency, int key,
                  int velocity) noexcept {
-    const float keyScale = static_cast<float>(128 - key) * 0.0078125f * 0.9f + 0.1f;
-    const float velocityScale = static_cast<float>(velocity) * 0.007874015718698502f * 0.99f + 0.01f;
+    const float keyScale = static_cast<float>(128 - key) * kPerMidiNumber * 0.9f + 0.1f;
+    const float velocityScale = static_cast<float>(velocity) * kPerMidiValue * 0.99f + 0.01f;
     env.decaying = (maxMult - minMult) * keyFrequency * velocityScale * keyScale;
     env.floor = keyFrequency * minMult;
 }

@@ -1,14 +1,16 @@
 #pragma once
 // Resonant 4-pole low-pass of one voice layer (two equal biquads in series)
 // and the key-tracked cutoff envelope that drives it.
-#include "engine/numeric.h"
-#include "engine/relaxed.h"
+#include "core/numeric.h"
+#include "core/relaxed.h"
 #include "engine/wavetables.h"
 
 namespace velora::engine {
 
 // Highest cutoff, as a fraction of the sample rate, just below Nyquist.
 inline constexpr float kCutoffCeiling = 0.4999000132083893f;
+// Resonance at "LP Res" 0, and of every filter before one is set.
+inline constexpr float kResonanceBase = floatFromBits(0x3DCCCCCDu);  // 0.1
 
 struct VoiceFilter {
     // Coefficients and resonance are rewritten by a resonance change from the

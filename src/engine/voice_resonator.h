@@ -8,8 +8,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "engine/numeric.h"
-#include "engine/relaxed.h"
+#include "core/numeric.h"
+#include "core/relaxed.h"
 
 namespace velora::engine {
 

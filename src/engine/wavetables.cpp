@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/exact_math.h"
+#include "core/exact_math.h"
 
 namespace velora::engine {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::engine {
 

@@ -10,7 +10,7 @@
 // next idle.
 #include <cstdint>
 
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 #include "gui/bitmap.h"
 #include "gui/view.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::gui {
 namespace {

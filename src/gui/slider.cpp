@@ -1,6 +1,6 @@
 #include "gui/slider.h"
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 
 namespace velora::gui {
 

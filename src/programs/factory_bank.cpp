@@ -1052,14 +1052,6 @@ constexpr Sound kSounds[kProgramCount] = {
      .bindings = {{kSlotNoiseMix, kController126}}},
 };
 
-// An assignment lives 53 slots after its parameter's value, except those of
-// the two playing switches, which close the record.
-int assignmentSlot(int valueSlot) {
-    if (valueSlot == kSlotAftertouchOn) return 104;
-    if (valueSlot == kSlotAUnderAdsr) return 105;
-    return valueSlot + 53;
-}
-
 void writeName(Program& out, const char* text) {
     std::size_t i = 0;
     for (; i + 1 < kProgramNameSize && text[i] != '\0'; ++i) out.name[i] = text[i];
@@ -1135,7 +1127,7 @@ void writeOutput(const Sound& s, float* v) {
 
 void writeAssignments(const Sound& s, float* v) {
     for (int slot = kFirstAssignmentSlot; slot < kSlotCount; ++slot) v[slot] = 1.0f;
-    v[95] = 0;  // would belong to "XD FB R"
+    v[kSlotXdFbRAssignment] = 0;
     for (const Binding& b : s.bindings) {
         if (b.parameter >= 0) v[assignmentSlot(b.parameter)] = b.assignment;
     }

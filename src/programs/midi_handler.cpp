@@ -1,12 +1,11 @@
 #include "programs/midi_handler.h"
 
-#include "engine/numeric.h"
+#include "core/midi_scale.h"
 
 namespace velora {
 
 namespace {
 
-constexpr int kMidiLearnParam = 98;
 constexpr int kAllNotesOff = 123;
 constexpr int kMonoModeOn = 126;
 constexpr int kSustainPedal = 64;
@@ -21,17 +20,17 @@ void handleController(int controller, int value, MidiLearn& learn, MidiReceiver&
         return;
     }
     if (learn.isLearning()) {
-        learn.bind(controller, kUnbound);
+        learn.bind(controller, kNoParam);
         // Only a parameter with an assignment slot after it can be bound;
         // anything else would write the controller number into a neighbour.
         const int target = learn.getLearnTarget();
-        if (target != kUnbound && synth.hasAssignment(target))
-            synth.setParameter(target + 1, static_cast<float>(controller) * 0.0078125f);
-        synth.setParameter(kMidiLearnParam, 0.0f);
+        if (target != kNoParam && synth.hasAssignment(target))
+            synth.setParameter(assignmentParam(static_cast<ParamId>(target)), static_cast<float>(controller) * kPerMidiNumber);
+        synth.setParameter(kParamMidiLearn, 0.0f);
         return;
     }
     const int parameter = learn.mapped(controller);
-    if (parameter != kUnbound) synth.setParameter(parameter, static_cast<float>(value) * floatFromBits(0x3C010204u));
+    if (parameter != kNoParam) synth.setParameter(parameter, static_cast<float>(value) * kPerMidiValue);
 }
 
 void channelPressure(int pressure, MidiReceiver& synth) {
@@ -62,7 +61,7 @@ void handleMidi(const MidiEventRecord& event, MidiLearn& learn, MidiReceiver& sy
         handleController(data1, data2, learn, synth);
         break;
     case 0xC0:
-        synth.setProgram(data1);
+        synth.programChange(data1);
         break;
     case 0xD0:
         if (synth.aftertouchOn()) channelPressure(data1, synth);

@@ -19,7 +19,7 @@ public:
     virtual void silenceAll() = 0;
     virtual void pitchBend(int msb) = 0;
     virtual void setParameter(int index, float value) = 0;
-    virtual void setProgram(int index) = 0;
+    virtual void programChange(int index) = 0;  // at the message's sample, on the audio thread
     // Whether the parameter has an assignment parameter right after it.
     virtual bool hasAssignment(int index) const = 0;
 

@@ -3,25 +3,24 @@
 // binds a controller to the parameter touched last.
 #include <cstdint>
 
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
+#include "programs/param_id.h"
 
 namespace velora {
-
-inline constexpr int kUnbound = 110;  // names no parameter
 
 class MidiLearn {
 public:
     MidiLearn() { clearMap(); }
 
     void clearMap() {
-        for (auto& entry : ccMap_) entry = kUnbound;
+        for (auto& entry : ccMap_) entry = kNoParam;
     }
     // Controller numbers outside 0..127 are ignored.
     void bind(int controller, int parameter) {
         if (controller >= 0 && controller < 128) ccMap_[controller] = parameter;
     }
     int mapped(int controller) const {
-        return controller >= 0 && controller < 128 ? ccMap_[controller].load() : kUnbound;
+        return controller >= 0 && controller < 128 ? ccMap_[controller].load() : kNoParam;
     }
 
     bool isLearning() const { return learnActive_.load(); }
@@ -31,7 +30,7 @@ public:
     // below 0.5 it stops learning and keeps the target.
     void setArmed(bool armed) {
         learnActive_ = armed;
-        if (armed) learnTarget_ = kUnbound;
+        if (armed) learnTarget_ = kNoParam;
     }
     // Every parameter change while learning names the parameter to learn.
     void touch(std::int32_t index) {
@@ -41,7 +40,7 @@ public:
 private:
     Relaxed<std::int32_t> ccMap_[128];
     Relaxed<bool> learnActive_{false};
-    Relaxed<std::int32_t> learnTarget_{kUnbound};
+    Relaxed<std::int32_t> learnTarget_{kNoParam};
 };
 
 }  // namespace velora

@@ -25,6 +25,19 @@ enum Slot : int {
     kFirstAssignmentSlot = 55,
 };
 
+// A controller assignment is kept 53 slots after its parameter's value,
+// except those of the two playing switches, which close the record.
+inline constexpr int kAssignmentSlotOffset = 53;
+inline constexpr int kSlotXdFbRAssignment = kSlotXdFbR + kAssignmentSlotOffset;  // carried, never applied
+inline constexpr int kSlotAftertouchOnAssignment = 104;
+inline constexpr int kSlotAUnderAdsrAssignment = 105;
+
+constexpr int assignmentSlot(int valueSlot) {
+    if (valueSlot == kSlotAftertouchOn) return kSlotAftertouchOnAssignment;
+    if (valueSlot == kSlotAUnderAdsr) return kSlotAUnderAdsrAssignment;
+    return valueSlot + kAssignmentSlotOffset;
+}
+
 struct Program {
     float values[kSlotCount];
     char name[kProgramNameSize];

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
 #include "shell/synth_effect.h"
 
 namespace velora {

@@ -3,8 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/numeric.h"
 #include "editor/synth_editor.h"
-#include "engine/numeric.h"
+#include "shell/host_text.h"
 
 namespace velora {
 
@@ -43,9 +44,7 @@ float getParameterEntry(AEffect* e, VstInt32 index) noexcept {
     return shell != nullptr ? shell->getParameter(index) : 0.0f;
 }
 
-void copyText(char* destination, const char* text) {
-    if (destination != nullptr) std::strcpy(destination, text);
-}
+void copyText(char* destination, const char* text) { copyHostText(destination, text, kParamLabelSize); }
 
 }  // namespace
 

@@ -4,7 +4,7 @@
 // operation with a fixed default, and wraps the host's callback.
 #include <memory>
 
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 #include "shell/plugin_version.h"
 #include "vst/aeffect.h"
 

@@ -3,10 +3,9 @@
 // display rule, program slot, kind and the engine value it drives.
 #include <cstdint>
 
-namespace velora {
+#include "programs/param_id.h"
 
-inline constexpr int kParamCount = 109;
-inline constexpr int kNoParam = 110;  // names no parameter in ccMap and the learn target
+namespace velora {
 
 enum class ParamKind : std::uint8_t {
     Sound,       // visible name, stored, has an action

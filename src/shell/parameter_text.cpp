@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/numeric.h"
+#include "core/numeric.h"
+#include "programs/param_id.h"
 
 namespace velora {
 
@@ -43,10 +44,10 @@ struct EngineeringRange {
 
 // Engineering ranges: set (b + offset) * scale when low <= b <= high.
 const EngineeringRange kRanges[] = {
-    {12, 1.0, 4.0, -1.0, floatFromBits(0x3EAAAAABu)},    // "A Freq Mult": ratio 1..4
-    {16, 0.01, 20.0, -0.01, floatFromBits(0x3D4CE707u)},  // "Vib. Freq": hertz
-    {78, 0.1, 10.0, -0.1, floatFromBits(0x3E50FAC6u)},    // "Reverb Time": seconds
-    {88, -1.0, 1.0, 1.0, 0.5f},                           // "Dist. Wet": -1..1
+    {kParamAttackFreqMult, 1.0, 4.0, -1.0, floatFromBits(0x3EAAAAABu)},  // ratio 1..4
+    {kParamVibFreq, 0.01, 20.0, -0.01, floatFromBits(0x3D4CE707u)},      // hertz
+    {kParamReverbTime, 0.1, 10.0, -0.1, floatFromBits(0x3E50FAC6u)},     // seconds
+    {kParamDistWet, -1.0, 1.0, 1.0, 0.5f},                               // -1..1
 };
 
 }  // namespace

@@ -7,10 +7,11 @@
 #include <cstring>
 #include <new>
 
+#include "core/numeric.h"
 #include "editor/synth_editor.h"
-#include "engine/numeric.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
+#include "shell/host_text.h"
 #include "shell/parameter_text.h"
 
 namespace velora {
@@ -21,30 +22,37 @@ using namespace vst;
 
 // Order in which a program's values reach setParameter: "XD Tempo Sync"
 // comes before the delay lengths so they are computed in the program's mode.
-constexpr int kValueOrder[] = {
-    107, 0,  2,  108, 4,  6,  16, 18, 8,  10, 14, 12, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38, 40, 42, 44,
-    46,  48, 50, 52,  54, 56, 58, 60, 62, 99, 64, 66, 68, 70, 74, 76, 78, 80, 82, 84, 86, 88, 90, 92, 101,
-    94,  96,
+constexpr ParamId kValueOrder[] = {
+    kParamToneOn, kParamToneUnisonDiff, kParamToneUnisonAmp, kParamAttackOn, kParamAttackUnisonDiff,
+    kParamAttackUnisonAmp, kParamVibFreq, kParamVibDev, kParamToneWaveMix, kParamAttackWaveMix, kParamNoiseMix,
+    kParamAttackFreqMult, kParamToneAmpMax, kParamToneAmpDecay, kParamToneAmpMin, kParamAttackAmpMax,
+    kParamAttackAmpDecay, kParamAttackAmpMin, kParamToneLpMax, kParamToneLpRes, kParamToneLpDecay,
+    kParamToneLpMin, kParamAttackLpMax, kParamAttackLpRes, kParamAttackLpDecay, kParamAttackLpMin, kParamAttack,
+    kParamDecay, kParamSustain, kParamRelease, kParamDelay1, kParamFeedback1, kParamDelay2, kParamFeedback2,
+    kParamXdTempoSync, kParamXDelayOn, kParamXdLengthL, kParamXdFbL, kParamXdLengthR, kParamXdMix,
+    kParamReverbOn, kParamReverbTime, kParamReverbWet, kParamReverbDry, kParamDistOn, kParamDistDry,
+    kParamDistWet, kParamPanning, kParamVolumeMajor, kParamVolumeMinor, kParamAftertouchOn, kParamAUnderAdsr,
 };
 
-// Order in which the controller assignments are bound; later ones win.
-constexpr int kAssignmentOrder[] = {
-    1,  5,  3,  7,  17, 19, 9,  11, 15, 13, 21, 23, 25, 27, 29, 31, 33, 35, 37, 39, 41, 43, 45, 47, 49,
-    51, 53, 55, 57, 59, 61, 63, 100, 65, 67, 69, 71, 75, 77, 79, 81, 83, 85, 87, 89, 91, 93, 102, 95, 97,
+// Owners of the controller assignments in the order they are bound; when two
+// name the same controller, the later one wins.
+constexpr ParamId kAssignmentOrder[] = {
+    kParamToneUnisonDiff, kParamAttackUnisonDiff, kParamToneUnisonAmp, kParamAttackUnisonAmp, kParamVibFreq,
+    kParamVibDev, kParamToneWaveMix, kParamAttackWaveMix, kParamNoiseMix, kParamAttackFreqMult,
+    kParamToneAmpMax, kParamToneAmpDecay, kParamToneAmpMin, kParamAttackAmpMax, kParamAttackAmpDecay,
+    kParamAttackAmpMin, kParamToneLpMax, kParamToneLpRes, kParamToneLpDecay, kParamToneLpMin,
+    kParamAttackLpMax, kParamAttackLpRes, kParamAttackLpDecay, kParamAttackLpMin, kParamAttack, kParamDecay,
+    kParamSustain, kParamRelease, kParamDelay1, kParamFeedback1, kParamDelay2, kParamFeedback2,
+    kParamXdTempoSync, kParamXDelayOn, kParamXdLengthL, kParamXdFbL, kParamXdLengthR, kParamXdMix,
+    kParamReverbOn, kParamReverbTime, kParamReverbWet, kParamReverbDry, kParamDistOn, kParamDistDry,
+    kParamDistWet, kParamPanning, kParamVolumeMajor, kParamVolumeMinor, kParamAftertouchOn, kParamAUnderAdsr,
 };
-
-constexpr int kMidiLearn = 98;
-constexpr int kVoiceLimit = 104;
-constexpr int kVibratoFreq = 16;
-constexpr int kVibratoDev = 18;
 
 // Program slots are written by parameter changes from any thread.
 void writeSlot(float& slot, float value) { std::atomic_ref<float>(slot).store(value, std::memory_order_relaxed); }
+float readSlot(float& slot) { return std::atomic_ref<float>(slot).load(std::memory_order_relaxed); }
 
-void copyName(char* destination, const char* name) {
-    std::memcpy(destination, name, kProgramNameSize);
-    destination[kProgramNameSize - 1] = '\0';
-}
+void copyName(char* destination, const char* name) { copyHostText(destination, name, kProgramNameSize); }
 
 }  // namespace
 
@@ -131,16 +139,20 @@ float SynthEffect::getParameter(VstInt32 index) {
 }
 
 void SynthEffect::getParameterName(VstInt32 index, char* text) {
-    if (text != nullptr) std::strcpy(text, paramInfo(index).name);
+    copyHostText(text, paramInfo(index).name, kParamNameSize);
 }
 
 void SynthEffect::getParameterLabel(VstInt32 index, char* text) {
-    if (text != nullptr) std::strcpy(text, paramInfo(index).label);
+    copyHostText(text, paramInfo(index).label, kParamLabelSize);
 }
 
 void SynthEffect::getParameterDisplay(VstInt32 index, char* text) {
-    if (text == nullptr) return;
-    text[0] = '\0';
+    char display[32] = "";
+    formatDisplay(index, display);
+    copyHostText(text, display, kParamDisplaySize);
+}
+
+void SynthEffect::formatDisplay(VstInt32 index, char* text) {
     const ParamInfo& info = paramInfo(index);
     if (info.kind == ParamKind::Inert || info.kind == ParamKind::Assignment) return;
     const float v = mirror_[index].load();
@@ -156,7 +168,8 @@ void SynthEffect::getParameterDisplay(VstInt32 index, char* text) {
     case DisplayRule::VoiceCount: formatValue(static_cast<float>(127.0 * v), text); break;
     case DisplayRule::DelayLength:
         if (effects_.xdSync())
-            std::strcpy(text, effects::EffectChain::divisionLabel(effects_.xdDivision(index == 66 ? 0 : 1)));
+            copyHostText(text, effects::EffectChain::divisionLabel(effects_.xdDivision(index == kParamXdLengthL ? 0 : 1)),
+                         kParamDisplaySize);
         else
             formatValue(v, text);
         break;
@@ -175,25 +188,56 @@ bool SynthEffect::string2parameter(VstInt32 index, char* text) {
 
 // ---- programs ---------------------------------------------------------------
 
-void SynthEffect::applyProgram(const Program& program) {
-    for (int index : kValueOrder) setParameter(index, program.values[paramInfo(index).slot]);
-    setParameter(kMidiLearn, 0.0f);
-    setParameter(kVoiceLimit, program.values[paramInfo(kVoiceLimit).slot]);
-    setParameter(105, 0.0f);
-    setParameter(106, 0.0f);
-    setParameter(103, 0.0f);
-    learn_.clearMap();
-    for (int index : kAssignmentOrder) setParameter(index, program.values[paramInfo(index).slot]);
-}
-
-void SynthEffect::setProgram(VstInt32 index) {
-    if (index < 0 || index >= kProgramCount || !bank_) return;
-    engine_.resetVoices();
-    effects_.zeroReverbLoops();
+// Pushes program index's values through setParameter. The values are read
+// slot by slot, as other threads may write them meanwhile; the name is not
+// touched, so this may run on the audio thread.
+void SynthEffect::applyProgram(VstInt32 index) {
     curProgram_ = index;
     // Work from a copy: every setParameter writes back into the program.
-    const Program program = bank_[index];
-    applyProgram(program);
+    float values[kSlotCount];
+    for (int slot = 0; slot < kSlotCount; ++slot) values[slot] = readSlot(bank_[index].values[slot]);
+    for (ParamId parameter : kValueOrder) setParameter(parameter, values[paramInfo(parameter).slot]);
+    setParameter(kParamMidiLearn, 0.0f);
+    setParameter(kParamVoiceLimit, values[paramInfo(kParamVoiceLimit).slot]);
+    for (ParamId inert : {kParamInert105, kParamInert106, kParamInert103}) setParameter(inert, 0.0f);
+    learn_.clearMap();
+    for (ParamId owner : kAssignmentOrder) {
+        const VstInt32 parameter = assignmentParam(owner);
+        setParameter(parameter, values[paramInfo(parameter).slot]);
+    }
+}
+
+// Every voice stops at once and the reverb loops are emptied.
+void SynthEffect::stopSound() {
+    engine_.resetVoices();
+    effects_.zeroReverbLoops();
+}
+
+// On the audio thread, before the next sample is rendered.
+void SynthEffect::takePendingStop() {
+    if (stopPending_.load() && stopPending_.exchange(false)) stopSound();
+}
+
+// From the host's dispatcher. While audio may be rendering on another
+// thread, the new values take effect at once (single values, relaxed) and the
+// voice reset is left to the audio thread, which carries it out before its
+// next sample; the output is the same as when the reset came first.
+void SynthEffect::setProgram(VstInt32 index) {
+    if (index < 0 || index >= kProgramCount || !bank_) return;
+    if (running_.load()) {
+        applyProgram(index);
+        stopPending_ = true;
+    } else {
+        stopSound();
+        applyProgram(index);
+    }
+}
+
+// A MIDI program change, on the audio thread at its own sample.
+void SynthEffect::programChange(int index) {
+    if (index < 0 || index >= kProgramCount || !bank_) return;
+    stopSound();
+    applyProgram(index);
 }
 
 void SynthEffect::setProgramName(const char* text) {
@@ -217,7 +261,11 @@ bool SynthEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
 bool SynthEffect::copyProgram(VstInt32 destination) {
     if (destination < 0 || destination >= kProgramCount || !bank_) return false;
     const int source = curProgram_.load();
-    if (destination != source) bank_[destination] = bank_[source];
+    if (destination == source) return true;
+    // Slots slot by slot: the audio thread may load or automate either program.
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        writeSlot(bank_[destination].values[slot], readSlot(bank_[source].values[slot]));
+    std::memcpy(bank_[destination].name, bank_[source].name, kProgramNameSize);
     return true;
 }
 
@@ -241,8 +289,8 @@ void SynthEffect::setSampleRate(float rate) {
     storeSampleRate(rate);
     engine_.setSampleRate(rate);
     effects_.setSampleRate(rate);
-    setParameter(kVibratoFreq, mirror_[kVibratoFreq].load());
-    setParameter(kVibratoDev, mirror_[kVibratoDev].load());
+    setParameter(kParamVibFreq, mirror_[kParamVibFreq].load());
+    setParameter(kParamVibDev, mirror_[kParamVibDev].load());
 }
 
 // Nothing is recomputed, but the parameter actions that read the rate
@@ -254,9 +302,18 @@ void SynthEffect::setBlockSizeAndSampleRate(VstInt32 size, float rate) {
 }
 
 void SynthEffect::resume() {
+    takePendingStop();
     engine_.resume();
     effects_.resume();
+    running_ = true;
     wantEvents();
+}
+
+// No block renders from here until the next resume: what was left to the
+// audio thread happens now, and later selections reset at once.
+void SynthEffect::suspend() {
+    running_ = false;
+    takePendingStop();
 }
 
 bool SynthEffect::pollTempo() {
@@ -268,6 +325,9 @@ bool SynthEffect::pollTempo() {
 
 void SynthEffect::render(float** outputs, VstInt32 frames) {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) return;
+    // A host that renders without resuming is running all the same.
+    if (!running_.load()) running_ = true;
+    takePendingStop();
     engine_.renderBlock(outputs[0], outputs[1], frames, *this);
 }
 
@@ -289,6 +349,7 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
 }
 
 void SynthEffect::dispatchDueEvents() {
+    takePendingStop();  // a selection made while this block renders
     events_.dispatchDue([this](const MidiEventRecord& event) { handleMidi(event, learn_, *this); });
 }
 
@@ -311,19 +372,19 @@ bool SynthEffect::getOutputProperties(VstInt32 index, VstPinProperties* properti
 
 bool SynthEffect::getEffectName(char* text) {
     if (text == nullptr) return false;
-    std::strcpy(text, "Velora");
+    copyHostText(text, "Velora", kEffectNameSize);
     return true;
 }
 
 bool SynthEffect::getVendorString(char* text) {
     if (text == nullptr) return false;
-    std::strcpy(text, "Kiru Sound Design");
+    copyHostText(text, "Kiru Sound Design", kVendorTextSize);
     return true;
 }
 
 bool SynthEffect::getProductString(char* text) {
     if (text == nullptr) return false;
-    std::strcpy(text, "Velora");
+    copyHostText(text, "Velora", kVendorTextSize);
     return true;
 }
 

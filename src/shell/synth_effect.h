@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "effects/effect_chain.h"
-#include "engine/relaxed.h"
+#include "core/relaxed.h"
 #include "engine/synth_engine.h"
 #include "programs/midi_event_queue.h"
 #include "programs/midi_handler.h"
@@ -40,7 +40,7 @@ public:
     void open() override;
     void setSampleRate(float rate) override;
     void setBlockSizeAndSampleRate(vst::VstInt32 size, float rate) override;
-    void suspend() override {}
+    void suspend() override;
     void resume() override;
     void process(float** inputs, float** outputs, vst::VstInt32 frames) override;
     void processReplacing(float** inputs, float** outputs, vst::VstInt32 frames) override;
@@ -77,12 +77,16 @@ private:
     void sustainController(int value) override { engine_.sustainController(value); }
     void silenceAll() override { engine_.silenceAll(); }
     void pitchBend(int msb) override { engine_.pitchBend(msb); }
+    void programChange(int index) override;
     bool hasAssignment(int index) const override { return assignmentOf(index) >= 0; }
 
     float storedValue(const ParamInfo& info, float value);
     void store(const ParamInfo& info, vst::VstInt32 index, float value);
     void applyAction(const ParamInfo& info, float value);
-    void applyProgram(const Program& program);
+    void formatDisplay(vst::VstInt32 index, char* text);
+    void applyProgram(vst::VstInt32 index);
+    void stopSound();
+    void takePendingStop();
     bool pollTempo();
     void render(float** outputs, vst::VstInt32 frames);
 
@@ -92,6 +96,10 @@ private:
     Relaxed<float> mirror_[kParamCount];
     MidiEventQueue events_;
     MidiLearn learn_;
+    // Between resume and suspend the audio thread may be inside a block, so a
+    // program selected from another thread leaves the voice reset to it.
+    Relaxed<bool> running_{false};
+    Relaxed<bool> stopPending_{false};
     EditorBridge editorBridge_{*this};
 };
 

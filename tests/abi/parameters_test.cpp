@@ -135,11 +135,11 @@ TEST_F(PluginTest, HostileValuesAreStoredAndDisplayedWithoutHarm) {
     for (int i = 0; i < 109; ++i) {
         for (float v : hostile) {
             plugin->setParameter(i, v);
-            (void)plugin->parameterDisplay(i);
+            EXPECT_LT(plugin->parameterDisplay(i).size(), 9u) << i;
         }
     }
     plugin->open();
-    SUCCEED();
+    EXPECT_EQ(plugin->programName(0), "1: crystal pad");
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include <bit>
 #include <cstdint>
 #include <memory>
 
 #include <gtest/gtest.h>
 
 #include "effects/effect_chain.h"
+#include "support/bit_hash.h"
 
 namespace velora::effects {
 namespace {
@@ -30,7 +30,7 @@ TEST(ChainRegression, AllStagesRenderTheStoredSamples) {
     chain->setParam(EffectParam::VolumeMajor, 0.3f);
     chain->setParam(EffectParam::VolumeMinor, 0.8f);
 
-    std::uint64_t hash = 1469598103934665603ull; // FNV-1a over the output bits
+    velora::test::BitHash hash;
     std::uint32_t seed = 1;
     float l, r;
     for (int i = 0; i < 20000; ++i) {
@@ -39,12 +39,10 @@ TEST(ChainRegression, AllStagesRenderTheStoredSamples) {
         const float noise = static_cast<float>(static_cast<std::int32_t>(seed >> 8) - (1 << 23)) * 1.1920929e-7f;
         const float in = i % 3000 < 40 ? noise * 0.5f : 0.0f;
         chain->process(in, 0.5f * in, l, r);
-        for (float x : {l, r}) {
-            hash ^= std::bit_cast<std::uint32_t>(x);
-            hash *= 1099511628211ull;
-        }
+        hash.add(l);
+        hash.add(r);
     }
-    EXPECT_EQ(hash, 0x05c6bdaa3a4f7628ull);
+    EXPECT_EQ(hash.value(), 0x05c6bdaa3a4f7628ull) << std::hex << hash.value();
 }
 
 } // namespace

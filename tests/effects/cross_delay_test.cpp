@@ -12,10 +12,10 @@
 namespace velora::effects {
 namespace {
 
-using testing::kInf;
-using testing::kNaN;
+using test::kInf;
+using test::kNaN;
 
-using testing::Frame;
+using test::Frame;
 
 // Feeds `input` (zeros after its end) through the delay for `count` samples.
 std::vector<Frame> run(CrossDelay& delay, std::vector<Frame> input, std::size_t count) {

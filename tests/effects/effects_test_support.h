@@ -2,7 +2,7 @@
 // Shared by the effect tests: hostile values and a stereo sample.
 #include <limits>
 
-namespace velora::effects::testing {
+namespace velora::effects::test {
 
 inline constexpr float kInf = std::numeric_limits<float>::infinity();
 inline constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -11,4 +11,4 @@ struct Frame {
     float l, r;
 };
 
-}  // namespace velora::effects::testing
+}  // namespace velora::effects::test

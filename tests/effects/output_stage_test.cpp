@@ -14,8 +14,8 @@
 namespace velora::effects {
 namespace {
 
-using testing::kInf;
-using testing::kNaN;
+using test::kInf;
+using test::kNaN;
 
 std::uint32_t bits(float x) { return std::bit_cast<std::uint32_t>(x); }
 

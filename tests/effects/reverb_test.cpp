@@ -15,10 +15,10 @@
 namespace velora::effects {
 namespace {
 
-using testing::kInf;
-using testing::kNaN;
+using test::kInf;
+using test::kNaN;
 
-using testing::Frame;
+using test::Frame;
 
 std::unique_ptr<Reverb> wetReverb(float timeValue, float rate = 44100.0f) {
     auto reverb = std::make_unique<Reverb>();

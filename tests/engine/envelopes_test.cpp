@@ -130,20 +130,20 @@ TEST(AmpEnvelope, ReleaseScalesAndTailSilences) {
 
 TEST(EngineEnvelopes, NoteOffEndsTheVoiceAfterReleaseAndTail) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     e->setParam(VoiceParam::Release, 0.0f);
     e->noteOn(60, 100);
-    testing::render(*e, 100);
+    test::render(*e, 100);
     e->noteOff(60);
     EXPECT_EQ(e->voice(60).adsr.stage, Stage::Release);
     const int tail = e->values().tailLength.load();
     EXPECT_EQ(tail, 2); // both delays at 0: first taps 1, plus 1
-    testing::render(*e, 24);
+    test::render(*e, 24);
     EXPECT_EQ(e->voice(60).adsr.stage, Stage::Release);
-    testing::render(*e, 1 + tail - 1);
+    test::render(*e, 1 + tail - 1);
     EXPECT_EQ(e->voice(60).adsr.stage, Stage::Tail);
     EXPECT_TRUE(e->keySounding(60));
-    testing::render(*e, 1);
+    test::render(*e, 1);
     EXPECT_FALSE(e->keySounding(60));
     EXPECT_EQ(e->voice(60).adsr.stage, Stage::Ended);
     EXPECT_EQ(e->order().count(), 0);
@@ -151,24 +151,24 @@ TEST(EngineEnvelopes, NoteOffEndsTheVoiceAfterReleaseAndTail) {
 
 TEST(EngineEnvelopes, RetriggerStartsTheAttackFromThePresentReleaseValue) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     e->noteOn(60, 100);
-    testing::render(*e, 3000);
+    test::render(*e, 3000);
     e->noteOff(60);
-    testing::render(*e, 500);
+    test::render(*e, 500);
     const float present = e->voice(60).adsr.output;
     ASSERT_GT(present, 0.0f);
     e->noteOn(60, 100);
     EXPECT_EQ(e->voice(60).adsr.stage, Stage::Attack);
     EXPECT_EQ(e->voice(60).adsr.start, present);
     EXPECT_EQ(e->voice(60).adsr.attackStep, (1.0f - present) / 24.0f);
-    testing::render(*e, 1);
+    test::render(*e, 1);
     EXPECT_EQ(e->voice(60).adsr.output, present);
 }
 
 TEST(EngineEnvelopes, SegmentLengthsFollowTheSampleRate) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     e->setParam(VoiceParam::Attack, 0.5f);
     EXPECT_EQ(e->values().attackLength.load(), 22050 + 24);
     e->setSampleRate(48000.0f);
@@ -179,7 +179,7 @@ TEST(EngineEnvelopes, SegmentLengthsFollowTheSampleRate) {
 
 TEST(EngineEnvelopes, HostileLengthsStayAtLeastTwentyFourAndFinite) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     for (float v : {std::nanf(""), 1e30f, -1e30f, -1.0f, INFINITY, -INFINITY}) {
         e->setParam(VoiceParam::Attack, v);
         e->setParam(VoiceParam::Release, v);
@@ -191,7 +191,7 @@ TEST(EngineEnvelopes, HostileLengthsStayAtLeastTwentyFourAndFinite) {
 
 TEST(EngineEnvelopes, DecayFactorsAreCalibratedAt48k) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e, 48000.0f);
+    test::prepare(*e, 48000.0f);
     e->setParam(VoiceParam::ToneAmpDecay, 1.0f);
     const double k127 = 127 * 0.0078125 * 0.9900000095367432 + 0.009999999776482582;
     EXPECT_EQ(e->values().tone.ampDecay[127].load(), static_cast<float>(1.0 - k127 * 9.999999747378752e-05));
@@ -211,7 +211,7 @@ TEST(EngineEnvelopes, DecayFactorsAreCalibratedAt48k) {
 
 TEST(EngineEnvelopes, HostileDecayValuesGiveBoundedFactors) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e, 44100.0f);
+    test::prepare(*e, 44100.0f);
     for (float v : {std::nanf(""), 1e30f, -1e30f, -5.0f, 1e6f}) {
         e->setParam(VoiceParam::ToneAmpDecay, v);
         e->setParam(VoiceParam::AttackLpDecay, v);

@@ -8,7 +8,7 @@
 namespace velora::engine {
 namespace {
 
-using testing::preparedEngine;
+using test::preparedEngine;
 
 TEST(OscillatorParameters, UseTheExactConstantsRoundedOnce) {
     auto e = preparedEngine();
@@ -79,7 +79,7 @@ TEST(Lifecycle, ConstructionDefaultsBeforeTheHostSetsARate) {
     }
     // Renders silence without a host rate or a program.
     e->noteOn(60, 100);
-    for (float x : testing::render(*e, 100)) EXPECT_TRUE(std::isfinite(x));
+    for (float x : test::render(*e, 100)) EXPECT_TRUE(std::isfinite(x));
 }
 
 TEST(Lifecycle, OpenRecomputesFromTheStoredRate) {
@@ -97,7 +97,7 @@ TEST(Lifecycle, OpenRecomputesFromTheStoredRate) {
 TEST(Lifecycle, ResumeClearsFilterStatesAndLines) {
     auto e = preparedEngine();
     e->noteOn(60, 127);
-    testing::render(*e, 500);
+    test::render(*e, 500);
     ASSERT_NE(e->voice(60).toneFilter.s1, 0.0f);
     e->resume();
     EXPECT_EQ(e->voice(60).toneFilter.s1, 0.0f);

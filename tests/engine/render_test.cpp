@@ -7,13 +7,14 @@
 
 #include "engine/noise.h"
 #include "engine_test_support.h"
+#include "support/bit_hash.h"
 
 namespace velora::engine {
 namespace {
 
-using testing::FakeHooks;
+using test::FakeHooks;
 
-using testing::preparedEngine;
+using test::preparedEngine;
 
 int firstNonZero(const std::vector<float>& v) {
     for (std::size_t i = 0; i < v.size(); ++i)
@@ -44,15 +45,15 @@ TEST(RenderBlock, ANoteStartedByAnEventRendersInThatSample) {
     // table reads 0; it has ended before the block below.
     e->setParam(VoiceParam::Release, 0.0f);
     e->noteOn(69, 127);
-    testing::render(*e, 100);
+    test::render(*e, 100);
     e->noteOff(69);
-    testing::render(*e, 200);
+    test::render(*e, 200);
     ASSERT_FALSE(e->keySounding(69));
     FakeHooks hooks;
     hooks.onSample = [&](int i) {
         if (i == 4) e->noteOn(69, 127);
     };
-    const auto out = testing::render(*e, hooks, 20);
+    const auto out = test::render(*e, hooks, 20);
     EXPECT_EQ(hooks.dispatchCalls, 20);
     EXPECT_EQ(e->voice(69).adsr.attackCount, 16); // samples 4..19
     // Rendered in sample 4 (a cutoff step after program selection); the
@@ -67,11 +68,11 @@ TEST(RenderBlock, SwitchedOffLayersLetVoicesRingOut) {
     e->setParam(VoiceParam::Feedback2, 0.9f);
     e->setParam(VoiceParam::Delay1, 0.5f);
     e->noteOn(57, 120);
-    testing::render(*e, 2000);
+    test::render(*e, 2000);
     e->setParam(VoiceParam::ToneOn, 0.0f);
     e->setParam(VoiceParam::AttackOn, 0.0f);
     const int decayCount = e->voice(57).adsr.decayCount;
-    const auto out = testing::render(*e, 200);
+    const auto out = test::render(*e, 200);
     EXPECT_NE(firstNonZero(out), -1);
     EXPECT_GT(e->voice(57).adsr.decayCount, decayCount); // envelopes still run
     EXPECT_TRUE(e->keySounding(57));
@@ -83,14 +84,14 @@ TEST(RenderBlock, TailStageAddsNothingNewAndStandsStill) {
     e->setParam(VoiceParam::Delay1, 1.0f);
     e->setParam(VoiceParam::Delay2, 1.0f);
     e->noteOn(40, 100);
-    testing::render(*e, 200);
+    test::render(*e, 200);
     e->noteOff(40);
-    testing::render(*e, 25);
+    test::render(*e, 25);
     ASSERT_EQ(e->voice(40).adsr.stage, Stage::Tail);
     const auto phases = e->voice(40).tonePhase;
     const float cutoff = e->voice(40).toneCutoff.decaying;
     const int levelPos = e->voice(40).levelPos;
-    testing::render(*e, 100);
+    test::render(*e, 100);
     EXPECT_EQ(e->voice(40).tonePhase, phases);
     EXPECT_EQ(e->voice(40).toneCutoff.decaying, cutoff);
     EXPECT_EQ(e->voice(40).levelPos, levelPos);
@@ -99,11 +100,11 @@ TEST(RenderBlock, TailStageAddsNothingNewAndStandsStill) {
 TEST(RenderBlock, CountersRunTheTempoCheckEvery128Samples) {
     auto e = std::make_unique<SynthEngine>();
     FakeHooks hooks;
-    testing::render(*e, hooks, 300);
+    test::render(*e, hooks, 300);
     EXPECT_EQ(hooks.tempoChecks, (std::vector<int>{0, 128, 256}));
     e->resetVoices(); // program selection restarts both counters
     FakeHooks after;
-    testing::render(*e, after, 300);
+    test::render(*e, after, 300);
     EXPECT_EQ(after.tempoChecks, (std::vector<int>{128, 256}));
 }
 
@@ -113,7 +114,7 @@ TEST(RenderBlock, CutoffStepsEveryFourthSampleAfterProgramSelection) {
     std::vector<float> cutoffs;
     FakeHooks hooks;
     hooks.onSample = [&](int) { cutoffs.push_back(e->voice(60).toneFilter.cutoff.load()); };
-    testing::render(*e, hooks, 10);
+    test::render(*e, hooks, 10);
     cutoffs.push_back(e->voice(60).toneFilter.cutoff.load());
     // cutoffs[i] is the value before sample i.
     EXPECT_EQ(cutoffs[0], 0.0f);
@@ -148,15 +149,15 @@ TEST(Noise, OneDrawPerRenderingAttackLayerAndNoneWithoutNoise) {
     auto e = preparedEngine();
     e->setParam(VoiceParam::VoiceLimit, 1.0f);
     for (int key : {0, 1, 2, 65}) e->noteOn(key, 100);
-    testing::render(*e, 10);
+    test::render(*e, 10);
     EXPECT_EQ(e->noiseState(), 1u);
     e->setParam(VoiceParam::NoiseMix, 0.3f);
-    testing::render(*e, 10);
+    test::render(*e, 10);
     NoiseGenerator expected;
     for (int i = 0; i < 40; ++i) expected.next();
     EXPECT_EQ(e->noiseState(), expected.state());
     e->setParam(VoiceParam::AttackOn, 0.0f);
-    testing::render(*e, 10);
+    test::render(*e, 10);
     EXPECT_EQ(e->noiseState(), expected.state());
 }
 
@@ -166,10 +167,10 @@ TEST(Noise, KeyOneSoundsTheSameWithAndWithoutNoise) {
     noisy->setParam(VoiceParam::NoiseMix, 1.0f);
     quiet->noteOn(1, 100);
     noisy->noteOn(1, 100);
-    EXPECT_EQ(testing::render(*quiet, 500), testing::render(*noisy, 500));
+    EXPECT_TRUE(velora::test::sameBits(test::render(*quiet, 500), test::render(*noisy, 500)));
     quiet->noteOn(2, 100);
     noisy->noteOn(2, 100);
-    EXPECT_NE(testing::render(*quiet, 500), testing::render(*noisy, 500));
+    EXPECT_NE(test::render(*quiet, 500), test::render(*noisy, 500));
 }
 
 TEST(Vibrato, DepthZeroLeavesThePitchAndFrequenciesWrap) {
@@ -178,11 +179,11 @@ TEST(Vibrato, DepthZeroLeavesThePitchAndFrequenciesWrap) {
     EXPECT_EQ(e->values().vibratoFrequency.load(), 20.0f);
     EXPECT_EQ(e->values().vibratoIncrement.load(), static_cast<float>(20.0 * static_cast<double>(8192.0f / 44100.0f)));
     e->noteOn(60, 100);
-    testing::render(*e, 50);
+    test::render(*e, 50);
     EXPECT_EQ(e->vibratoPhase(), 0.0f); // no depth: the phase stands
     e->setParam(VoiceParam::VibratoDev, 1.0f);
     EXPECT_EQ(e->values().vibratoDepth.load(), static_cast<float>(0.025));
-    testing::render(*e, 50);
+    test::render(*e, 50);
     EXPECT_GT(e->vibratoPhase(), 0.0f);
     // A below-audio-rate host makes the increment exceed the table: reduced.
     e->setSampleRate(10.0f);
@@ -196,7 +197,7 @@ TEST(Vibrato, HostileFrequenciesNeitherHangNorLeaveTheTable) {
     e->noteOn(60, 100);
     for (float v : {1e30f, -1e30f, -1.0f, std::nanf(""), INFINITY, -INFINITY, 3.4e38f}) {
         e->setParam(VoiceParam::VibratoFreq, v);
-        testing::render(*e, 16);
+        test::render(*e, 16);
         EXPECT_GE(e->vibratoPhase(), 0.0f) << v;
         EXPECT_LT(e->vibratoPhase(), 8192.0f) << v;
     }
@@ -211,9 +212,9 @@ TEST(RenderBlock, AnyParameterValueKeepsTheEngineInsideItsMemory) {
         e->setParam(static_cast<VoiceParam>(999), v);
         for (int key : {0, 1, 60, 127}) e->noteOn(key, 127);
         e->pitchBend(0);
-        testing::render(*e, 300);
+        test::render(*e, 300);
         for (int key : {0, 60}) e->noteOff(key);
-        testing::render(*e, 300);
+        test::render(*e, 300);
     }
 }
 
@@ -221,7 +222,7 @@ TEST(RenderBlock, OrdinaryValuesKeepTheOutputFinite) {
     auto e = preparedEngine();
     for (int p = 0; p < kVoiceParamCount; ++p) e->setParam(static_cast<VoiceParam>(p), 1.0f);
     for (int key = 0; key < 128; key += 3) e->noteOn(key, 127);
-    for (float x : testing::render(*e, 4000)) ASSERT_TRUE(std::isfinite(x));
+    for (float x : test::render(*e, 4000)) ASSERT_TRUE(std::isfinite(x));
 }
 
 // Guards the output bits of a heavy scenario: any change here must be a
@@ -244,13 +245,12 @@ TEST(RenderBlock, HeavyScenarioRendersTheSameBits) {
     };
     std::vector<float> l(6000), r(6000);
     e->renderBlock(l.data(), r.data(), 6000, hooks);
-    std::uint64_t hash = 1469598103934665603ull;
-    for (std::size_t i = 0; i < l.size(); ++i)
-        for (float x : {l[i], r[i]}) {
-            hash ^= std::bit_cast<std::uint32_t>(x);
-            hash *= 1099511628211ull;
-        }
-    EXPECT_EQ(hash, 0xe029ca4c7854cf98ull) << std::hex << hash;
+    velora::test::BitHash hash;
+    for (std::size_t i = 0; i < l.size(); ++i) {
+        hash.add(l[i]);
+        hash.add(r[i]);
+    }
+    EXPECT_EQ(hash.value(), 0xe029ca4c7854cf98ull) << std::hex << hash.value();
 }
 
 } // namespace

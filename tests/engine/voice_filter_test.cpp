@@ -120,13 +120,13 @@ TEST(CutoffEnvelope, InvertedMultipliersRiseTowardsTheFloor) {
 
 TEST(CutoffEnvelope, InTheEngineTheToneCutoffOfKey69Velocity127) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     e->setParam(VoiceParam::ToneLpDecay, 0.0f);
     e->noteOn(69, 127);
     const CutoffEnvelope& env = e->voice(69).toneCutoff;
     EXPECT_NEAR(env.decaying + env.floor, 440.0 + 23 * 440 * (59 * 0.0078125 * 0.9 + 0.1), 0.01);
     const float start = env.decaying;
-    testing::render(*e, 400);
+    test::render(*e, 400);
     // A decay of 0 holds the cutoff for the whole note.
     EXPECT_EQ(e->voice(69).toneCutoff.decaying, start);
     EXPECT_EQ(e->voice(69).toneFilter.cutoff.load(), (start + 440.0f) / 44100.0f);
@@ -134,7 +134,7 @@ TEST(CutoffEnvelope, InTheEngineTheToneCutoffOfKey69Velocity127) {
 
 TEST(CutoffEnvelope, ResonanceChangeReachesEveryFilterAtOnce) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     e->setParam(VoiceParam::ToneLpRes, 1.0f);
     const float q = static_cast<float>(0.10000000149011612 + 2.4000000953674316);
     for (int key = 0; key < 128; ++key) {

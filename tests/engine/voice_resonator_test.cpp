@@ -152,7 +152,7 @@ TEST(VoiceResonator, FastFormGivesTheSameBitsAsTheStageByStageForm) {
 
 TEST(EngineResonators, LinesAreOnePeriodOfTheKey) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     EXPECT_EQ(e->voice(127).resonator.length, 3);
     EXPECT_GT(e->voice(0).resonator.length, 5000);
     EXPECT_EQ(e->voice(69).resonator.length, 100); // 44100 / 440 = 100.2
@@ -164,7 +164,7 @@ TEST(EngineResonators, LinesAreOnePeriodOfTheKey) {
 
 TEST(EngineResonators, DelayParametersSetTapsGainsAndTail) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     e->setParam(VoiceParam::Delay1, 1.0f);
     const int n0 = e->voice(0).resonator.length;
     EXPECT_EQ(e->voice(0).resonator.leftTap[0].load(), n0);
@@ -182,10 +182,10 @@ TEST(EngineResonators, DelayParametersSetTapsGainsAndTail) {
 
 TEST(EngineResonators, DelayChangeMovesTapsWithoutClearingLines) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     e->setParam(VoiceParam::Delay1, 0.5f);
     e->noteOn(48, 127);
-    testing::render(*e, 300);
+    test::render(*e, 300);
     const VoiceResonator& r = e->voice(48).resonator;
     const std::vector<float> before(r.lines, r.lines + 8 * r.length);
     e->setParam(VoiceParam::Delay1, 0.25f);
@@ -195,7 +195,7 @@ TEST(EngineResonators, DelayChangeMovesTapsWithoutClearingLines) {
 
 TEST(EngineResonators, HostileSampleRatesAreIgnored) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e);
+    test::prepare(*e);
     for (float rate : {0.0f, -44100.0f, std::nanf(""), INFINITY, -INFINITY}) {
         e->setSampleRate(rate);
         e->storeSampleRate(rate);
@@ -206,15 +206,15 @@ TEST(EngineResonators, HostileSampleRatesAreIgnored) {
     e->setSampleRate(1e30f);
     EXPECT_EQ(e->voice(0).resonator.length, static_cast<int>(kMaxResonatorRate / e->keyFrequencies()[0]));
     e->noteOn(60, 100);
-    testing::render(*e, 64);
+    test::render(*e, 64);
     e->setSampleRate(1e-30f);
     EXPECT_EQ(e->voice(0).resonator.length, 1);
-    testing::render(*e, 64);
+    test::render(*e, 64);
 }
 
 TEST(EngineResonators, ResumeAfterAStoredRateChangeKeepsTapsInsideShorterLines) {
     auto e = std::make_unique<SynthEngine>();
-    testing::prepare(*e, 96000.0f);
+    test::prepare(*e, 96000.0f);
     e->setParam(VoiceParam::Delay1, 1.0f);
     e->setParam(VoiceParam::Delay2, 1.0f);
     e->storeSampleRate(22050.0f); // stored only: taps were made for 96000
@@ -224,7 +224,7 @@ TEST(EngineResonators, ResumeAfterAStoredRateChangeKeepsTapsInsideShorterLines) 
         for (int j = 0; j < 4; ++j) ASSERT_LE(r.leftTap[j].load(), r.length);
     }
     e->noteOn(30, 100);
-    testing::render(*e, 256);
+    test::render(*e, 256);
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 namespace velora::engine {
 namespace {
 
-using testing::preparedEngine;
+using test::preparedEngine;
 
 std::vector<int> orderOf(const SynthEngine& e) {
     std::vector<int> keys;
@@ -49,7 +49,7 @@ TEST(Stealing, NinthTenthAndEleventhKeysWithALimitOfEight) {
     EXPECT_EQ(e->stolenOlder(), 61);
     EXPECT_EQ(orderOf(*e), (std::vector<int>{63, 64, 65, 66, 67, 68, 69, 70}));
     // The faded voice ends after its 24 fade values and leaves no trace.
-    testing::render(*e, 25);
+    test::render(*e, 25);
     EXPECT_FALSE(e->keySounding(60));
 }
 
@@ -122,10 +122,10 @@ TEST(VoiceOrderRing, RemovalInTheMiddleOfAWrappedRingKeepsTheOrder) {
 TEST(NoteOff, HonoursThePedalAndIgnoresReleasedVoices) {
     auto e = preparedEngine();
     e->noteOn(60, 100);
-    testing::render(*e, 10);
+    test::render(*e, 10);
     e->noteOff(60);
     const float start = e->voice(60).adsr.releaseStart;
-    testing::render(*e, 10);
+    test::render(*e, 10);
     e->noteOff(60); // in release: nothing
     EXPECT_EQ(e->voice(60).adsr.releaseStart, start);
     EXPECT_EQ(e->voice(60).adsr.releaseCount, 10);
@@ -158,15 +158,15 @@ TEST(LevelRamp, SameVelocityHoldsAndANewOneMovesOverSixtyFourSamples) {
     e->noteOn(60, 100);
     EXPECT_EQ(e->voice(60).levelPos, 64);
     EXPECT_EQ(e->voice(60).gainLevel(), 100.0f);
-    testing::render(*e, 5);
+    test::render(*e, 5);
     e->noteOn(60, 100);
     EXPECT_EQ(e->voice(60).levelPos, 64);
     e->noteOn(60, 50);
     EXPECT_EQ(e->voice(60).levelPos, 0);
     EXPECT_EQ(e->voice(60).gainLevel(), 100.0f);
-    testing::render(*e, 63);
+    test::render(*e, 63);
     EXPECT_EQ(e->voice(60).gainLevel(), 100.0f + (50.0f - 100.0f) * 63.0f * 0.015625f);
-    testing::render(*e, 1);
+    test::render(*e, 1);
     EXPECT_EQ(e->voice(60).gainLevel(), 50.0f);
 }
 
@@ -175,7 +175,7 @@ TEST(LevelRamp, PolyPressureFortyOnVelocityHundred) {
     e->noteOn(60, 100);
     e->startLevelRamp(60, e->levelBase(60) + 40.0f);
     EXPECT_EQ(e->voice(60).levelPos, 0);
-    testing::render(*e, 64);
+    test::render(*e, 64);
     EXPECT_EQ(e->voice(60).gainLevel(), 140.0f);
     EXPECT_EQ(e->voice(60).gainLevel() * e->voice(60).levelScale, 140.0f * (1.0f / 127.0f));
     // Ramps even to the level it already has, and works on silent keys.
@@ -215,7 +215,7 @@ TEST(Voices, ResetClearsVoicesButKeepsThePedal) {
     e->sustainController(127);
     e->noteOn(60, 100);
     e->pitchBend(0);
-    testing::render(*e, 7);
+    test::render(*e, 7);
     e->resetVoices();
     EXPECT_FALSE(e->keySounding(60));
     EXPECT_EQ(e->voice(60).adsr.output, 0.0f);

@@ -31,7 +31,7 @@ public:
         s += std::to_string(value);
         calls.push_back(s);
     }
-    void setProgram(int index) override { log("program", index); }
+    void programChange(int index) override { log("program", index); }
     bool hasAssignment(int index) const override { return index == 78; }
 
 private:
@@ -116,19 +116,19 @@ TEST(MidiHandler, LearnBindsTheTouchedParameterAndEnds) {
     learn.setArmed(true);
     learn.touch(78);
     handleMidi(message(0xB0, 20, 99), learn, synth);
-    EXPECT_EQ(learn.mapped(20), kUnbound);  // the old binding is gone; setParameter rebinds
+    EXPECT_EQ(learn.mapped(20), kNoParam);  // the old binding is gone; setParameter rebinds
     EXPECT_EQ(synth.calls, (Calls{"set 79 0.156250", "set 98 0.000000"}));
 }
 
 TEST(MidiHandler, LearnWithoutAnAssignableTargetOnlyUnbindsAndEnds) {
-    for (int target : {kUnbound, 107, 106, 79}) {
+    for (int target : {kNoParam, 107, 106, 79}) {
         FakeSynth synth;
         MidiLearn learn;
         learn.bind(21, 0);
         learn.setArmed(true);
-        if (target != kUnbound) learn.touch(target);
+        if (target != kNoParam) learn.touch(target);
         handleMidi(message(0xB0, 21, 1), learn, synth);
-        EXPECT_EQ(learn.mapped(21), kUnbound);
+        EXPECT_EQ(learn.mapped(21), kNoParam);
         EXPECT_EQ(synth.calls, (Calls{"set 98 0.000000"})) << target;
     }
 }

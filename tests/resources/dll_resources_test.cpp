@@ -12,7 +12,7 @@ namespace {
 
 TEST(DllResources, EveryBitmapIsAResourceOfTheDllWithTheSameBytes) {
     if (std::string(VELORA_WINDOWS_DLL).empty()) GTEST_SKIP() << "no Windows build given (VELORA_WINDOWS_BUILD)";
-    const auto resources = velora::testing::readBitmapResources(VELORA_WINDOWS_DLL);
+    const auto resources = velora::test::readBitmapResources(VELORA_WINDOWS_DLL);
     ASSERT_EQ(resources.size(), 40u) << VELORA_WINDOWS_DLL;
     for (int id = 10001; id <= 10040; ++id) {
         SCOPED_TRACE(id);

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace velora::testing {
+namespace velora::test {
 
 namespace {
 
@@ -84,4 +84,4 @@ std::map<int, Bytes> readBitmapResources(const std::string& path) {
     return r.ok ? bitmaps : std::map<int, Bytes>{};
 }
 
-}  // namespace velora::testing
+}  // namespace velora::test

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace velora::testing {
+namespace velora::test {
 
 // Empty when the file cannot be read or is not a PE file with resources.
 std::map<int, std::vector<std::uint8_t>> readBitmapResources(const std::string& path);
 
-}  // namespace velora::testing
+}  // namespace velora::test

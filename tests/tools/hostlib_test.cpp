@@ -11,7 +11,7 @@
 namespace velora::host {
 namespace {
 
-using tools::testing::fakePlugin;
+using tools::test::fakePlugin;
 
 // The fake module's own record of received opcodes (same handle as the host's).
 struct FakeModule {
@@ -46,8 +46,8 @@ TEST(HostLibrary, LoadFailuresAreReportedAsText) {
         std::string path;
         std::string expected;
     };
-    const std::string textFile = tools::testing::scratchPath("plain.so");
-    tools::testing::writeFile(textFile, {'n', 'o', 't', ' ', 'E', 'L', 'F'});
+    const std::string textFile = tools::test::scratchPath("plain.so");
+    tools::test::writeFile(textFile, {'n', 'o', 't', ' ', 'E', 'L', 'F'});
     for (const Case& c : {Case{"/nonexistent/velora.so", "no such file"}, Case{textFile, "cannot load"},
                           Case{fakePlugin("no_entry"), "neither VSTPluginMain nor main"},
                           Case{fakePlugin("null_effect"), "returned no effect"},

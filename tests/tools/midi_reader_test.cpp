@@ -8,7 +8,7 @@
 namespace velora::tools {
 namespace {
 
-using namespace testing;
+using namespace test;
 
 MidiFile parsedOk(const Bytes& bytes) {
     MidiReadResult result = parseMidiFile(bytes);

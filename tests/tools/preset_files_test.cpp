@@ -19,7 +19,7 @@
 namespace velora::tools {
 namespace {
 
-using namespace testing;
+using namespace test;
 using presets::FxFile;
 using presets::FxProgram;
 

@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-namespace velora::tools::testing {
+namespace velora::tools::test {
 
 Bytes variableLength(std::uint32_t value) {
     Bytes out{static_cast<std::uint8_t>(value & 0x7F)};
@@ -67,4 +67,4 @@ Bytes readFile(const std::string& path) {
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-}  // namespace velora::tools::testing
+}  // namespace velora::tools::test

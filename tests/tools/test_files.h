@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace velora::tools::testing {
+namespace velora::tools::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -24,4 +24,4 @@ std::string scratchPath(const std::string& name);
 void writeFile(const std::string& path, const Bytes& bytes);
 Bytes readFile(const std::string& path);
 
-}  // namespace velora::tools::testing
+}  // namespace velora::tools::test

@@ -6,7 +6,7 @@
 namespace velora::tools {
 namespace {
 
-using namespace testing;
+using namespace test;
 
 Timeline built(const Bytes& bytes, std::uint32_t rate, std::uint32_t initialTempo = kDefaultMicrosPerQuarter) {
     MidiReadResult midi = parseMidiFile(bytes);
@@ -41,11 +41,13 @@ TEST(Timeline, TempoMapGivesExactSamplePositions) {
     }
 }
 
-TEST(Timeline, FractionalPositionsRoundUpToTheNextSample) {
-    const Bytes song = concat({midiHeader(0, 1, 480), trackChunk({event(1, {0x90, 1, 1}), event(1, {0x90, 2, 1})})});
-    // One tick at 120 BPM is 1/960 s: 45.9375 samples at 44.1 kHz.
-    EXPECT_EQ(samplesOf(built(song, 44100)), (std::vector<std::int64_t>{46, 92}));
-    EXPECT_EQ(samplesOf(built(song, 48000)), (std::vector<std::int64_t>{50, 100}));
+TEST(Timeline, FractionalPositionsRoundDownToTheEarlierSample) {
+    const Bytes song = concat({midiHeader(0, 1, 480), trackChunk({event(1, {0x90, 1, 1}), event(1, {0x90, 2, 1}),
+                                                                   event(6, {0x80, 1, 0})})});
+    // One tick at 120 BPM is 1/960 s: 45.9375 samples at 44.1 kHz, so tick 8
+    // lies exactly half way between samples 367 and 368.
+    EXPECT_EQ(samplesOf(built(song, 44100)), (std::vector<std::int64_t>{45, 91, 367}));
+    EXPECT_EQ(samplesOf(built(song, 48000)), (std::vector<std::int64_t>{50, 100, 400}));
 }
 
 TEST(Timeline, InitialTempoAppliesUntilTheFirstTempoEvent) {

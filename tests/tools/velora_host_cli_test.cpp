@@ -15,7 +15,7 @@
 namespace velora::tools {
 namespace {
 
-using namespace testing;
+using namespace test;
 
 struct HostRun {
     int exitCode = -1;

@@ -11,7 +11,7 @@
 namespace velora::tools {
 namespace {
 
-using namespace testing;
+using namespace test;
 
 const std::vector<float> kLeft = {0.0f, 0.5f, -0.5f, 1.0f, -1.0f, 1.5f, -2.0f, 0.25f, 1e-6f, -0.999f, 0.123456f};
 const std::vector<float> kRight = {std::numeric_limits<float>::quiet_NaN(), 0.75f, 3e-5f, -3e-5f, 0.0f,

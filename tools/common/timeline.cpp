@@ -36,13 +36,14 @@ bool Timeline::timeOfTick(std::uint64_t tick, std::uint64_t& time) const {
            !__builtin_add_overflow(segment.startTime, span, &time) && time <= std::uint64_t(INT64_MAX);
 }
 
-// samples = ceil(time x rate / (ticksPerQuarter x 1e6)), split so that no
-// intermediate product overflows.
+// samples = floor(time x rate / (ticksPerQuarter x 1e6)), split so that no
+// intermediate product overflows. An event between two samples lands on the
+// earlier one, as DAWs place it (Ardour's export of the same file matches).
 std::int64_t Timeline::sampleOfTime(std::uint64_t time) const {
     const std::uint64_t unit = std::uint64_t(ticksPerQuarter_) * kMicrosPerSecond;
     const std::uint64_t whole = time / unit;
     const std::uint64_t rest = time % unit;
-    const std::uint64_t fraction = (rest * sampleRate_ + unit - 1) / unit;
+    const std::uint64_t fraction = rest * sampleRate_ / unit;
     std::uint64_t samples = 0;
     if (__builtin_mul_overflow(whole, std::uint64_t(sampleRate_), &samples) ||
         __builtin_add_overflow(samples, fraction, &samples) || samples > std::uint64_t(INT64_MAX))

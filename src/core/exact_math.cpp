@@ -1,4 +1,4 @@
-#include "engine/exact_math.h"
+#include "core/exact_math.h"
 
 #include <cmath>
 #include <limits>
