@@ -114,23 +114,23 @@ float SynthEngine::renderAttack(Voice& v, int key, const SampleValues& s, float 
 
 // Envelopes of one voice, in their order; a voice its step ends is still
 // rendered to the end of this sample.
-void SynthEngine::stepEnvelopes(int key, const SampleValues& s, VoiceStep& step) {
+void SynthEngine::stepEnvelopes(const SampleValues& s, SampleVoices& sv, int j) {
+    const int key = sv.key[j];
     Voice& v = voices_[key];
     const AdsrResult adsr = stepAdsr(v.adsr, s.times);
     if (adsr.end == AdsrEnd::EndVoice)
         endVoice(key);
     else if (adsr.end == AdsrEnd::Silence)
         setSounding(key, false);
-    step.key = key;
-    step.a = adsr.output;
-    step.t = stepAmp(v.toneAmp, v.adsr, adsr.releaseFraction, values_.tone.ampDecay[key].load(), s.tone.ampMin);
-    step.e = stepAmp(v.attackAmp, v.adsr, adsr.releaseFraction, values_.attack.ampDecay[key].load(),
-                     s.attack.ampMin);
+    sv.a[j] = adsr.output;
+    sv.t[j] = stepAmp(v.toneAmp, v.adsr, adsr.releaseFraction, values_.tone.ampDecay[key].load(), s.tone.ampMin);
+    sv.e[j] = stepAmp(v.attackAmp, v.adsr, adsr.releaseFraction, values_.attack.ampDecay[key].load(),
+                      s.attack.ampMin);
     // In the tail stage the layers stand still and only the resonator sounds.
-    step.layers = v.adsr.stage != Stage::Tail;
-    step.fading = v.adsr.stage == Stage::Fade;
-    step.toneOut = 0.0f;
-    step.attackOut = 0.0f;
+    sv.layers[j] = v.adsr.stage != Stage::Tail;
+    sv.fading[j] = v.adsr.stage == Stage::Fade;
+    sv.toneOut[j] = 0.0f;
+    sv.attackOut[j] = 0.0f;
 }
 
 #if defined(__SSE2__)
@@ -288,6 +288,83 @@ void stepCutoffLanes(FilterOf filter, EnvelopeOf envelope, F4 decayFactor, float
 
 } // namespace
 
+// The envelopes of four voices at once, when each is in its attack, decay,
+// sustain or release and stays there in this sample (the usual case);
+// otherwise nothing is changed and false returned.
+bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int first) {
+    Voice* const v[kWidth] = {&voices_[sv.key[first]], &voices_[sv.key[first + 1]], &voices_[sv.key[first + 2]],
+                              &voices_[sv.key[first + 3]]};
+    auto adsr = [&](int i) -> Adsr& { return v[i]->adsr; };
+    auto gatherInt = [&](auto get) { return _mm_setr_epi32(get(0), get(1), get(2), get(3)); };
+    const I4 stage = gatherInt([&](int i) { return static_cast<std::int32_t>(adsr(i).stage); });
+    const I4 attackCount = gatherInt([&](int i) { return adsr(i).attackCount; });
+    const I4 decayCount = gatherInt([&](int i) { return adsr(i).decayCount; });
+    const I4 releaseCount = gatherInt([&](int i) { return adsr(i).releaseCount; });
+    auto is = [&](Stage st) { return _mm_cmpeq_epi32(stage, _mm_set1_epi32(static_cast<std::int32_t>(st))); };
+    const I4 isAttack = is(Stage::Attack), isDecay = is(Stage::Decay), isRelease = is(Stage::Release);
+    auto below = [](I4 count, std::int32_t length) { return _mm_cmplt_epi32(count, _mm_set1_epi32(length)); };
+    const I4 steady = _mm_or_si128(
+        _mm_or_si128(is(Stage::Sustain), _mm_and_si128(isAttack, below(attackCount, s.times.attackLength))),
+        _mm_or_si128(_mm_and_si128(isDecay, below(decayCount, s.times.decayLength)),
+                     _mm_and_si128(isRelease, below(releaseCount, s.times.releaseLength))));
+    if (_mm_movemask_ps(_mm_castsi128_ps(steady)) != 0xF) return false;
+
+    // Each lane's stage counter before the step; the stage's counter then
+    // moves on by one (a mask lane is -1).
+    const I4 count = _mm_or_si128(_mm_or_si128(_mm_and_si128(isAttack, attackCount), _mm_and_si128(isDecay, decayCount)),
+                                  _mm_and_si128(isRelease, releaseCount));
+    const I4 attackNext = _mm_sub_epi32(attackCount, isAttack);
+    const I4 decayNext = _mm_sub_epi32(decayCount, isDecay);
+    const I4 releaseNext = _mm_sub_epi32(releaseCount, isRelease);
+    Ints counts;
+    counts.store(attackNext);
+    for (int i = 0; i < kWidth; ++i) adsr(i).attackCount = counts[i];
+    counts.store(decayNext);
+    for (int i = 0; i < kWidth; ++i) adsr(i).decayCount = counts[i];
+    counts.store(releaseNext);
+    for (int i = 0; i < kWidth; ++i) adsr(i).releaseCount = counts[i];
+
+    const F4 attack = _mm_castsi128_ps(isAttack), decay = _mm_castsi128_ps(isDecay),
+             release = _mm_castsi128_ps(isRelease);
+    const F4 one = splat(1.0f);
+    const F4 n = _mm_cvtepi32_ps(count);
+    const F4 releaseFraction = sub(one, div(n, splat(s.times.releaseLengthF)));
+    F4 out = splat(s.times.sustainLevel);
+    out = select(attack, out,
+                 add(mul(n, gather([&](int i) { return adsr(i).attackStep; })), gather([&](int i) { return adsr(i).start; })));
+    out = select(decay, out, sub(one, mul(n, gather([&](int i) { return adsr(i).decayStep; }))));
+    out = select(release, out, mul(releaseFraction, gather([&](int i) { return adsr(i).releaseStart; })));
+    scatter(out, [&](int i, float x) { adsr(i).output = x; });
+    _mm_store_ps(&sv.a[first], out);
+
+    // The amplitude envelopes rise over the first 24 samples of the attack.
+    const F4 rise = _mm_castsi128_ps(_mm_and_si128(isAttack, below(attackNext, kAmpRiseLength)));
+    const F4 riseCount = _mm_cvtepi32_ps(attackNext);
+    auto amp = [&](auto env, const KeyFactors& decayFactor, float minMult) {
+        const F4 risen = add(mul(riseCount, gather([&](int i) { return env(i).riseStep; })),
+                             gather([&](int i) { return env(i).start; }));
+        const F4 old = gather([&](int i) { return env(i).decaying; });
+        const F4 decayed = flushTiny(mul(old, gather([&](int i) { return decayFactor[sv.key[first + i]].load(); })));
+        F4 level = add(decayed, splat(minMult));
+        level = select(release, level, mul(level, releaseFraction));
+        level = select(rise, level, risen);
+        scatter(select(rise, decayed, old), [&](int i, float x) { env(i).decaying = x; });
+        scatter(level, [&](int i, float x) { env(i).output = x; });
+        return level;
+    };
+    _mm_store_ps(&sv.t[first], amp([&](int i) -> AmpEnvelope& { return v[i]->toneAmp; }, values_.tone.ampDecay,
+                                   s.tone.ampMin));
+    _mm_store_ps(&sv.e[first], amp([&](int i) -> AmpEnvelope& { return v[i]->attackAmp; },
+                                   values_.attack.ampDecay, s.attack.ampMin));
+    for (int i = 0; i < kWidth; ++i) {
+        sv.layers[first + i] = true;
+        sv.fading[first + i] = false;
+    }
+    _mm_store_ps(&sv.toneOut[first], _mm_setzero_ps());
+    _mm_store_ps(&sv.attackOut[first], _mm_setzero_ps());
+    return true;
+}
+
 void SynthEngine::stepCutoffGroup(const SampleValues& s, const LaneGroup& g) {
     auto voice = [&](int i) -> Voice& { return *g.voice[i]; };
     if (s.tone.on)
@@ -344,33 +421,56 @@ void SynthEngine::renderAttackGroup(const SampleValues& s, const LaneGroup& g, c
 
 // The rendering voices in groups of four: cutoff steps, then the Tone and
 // the Attack layers of each group.
-void SynthEngine::renderLayerLanes(const SampleValues& s, VoiceStep* steps, const int* rendering, int count) {
+void SynthEngine::renderLayerLanes(const SampleValues& s, SampleVoices& sv) {
+    const int count = sv.layered;
+    // With no voice in its tail the positions are 0, 1, 2, ...: whole
+    // registers load and store.
+    const bool dense = count == sv.count;
     for (int first = 0; first < count; first += kWidth) {
         LaneGroup g;
         g.count = std::min(kWidth, count - first);
-        Floats a, t, e;
-        for (int i = 0; i < kWidth; ++i) {
-            if (i < g.count) {
-                const VoiceStep& step = steps[rendering[first + i]];
-                g.key[i] = step.key;
-                g.voice[i] = &voices_[step.key];
-                a[i] = step.a;
-                t[i] = step.t;
-                e[i] = step.e;
-            } else {
-                g.key[i] = 0;
-                g.voice[i] = &laneScratch_;
-                a[i] = t[i] = e[i] = 0.0f;
+        F4 a, t, e;
+        if (dense && g.count == kWidth) {
+            for (int i = 0; i < kWidth; ++i) {
+                g.key[i] = sv.key[first + i];
+                g.voice[i] = &voices_[g.key[i]];
             }
+            a = _mm_load_ps(&sv.a[first]);
+            t = _mm_load_ps(&sv.t[first]);
+            e = _mm_load_ps(&sv.e[first]);
+        } else {
+            Floats la, lt, le;
+            for (int i = 0; i < kWidth; ++i) {
+                if (i < g.count) {
+                    const int j = sv.rendering[first + i];
+                    g.key[i] = sv.key[j];
+                    g.voice[i] = &voices_[g.key[i]];
+                    la[i] = sv.a[j];
+                    lt[i] = sv.t[j];
+                    le[i] = sv.e[j];
+                } else {
+                    g.key[i] = 0;
+                    g.voice[i] = &laneScratch_;
+                    la[i] = lt[i] = le[i] = 0.0f;
+                }
+            }
+            a = la.load();
+            t = lt.load();
+            e = le.load();
         }
         if (s.filterStep) stepCutoffGroup(s, g);
         Floats tone{}, attack{};
-        if (s.tone.on) renderToneGroup(s, g, t.load(), a.load(), tone.v);
-        if (s.attack.on) renderAttackGroup(s, g, e.load(), a.load(), attack.v);
-        for (int i = 0; i < g.count; ++i) {
-            VoiceStep& step = steps[rendering[first + i]];
-            step.toneOut = tone[i];
-            step.attackOut = attack[i];
+        if (s.tone.on) renderToneGroup(s, g, t, a, tone.v);
+        if (s.attack.on) renderAttackGroup(s, g, e, a, attack.v);
+        if (dense && g.count == kWidth) {
+            _mm_store_ps(&sv.toneOut[first], tone.load());
+            _mm_store_ps(&sv.attackOut[first], attack.load());
+        } else {
+            for (int i = 0; i < g.count; ++i) {
+                const int j = sv.rendering[first + i];
+                sv.toneOut[j] = tone[i];
+                sv.attackOut[j] = attack[i];
+            }
         }
     }
 }
@@ -378,10 +478,10 @@ void SynthEngine::renderLayerLanes(const SampleValues& s, VoiceStep* steps, cons
 #endif // __SSE2__
 
 // The same, one voice at a time.
-void SynthEngine::renderLayersScalar(const SampleValues& s, VoiceStep* steps, const int* rendering, int count) {
-    for (int r = 0; r < count; ++r) {
-        VoiceStep& step = steps[rendering[r]];
-        const int key = step.key;
+void SynthEngine::renderLayersScalar(const SampleValues& s, SampleVoices& sv) {
+    for (int r = 0; r < sv.layered; ++r) {
+        const int j = sv.rendering[r];
+        const int key = sv.key[j];
         Voice& v = voices_[key];
         if (s.filterStep) {
             if (s.tone.on)
@@ -391,23 +491,39 @@ void SynthEngine::renderLayersScalar(const SampleValues& s, VoiceStep* steps, co
                 stepCutoff(v.attackCutoff, v.attackFilter, values_.attack.lpDecay[key].load(), s.sampleRate,
                            tables_.sineTable);
         }
-        if (s.tone.on) step.toneOut = renderTone(v, s, step.t, step.a);
-        if (s.attack.on) step.attackOut = renderAttack(v, key, s, step.e, step.a);
+        if (s.tone.on) sv.toneOut[j] = renderTone(v, s, sv.t[j], sv.a[j]);
+        if (s.attack.on) sv.attackOut[j] = renderAttack(v, key, s, sv.e[j], sv.a[j]);
     }
 }
 
 // Level ramp and resonator of one voice, added to the mix.
-void SynthEngine::finishVoice(const VoiceStep& step, const SampleValues& s, float& mixL, float& mixR) {
-    Voice& v = voices_[step.key];
+inline void SynthEngine::finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL,
+                                     float& mixR) {
+    Voice& v = voices_[sv.key[j]];
     float x = 0.0f;
-    if (step.layers) {
-        x = (step.toneOut + step.attackOut) * v.levelRamp[v.levelPos] * v.levelScale;
+    if (sv.layers[j]) {
+        x = (sv.toneOut[j] + sv.attackOut[j]) * v.levelRamp[v.levelPos] * v.levelScale;
         if (v.levelPos < kLevelRampSteps) ++v.levelPos;
     }
-    const float g = 0.5f * (step.t + step.e);
-    const StereoSample out = processResonator(v.resonator, s.gains, x, g, step.fading);
+    const float g = 0.5f * (sv.t[j] + sv.e[j]);
+    const StereoSample out = processResonator(v.resonator, s.gains, x, g, sv.fading[j]);
     mixL += out.left;
     mixR += out.right;
+}
+
+// Envelopes of every sounding voice in key order, four at a time where
+// they can.
+void SynthEngine::stepAllEnvelopes(const SampleValues& s, SampleVoices& sv) {
+    for (int first = 0; first < sv.count; first += 4) {
+        const int last = std::min(first + 4, sv.count);
+#if defined(__SSE2__)
+        if (!scalarReference_ && last - first == 4 && stepEnvelopeGroup(s, sv, first)) continue;
+#endif
+        for (int j = first; j < last; ++j) stepEnvelopes(s, sv, j);
+    }
+    sv.layered = 0;
+    for (int j = 0; j < sv.count; ++j)
+        if (sv.layers[j]) sv.rendering[sv.layered++] = j;
 }
 
 void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& hooks) {
@@ -428,28 +544,24 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
         // share nothing but the noise source (drawn in key order by the
         // Attack layers) and the mix (summed in key order below), so each
         // stage can run over all of them before the next.
-        std::array<VoiceStep, kKeyCount> steps;
-        std::array<int, kKeyCount> rendering;
-        int voices = 0, layered = 0;
+        SampleVoices& sv = sampleVoices_;
+        sv.count = 0;
         for (int word = 0; word < 2; ++word) {
             std::uint64_t bits = sounding_[word];
             while (bits != 0) {
-                const int key = word * 64 + std::countr_zero(bits);
+                sv.key[sv.count++] = word * 64 + std::countr_zero(bits);
                 bits &= bits - 1;
-                VoiceStep& step = steps[voices];
-                stepEnvelopes(key, s, step);
-                if (step.layers) rendering[layered++] = voices;
-                ++voices;
             }
         }
+        stepAllEnvelopes(s, sv);
 #if defined(__SSE2__)
         if (!scalarReference_)
-            renderLayerLanes(s, steps.data(), rendering.data(), layered);
+            renderLayerLanes(s, sv);
         else
 #endif
-            renderLayersScalar(s, steps.data(), rendering.data(), layered);
+            renderLayersScalar(s, sv);
         float mixL = 0.0f, mixR = 0.0f;
-        for (int v = 0; v < voices; ++v) finishVoice(steps[v], s, mixL, mixR);
+        for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, mixL, mixR);
         hooks.processOutput(mixL, mixR, outL[i], outR[i]);
 
         if (filterTick_ == 0) filterTick_ = 4;

@@ -100,20 +100,24 @@ private:
     void clearFilterStates();
 
     struct SampleValues;
-    // What the envelope pass hands to the later passes of a sample.
-    struct VoiceStep {
-        int key;
-        float a, t, e; // Adsr, Tone and Attack envelope outputs
-        bool layers;   // not in the tail stage: the layers render
-        bool fading;
-        float toneOut, attackOut;
+    // What the envelope pass hands to the later passes of a sample, by
+    // position among the sounding voices in key order.
+    struct SampleVoices {
+        int count = 0;
+        int layered = 0; // voices whose layers render (not in the tail stage)
+        alignas(16) std::array<int, kKeyCount> key;
+        alignas(16) std::array<float, kKeyCount> a, t, e; // Adsr, Tone and Attack envelope outputs
+        alignas(16) std::array<float, kKeyCount> toneOut, attackOut;
+        std::array<bool, kKeyCount> layers, fading;
+        std::array<int, kKeyCount> rendering; // positions of the layered voices
     };
     void loadSampleValues(SampleValues& s) const;
-    void stepEnvelopes(int key, const SampleValues& s, VoiceStep& step);
-    void renderLayersScalar(const SampleValues& s, VoiceStep* steps, const int* rendering, int count);
+    void stepAllEnvelopes(const SampleValues& s, SampleVoices& sv);
+    void stepEnvelopes(const SampleValues& s, SampleVoices& sv, int j);
+    void renderLayersScalar(const SampleValues& s, SampleVoices& sv);
     float renderTone(Voice& v, const SampleValues& s, float t, float a);
     float renderAttack(Voice& v, int key, const SampleValues& s, float e, float a);
-    void finishVoice(const VoiceStep& step, const SampleValues& s, float& mixL, float& mixR);
+    void finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR);
 #if defined(__SSE2__)
     // Four voices of a sample side by side (render.cpp).
     struct LaneGroup {
@@ -121,7 +125,8 @@ private:
         int key[lanes::kWidth];
         Voice* voice[lanes::kWidth];
     };
-    void renderLayerLanes(const SampleValues& s, VoiceStep* steps, const int* rendering, int count);
+    bool stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int first);
+    void renderLayerLanes(const SampleValues& s, SampleVoices& sv);
     void stepCutoffGroup(const SampleValues& s, const LaneGroup& g);
     void renderToneGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 t, lanes::F4 a, float* out);
     void renderAttackGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 e, lanes::F4 a, float* out);
@@ -147,6 +152,7 @@ private:
     float vibratoValue_ = 0.0f;
     NoiseGenerator noise_;
     Voice laneScratch_; // fills the free lanes of a short group
+    SampleVoices sampleVoices_; // scratch of the sample being rendered
     bool scalarReference_ = false;
 };
 
