@@ -66,6 +66,26 @@ inline void scatter(F4 x, Put put) noexcept {
     for (int i = 0; i < kWidth; ++i) put(i, f[i]);
 }
 
+// Four-float rows of four records turned into four registers of one column
+// each, and back.
+struct Columns {
+    F4 c0, c1, c2, c3;
+};
+
+inline Columns loadColumns(const float* const (&row)[kWidth]) noexcept {
+    Columns c{_mm_loadu_ps(row[0]), _mm_loadu_ps(row[1]), _mm_loadu_ps(row[2]), _mm_loadu_ps(row[3])};
+    _MM_TRANSPOSE4_PS(c.c0, c.c1, c.c2, c.c3);
+    return c;
+}
+
+inline void storeColumns(float* const (&row)[kWidth], Columns c) noexcept {
+    _MM_TRANSPOSE4_PS(c.c0, c.c1, c.c2, c.c3);
+    _mm_storeu_ps(row[0], c.c0);
+    _mm_storeu_ps(row[1], c.c1);
+    _mm_storeu_ps(row[2], c.c2);
+    _mm_storeu_ps(row[3], c.c3);
+}
+
 // Two-float records (odd, full) read at four addresses, split into a
 // register of the first members and one of the second.
 template <typename Pair>

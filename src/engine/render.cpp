@@ -146,16 +146,6 @@ namespace {
 
 using namespace lanes;
 
-struct Oscillators {
-    F4 main, up, down;
-};
-
-template <typename PhaseOf>
-Oscillators gatherPhases(PhaseOf phase) {
-    return {gather([&](int i) { return phase(i)[0]; }), gather([&](int i) { return phase(i)[1]; }),
-            gather([&](int i) { return phase(i)[2]; })};
-}
-
 // Table positions of four phases in [0, 8192): the truncation of the
 // one-voice code.
 inline I4 positions(F4 phase) {
@@ -194,27 +184,25 @@ inline void prefetchCopy(const WavePairTable* const (&level)[kWidth], F4 phase) 
 
 // The three copies of both families mixed as the one-voice code mixes them:
 // odd x (1 - mix) + full x mix, each family (up + down) x unison + main.
-// Then the phases advance and the next sample's entries are fetched.
-template <typename PhaseOf>
-F4 oscillate(PhaseOf phase, const WavePairTable* const (&level)[kWidth], F4 inc, F4 incUp, F4 incDown,
-             float unison, float oddWeight, float fullWeight) {
-    Oscillators p = gatherPhases(phase);
+// Then the phases advance and the next sample's entries are fetched. Each
+// row holds a lane's three phases and its base increment.
+[[gnu::always_inline]] inline F4 oscillate(float* const (&row)[kWidth], Columns p,
+                                           const WavePairTable* const (&level)[kWidth], F4 inc, F4 incUp,
+                                           F4 incDown, float unison, float oddWeight, float fullWeight) {
     F4 mOdd, mFull, uOdd, uFull, dOdd, dFull;
-    readCopy(level, p.main, mOdd, mFull);
-    readCopy(level, p.up, uOdd, uFull);
-    readCopy(level, p.down, dOdd, dFull);
+    readCopy(level, p.c0, mOdd, mFull);
+    readCopy(level, p.c1, uOdd, uFull);
+    readCopy(level, p.c2, dOdd, dFull);
     const F4 u = splat(unison);
     const F4 odd = add(mul(add(uOdd, dOdd), u), mOdd);
     const F4 full = add(mul(add(uFull, dFull), u), mFull);
-    p.main = advance(p.main, inc);
-    p.up = advance(p.up, incUp);
-    p.down = advance(p.down, incDown);
-    scatter(p.main, [&](int i, float x) { phase(i)[0] = x; });
-    scatter(p.up, [&](int i, float x) { phase(i)[1] = x; });
-    scatter(p.down, [&](int i, float x) { phase(i)[2] = x; });
-    prefetchCopy(level, p.main);
-    prefetchCopy(level, p.up);
-    prefetchCopy(level, p.down);
+    p.c0 = advance(p.c0, inc);
+    p.c1 = advance(p.c1, incUp);
+    p.c2 = advance(p.c2, incDown);
+    storeColumns(row, p);
+    prefetchCopy(level, p.c0);
+    prefetchCopy(level, p.c1);
+    prefetchCopy(level, p.c2);
     return add(mul(odd, splat(oddWeight)), mul(full, splat(fullWeight)));
 }
 
@@ -226,16 +214,15 @@ F4 filterLanes(FilterOf filter, F4 x) {
     const F4 b2 = gather([&](int i) { return filter(i).b2.load(); });
     const F4 a1 = gather([&](int i) { return filter(i).a1.load(); });
     const F4 a2 = gather([&](int i) { return filter(i).a2.load(); });
-    const F4 s1 = gather([&](int i) { return filter(i).s1; });
-    const F4 s2 = gather([&](int i) { return filter(i).s2; });
-    const F4 s3 = gather([&](int i) { return filter(i).s3; });
-    const F4 s4 = gather([&](int i) { return filter(i).s4; });
-    const F4 y1 = add(mul(b0, x), s1);
-    scatter(flushTiny(sub(add(mul(b1, x), s2), mul(a1, y1))), [&](int i, float v) { filter(i).s1 = v; });
-    scatter(flushTiny(sub(mul(b2, x), mul(a2, y1))), [&](int i, float v) { filter(i).s2 = v; });
-    const F4 y2 = add(mul(b0, y1), s3);
-    scatter(flushTiny(sub(add(mul(b1, y1), s4), mul(a1, y2))), [&](int i, float v) { filter(i).s3 = v; });
-    scatter(flushTiny(sub(mul(b2, y1), mul(a2, y2))), [&](int i, float v) { filter(i).s4 = v; });
+    float* const row[kWidth] = {&filter(0).s1, &filter(1).s1, &filter(2).s1, &filter(3).s1};
+    Columns s = loadColumns(row); // s1, s2, s3, s4
+    const F4 y1 = add(mul(b0, x), s.c0);
+    const F4 y2 = add(mul(b0, y1), s.c2);
+    s.c0 = flushTiny(sub(add(mul(b1, x), s.c1), mul(a1, y1)));
+    s.c1 = flushTiny(sub(mul(b2, x), mul(a2, y1)));
+    s.c2 = flushTiny(sub(add(mul(b1, y1), s.c3), mul(a1, y2)));
+    s.c3 = flushTiny(sub(mul(b2, y1), mul(a2, y2)));
+    storeColumns(row, s);
     return y2;
 }
 
@@ -311,8 +298,9 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
 
     // Each lane's stage counter before the step; the stage's counter then
     // moves on by one (a mask lane is -1).
-    const I4 count = _mm_or_si128(_mm_or_si128(_mm_and_si128(isAttack, attackCount), _mm_and_si128(isDecay, decayCount)),
-                                  _mm_and_si128(isRelease, releaseCount));
+    const I4 count = _mm_or_si128(
+        _mm_or_si128(_mm_and_si128(isAttack, attackCount), _mm_and_si128(isDecay, decayCount)),
+        _mm_and_si128(isRelease, releaseCount));
     const I4 attackNext = _mm_sub_epi32(attackCount, isAttack);
     const I4 decayNext = _mm_sub_epi32(decayCount, isDecay);
     const I4 releaseNext = _mm_sub_epi32(releaseCount, isRelease);
@@ -330,8 +318,8 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
     const F4 n = _mm_cvtepi32_ps(count);
     const F4 releaseFraction = sub(one, div(n, splat(s.times.releaseLengthF)));
     F4 out = splat(s.times.sustainLevel);
-    out = select(attack, out,
-                 add(mul(n, gather([&](int i) { return adsr(i).attackStep; })), gather([&](int i) { return adsr(i).start; })));
+    const F4 attackStep = gather([&](int i) { return adsr(i).attackStep; });
+    out = select(attack, out, add(mul(n, attackStep), gather([&](int i) { return adsr(i).start; })));
     out = select(decay, out, sub(one, mul(n, gather([&](int i) { return adsr(i).decayStep; }))));
     out = select(release, out, mul(releaseFraction, gather([&](int i) { return adsr(i).releaseStart; })));
     scatter(out, [&](int i, float x) { adsr(i).output = x; });
@@ -381,15 +369,18 @@ void SynthEngine::stepCutoffGroup(const SampleValues& s, const LaneGroup& g) {
 
 void SynthEngine::renderToneGroup(const SampleValues& s, const LaneGroup& g, const F4 t, const F4 a, float* out) {
     auto voice = [&](int i) -> Voice& { return *g.voice[i]; };
-    const F4 inc = mul(splat(s.bendFactor), gather([&](int i) { return voice(i).toneBaseIncrement; }));
+    float* const row[kWidth] = {voice(0).tonePhase.data(), voice(1).tonePhase.data(), voice(2).tonePhase.data(),
+                                voice(3).tonePhase.data()};
+    const Columns phases = loadColumns(row); // main, up, down, base increment
+    const F4 inc = mul(splat(s.bendFactor), phases.c3);
     const F4 incUp = mul(inc, splat(s.tone.ratioUp));
     const F4 incDown = mul(splat(s.tone.ratioDown), inc);
     Floats up;
     up.store(incUp);
     const WavePairTable* level[kWidth];
     for (int i = 0; i < kWidth; ++i) level[i] = &tables_.waves[voice(i).toneLevel.select(s.levelLimit, up[i])];
-    const F4 wave = oscillate([&](int i) -> std::array<float, 3>& { return voice(i).tonePhase; }, level, inc,
-                              incUp, incDown, s.tone.unisonAmount, s.tone.waveMixComplement, s.tone.waveMix);
+    const F4 wave = oscillate(row, phases, level, inc, incUp, incDown, s.tone.unisonAmount,
+                              s.tone.waveMixComplement, s.tone.waveMix);
     const F4 y = filterLanes([&](int i) -> VoiceFilter& { return voice(i).toneFilter; }, mul(mul(wave, t), a));
     _mm_storeu_ps(out, y);
 }
@@ -397,7 +388,10 @@ void SynthEngine::renderToneGroup(const SampleValues& s, const LaneGroup& g, con
 void SynthEngine::renderAttackGroup(const SampleValues& s, const LaneGroup& g, const F4 e, const F4 a,
                                     float* out) {
     auto voice = [&](int i) -> Voice& { return *g.voice[i]; };
-    const F4 base = gather([&](int i) { return voice(i).attackBaseIncrement; });
+    float* const row[kWidth] = {voice(0).attackPhase.data(), voice(1).attackPhase.data(),
+                                voice(2).attackPhase.data(), voice(3).attackPhase.data()};
+    const Columns phases = loadColumns(row); // main, up, down, base increment
+    const F4 base = phases.c3;
     const F4 inc = mul(mul(mul(add(mul(splat(s.vibratoValue), e), splat(1.0f)), base), splat(s.attackFreqMult)),
                        splat(s.bendFactor));
     const F4 incUp = mul(inc, splat(s.attack.ratioUp));
@@ -411,9 +405,8 @@ void SynthEngine::renderAttackGroup(const SampleValues& s, const LaneGroup& g, c
     Floats noise{};
     if (s.noiseAmount != 0.0f)
         for (int i = 0; i < g.count; ++i) noise[i] = attackNoise(s.noiseAmount, noise_.next(), g.key[i]);
-    const F4 wave = oscillate([&](int i) -> std::array<float, 3>& { return voice(i).attackPhase; }, level, inc,
-                              incUp, incDown, s.attack.unisonAmount, s.attack.waveMixComplement,
-                              s.attack.waveMix);
+    const F4 wave = oscillate(row, phases, level, inc, incUp, incDown, s.attack.unisonAmount,
+                              s.attack.waveMixComplement, s.attack.waveMix);
     const F4 sample = mul(mul(add(wave, noise.load()), shape), e);
     const F4 y = filterLanes([&](int i) -> VoiceFilter& { return voice(i).attackFilter; }, sample);
     _mm_storeu_ps(out, y);
