@@ -226,6 +226,15 @@ F4 filterLanes(FilterOf filter, F4 x) {
     return y2;
 }
 
+// wrappedTableIndex per lane. The conversion gives INT_MIN for NaN and for
+// anything outside the int range, where truncToInt gives 0 for NaN, INT_MIN
+// below and INT_MAX above: masked, only the last differs (0 against 8191).
+inline I4 wrappedTableIndexes(F4 position) {
+    const I4 above = _mm_castps_si128(_mm_cmpge_ps(position, splat(2147483648.0f)));
+    const I4 index = _mm_or_si128(_mm_cvttps_epi32(position), _mm_and_si128(above, _mm_set1_epi32(kTableMask)));
+    return _mm_and_si128(index, _mm_set1_epi32(kTableMask));
+}
+
 // Lanes whose value is finite.
 inline F4 finite(F4 x) {
     const F4 zeroed = mul(x, _mm_setzero_ps()); // NaN for infinities and NaN
@@ -242,11 +251,11 @@ void stepCutoffLanes(FilterOf filter, EnvelopeOf envelope, F4 decayFactor, float
     scatter(fc, [&](int i, float v) { filter(i).cutoff = v; });
 
     const F4 q = gather([&](int i) { return filter(i).resonance.load(); });
-    Floats cosineAt, sineAt;
-    cosineAt.store(mul(splat(8192.0f), add(fc, splat(0.25f))));
-    sineAt.store(mul(splat(8192.0f), fc));
-    const F4 cosine = gather([&](int i) { return sine[wrappedTableIndex(cosineAt[i])]; });
-    const F4 sn = gather([&](int i) { return sine[wrappedTableIndex(sineAt[i])]; });
+    Ints cosineAt, sineAt;
+    cosineAt.store(wrappedTableIndexes(mul(splat(8192.0f), add(fc, splat(0.25f)))));
+    sineAt.store(wrappedTableIndexes(mul(splat(8192.0f), fc)));
+    const F4 cosine = gather([&](int i) { return sine[cosineAt[i]]; });
+    const F4 sn = gather([&](int i) { return sine[sineAt[i]]; });
     const F4 one = splat(1.0f), two = splat(2.0f);
     const F4 alpha = div(sn, mul(two, q));
     const F4 a0 = add(one, alpha);
