@@ -291,11 +291,15 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
     Voice* const v[kWidth] = {&voices_[sv.key[first]], &voices_[sv.key[first + 1]], &voices_[sv.key[first + 2]],
                               &voices_[sv.key[first + 3]]};
     auto adsr = [&](int i) -> Adsr& { return v[i]->adsr; };
-    auto gatherInt = [&](auto get) { return _mm_setr_epi32(get(0), get(1), get(2), get(3)); };
-    const I4 stage = gatherInt([&](int i) { return static_cast<std::int32_t>(adsr(i).stage); });
-    const I4 attackCount = gatherInt([&](int i) { return adsr(i).attackCount; });
-    const I4 decayCount = gatherInt([&](int i) { return adsr(i).decayCount; });
-    const I4 releaseCount = gatherInt([&](int i) { return adsr(i).releaseCount; });
+    // Each Adsr begins with its stage and the attack, decay and release
+    // counters: one row.
+    float* const row[kWidth] = {reinterpret_cast<float*>(&adsr(0)), reinterpret_cast<float*>(&adsr(1)),
+                                reinterpret_cast<float*>(&adsr(2)), reinterpret_cast<float*>(&adsr(3))};
+    const Columns counters = loadColumns(row);
+    const I4 stage = _mm_castps_si128(counters.c0);
+    const I4 attackCount = _mm_castps_si128(counters.c1);
+    const I4 decayCount = _mm_castps_si128(counters.c2);
+    const I4 releaseCount = _mm_castps_si128(counters.c3);
     auto is = [&](Stage st) { return _mm_cmpeq_epi32(stage, _mm_set1_epi32(static_cast<std::int32_t>(st))); };
     const I4 isAttack = is(Stage::Attack), isDecay = is(Stage::Decay), isRelease = is(Stage::Release);
     auto below = [](I4 count, std::int32_t length) { return _mm_cmplt_epi32(count, _mm_set1_epi32(length)); };
@@ -337,10 +341,12 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
     // The amplitude envelopes rise over the first 24 samples of the attack.
     const F4 rise = _mm_castsi128_ps(_mm_and_si128(isAttack, below(attackNext, kAmpRiseLength)));
     const F4 riseCount = _mm_cvtepi32_ps(attackNext);
+    // An AmpEnvelope is one row: output, start, rise step, decaying value.
     auto amp = [&](auto env, const KeyFactors& decayFactor, float minMult) {
-        const F4 risen = add(mul(riseCount, gather([&](int i) { return env(i).riseStep; })),
-                             gather([&](int i) { return env(i).start; }));
-        const F4 old = gather([&](int i) { return env(i).decaying; });
+        float* const row[kWidth] = {&env(0).output, &env(1).output, &env(2).output, &env(3).output};
+        const Columns a = loadColumns(row);
+        const F4 risen = add(mul(riseCount, a.c2), a.c1);
+        const F4 old = a.c3;
         const F4 decayed = flushTiny(mul(old, gather([&](int i) { return decayFactor[sv.key[first + i]].load(); })));
         F4 level = add(decayed, splat(minMult));
         level = select(release, level, mul(level, releaseFraction));
