@@ -529,9 +529,12 @@ void SynthEngine::stepAllEnvelopes(const SampleValues& s, SampleVoices& sv) {
 #endif
         for (int j = first; j < last; ++j) stepEnvelopes(s, sv, j);
     }
-    sv.layered = 0;
+    // Counted in a local: a count kept in sv would be stored and reloaded
+    // for every voice, since the stores to the arrays might change it.
+    int layered = 0;
     for (int j = 0; j < sv.count; ++j)
-        if (sv.layers[j]) sv.rendering[sv.layered++] = j;
+        if (sv.layers[j]) sv.rendering[layered++] = j;
+    sv.layered = layered;
 }
 
 void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& hooks) {
@@ -553,14 +556,15 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
         // Attack layers) and the mix (summed in key order below), so each
         // stage can run over all of them before the next.
         SampleVoices& sv = sampleVoices_;
-        sv.count = 0;
+        int sounding = 0;
         for (int word = 0; word < 2; ++word) {
             std::uint64_t bits = sounding_[word];
             while (bits != 0) {
-                sv.key[sv.count++] = word * 64 + std::countr_zero(bits);
+                sv.key[sounding++] = word * 64 + std::countr_zero(bits);
                 bits &= bits - 1;
             }
         }
+        sv.count = sounding;
         stepAllEnvelopes(s, sv);
 #if defined(__SSE2__)
         if (!scalarReference_)
