@@ -540,6 +540,7 @@ void SynthEngine::stepAllEnvelopes(const SampleValues& s, SampleVoices& sv) {
 void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& hooks) {
     if (count <= 0 || outL == nullptr || outR == nullptr) return;
     const WaveTable& sine = tables_.sineTable;
+    SampleVoices sv; // on the stack: per call, not per instance
     for (int i = 0; i < count; ++i) {
         hooks.dispatchDueEvents();
         if (tempoTick_ == 0) hooks.tempoCheck();
@@ -555,7 +556,6 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
         // share nothing but the noise source (drawn in key order by the
         // Attack layers) and the mix (summed in key order below), so each
         // stage can run over all of them before the next.
-        SampleVoices& sv = sampleVoices_;
         int sounding = 0;
         for (int word = 0; word < 2; ++word) {
             std::uint64_t bits = sounding_[word];

@@ -152,7 +152,6 @@ private:
     float vibratoValue_ = 0.0f;
     NoiseGenerator noise_;
     Voice laneScratch_; // fills the free lanes of a short group
-    SampleVoices sampleVoices_; // scratch of the sample being rendered
     bool scalarReference_ = false;
 };
 
