@@ -437,6 +437,11 @@ void SynthEngine::renderLayerLanes(const SampleValues& s, SampleVoices& sv) {
     for (int first = 0; first < count; first += kWidth) {
         LaneGroup g;
         g.count = std::min(kWidth, count - first);
+        // One or two voices cost less one at a time than a group of four.
+        if (g.count <= kWidth / 2) {
+            renderLayersScalar(s, sv, first, count);
+            break;
+        }
         F4 a, t, e;
         if (dense && g.count == kWidth) {
             for (int i = 0; i < kWidth; ++i) {
@@ -485,9 +490,10 @@ void SynthEngine::renderLayerLanes(const SampleValues& s, SampleVoices& sv) {
 
 #endif // __SSE2__
 
-// The same, one voice at a time.
-void SynthEngine::renderLayersScalar(const SampleValues& s, SampleVoices& sv) {
-    for (int r = 0; r < sv.layered; ++r) {
+// The same, one voice at a time, for the voices at rendering positions
+// from .. to - 1.
+void SynthEngine::renderLayersScalar(const SampleValues& s, SampleVoices& sv, int from, int to) {
+    for (int r = from; r < to; ++r) {
         const int j = sv.rendering[r];
         const int key = sv.key[j];
         Voice& v = voices_[key];
@@ -571,7 +577,7 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
             renderLayerLanes(s, sv);
         else
 #endif
-            renderLayersScalar(s, sv);
+            renderLayersScalar(s, sv, 0, sv.layered);
         float mixL = 0.0f, mixR = 0.0f;
         for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, mixL, mixR);
         hooks.processOutput(mixL, mixR, outL[i], outR[i]);

@@ -114,7 +114,7 @@ private:
     void loadSampleValues(SampleValues& s) const;
     void stepAllEnvelopes(const SampleValues& s, SampleVoices& sv);
     void stepEnvelopes(const SampleValues& s, SampleVoices& sv, int j);
-    void renderLayersScalar(const SampleValues& s, SampleVoices& sv);
+    void renderLayersScalar(const SampleValues& s, SampleVoices& sv, int from, int to);
     float renderTone(Voice& v, const SampleValues& s, float t, float a);
     float renderAttack(Voice& v, int key, const SampleValues& s, float e, float a);
     void finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR);
