@@ -1,6 +1,8 @@
 // The per-sample voice loop. Engine values are loaded once per sample after
-// the due events have acted, then every sounding voice is rendered in key
-// order.
+// the due events have acted; then the sounding voices, in key order, pass
+// through the envelopes, the layers (cutoff steps, Tone, Attack) and the
+// level and resonator stages, each stage over all voices before the next,
+// four voices side by side in SSE2 lanes where it pays.
 #include <algorithm>
 #include <bit>
 
@@ -228,7 +230,8 @@ F4 filterLanes(FilterOf filter, F4 x) {
 
 // wrappedTableIndex per lane. The conversion gives INT_MIN for NaN and for
 // anything outside the int range, where truncToInt gives 0 for NaN, INT_MIN
-// below and INT_MAX above: masked, only the last differs (0 against 8191).
+// below and INT_MAX above: masked, only the last differs (0 against 8191),
+// so lanes at or above 2^31 are set to 8191.
 inline I4 wrappedTableIndexes(F4 position) {
     const I4 above = _mm_castps_si128(_mm_cmpge_ps(position, splat(2147483648.0f)));
     const I4 index = _mm_or_si128(_mm_cvttps_epi32(position), _mm_and_si128(above, _mm_set1_epi32(kTableMask)));
