@@ -332,7 +332,9 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
              release = _mm_castsi128_ps(isRelease);
     const F4 one = splat(1.0f);
     const F4 n = _mm_cvtepi32_ps(count);
-    const F4 releaseFraction = sub(one, div(n, splat(s.times.releaseLengthF)));
+    // Only lanes in release use the fraction; the division waits for one.
+    const F4 releaseFraction = _mm_movemask_ps(release) != 0 ? sub(one, div(n, splat(s.times.releaseLengthF)))
+                                                             : _mm_setzero_ps();
     F4 out = splat(s.times.sustainLevel);
     const F4 attackStep = gather([&](int i) { return adsr(i).attackStep; });
     out = select(attack, out, add(mul(n, attackStep), gather([&](int i) { return adsr(i).start; })));
