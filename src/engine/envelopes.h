@@ -1,7 +1,9 @@
 #pragma once
 // The voice's main envelope (Adsr, seven stages) and the per-layer amplitude
 // envelopes that follow its stage.
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "core/numeric.h"
 
@@ -22,6 +24,11 @@ struct Adsr {
     float start = 0.0f;
     float releaseStart = 0.0f;
 };
+
+// The render loop moves the stage and the first three counters, and the
+// four fields of an AmpEnvelope, as rows of four.
+static_assert(std::is_standard_layout_v<Adsr> && sizeof(Stage) == 4);
+static_assert(offsetof(Adsr, attackCount) == 4 && offsetof(Adsr, releaseCount) == 12);
 
 // Segment lengths and levels the Adsr reads live, sample by sample.
 struct EnvelopeTimes {
@@ -112,6 +119,8 @@ struct AmpEnvelope {
     float riseStep = 0.0f;
     float decaying = 0.0f;
 };
+
+static_assert(std::is_standard_layout_v<AmpEnvelope> && sizeof(AmpEnvelope) == 16);
 
 inline void startAmp(AmpEnvelope& env, float maxMult, float minMult) noexcept {
     env.decaying = maxMult - minMult;

@@ -5,6 +5,9 @@
 #include <cstdint>
 
 #include "engine/engine_values.h"
+#if defined(__SSE2__)
+#include "engine/lanes.h"
+#endif
 #include "engine/noise.h"
 #include "core/relaxed.h"
 #include "engine/render_hooks.h"
@@ -72,6 +75,9 @@ public:
     std::uint32_t noiseState() const { return noise_.state(); }
     // Starts the (empty) start order at another position; tests of the wrap.
     void restartOrderAt(int head) { order_.resetAt(head); }
+    // Renders one voice at a time instead of four side by side: the same
+    // bits, slower; the reference the lane code is tested against.
+    void useScalarReference(bool on) { scalarReference_ = on; }
 
 private:
     void stealOldest();
@@ -94,10 +100,37 @@ private:
     void clearFilterStates();
 
     struct SampleValues;
+    // What the envelope pass hands to the later passes of a sample, by
+    // position among the sounding voices in key order.
+    struct SampleVoices {
+        int count = 0;
+        int layered = 0; // voices whose layers render (not in the tail stage)
+        alignas(16) std::array<int, kKeyCount> key;
+        alignas(16) std::array<float, kKeyCount> a, t, e; // Adsr, Tone and Attack envelope outputs
+        alignas(16) std::array<float, kKeyCount> toneOut, attackOut;
+        std::array<bool, kKeyCount> layers, fading;
+        std::array<int, kKeyCount> rendering; // positions of the layered voices
+    };
     void loadSampleValues(SampleValues& s) const;
-    void renderVoice(int key, const SampleValues& s, float& mixL, float& mixR);
-    float renderTone(Voice& v, int key, const SampleValues& s, float t, float a);
+    void stepAllEnvelopes(const SampleValues& s, SampleVoices& sv);
+    void stepEnvelopes(const SampleValues& s, SampleVoices& sv, int j);
+    void renderLayersScalar(const SampleValues& s, SampleVoices& sv, int from, int to);
+    float renderTone(Voice& v, const SampleValues& s, float t, float a);
     float renderAttack(Voice& v, int key, const SampleValues& s, float e, float a);
+    void finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR);
+#if defined(__SSE2__)
+    // Four voices of a sample side by side (render.cpp).
+    struct LaneGroup {
+        int count;                       // real voices; the other lanes hold laneScratch_
+        int key[lanes::kWidth];
+        Voice* voice[lanes::kWidth];
+    };
+    bool stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int first);
+    void renderLayerLanes(const SampleValues& s, SampleVoices& sv);
+    void stepCutoffGroup(const SampleValues& s, const LaneGroup& g);
+    void renderToneGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 t, lanes::F4 a, float* out);
+    void renderAttackGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 e, lanes::F4 a, float* out);
+#endif
 
     EngineValues values_;
     KeyFrequencies keyFrequency_{};
@@ -118,6 +151,8 @@ private:
     float vibratoPhase_ = 0.0f;
     float vibratoValue_ = 0.0f;
     NoiseGenerator noise_;
+    Voice laneScratch_; // fills the free lanes of a short group
+    bool scalarReference_ = false;
 };
 
 } // namespace velora::engine

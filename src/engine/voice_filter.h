@@ -1,6 +1,9 @@
 #pragma once
 // Resonant 4-pole low-pass of one voice layer (two equal biquads in series)
 // and the key-tracked cutoff envelope that drives it.
+#include <cstddef>
+#include <type_traits>
+
 #include "core/numeric.h"
 #include "core/relaxed.h"
 #include "engine/wavetables.h"
@@ -22,6 +25,10 @@ struct VoiceFilter {
 
     void clearState() noexcept { s1 = s2 = s3 = s4 = 0.0f; }
 };
+
+// The four states lie in a row (the render loop moves them as one register).
+static_assert(std::is_standard_layout_v<VoiceFilter>);
+static_assert(offsetof(VoiceFilter, s4) == offsetof(VoiceFilter, s1) + 3 * sizeof(float));
 
 // Cookbook low-pass coefficients for the filter's cutoff and resonance, read
 // through the sine table without interpolation.

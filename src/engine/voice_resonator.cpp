@@ -5,11 +5,22 @@
 
 namespace velora::engine {
 
+namespace {
+
+// Frames start on cache-line boundaries, so a frame never straddles two
+// lines: one fetch brings in a whole frame.
+constexpr std::align_val_t kFrameAlignment{64};
+static_assert(64 % (kLinesPerVoice * sizeof(float)) == 0);
+
+} // namespace
+
 void VoiceResonator::allocate(std::int32_t n) noexcept {
     release();
     n = std::clamp<std::int32_t>(n, 1, kMaxResonatorLength);
-    lines = new (std::nothrow) float[static_cast<std::size_t>(n) * kLinesPerVoice]();
+    const std::size_t count = static_cast<std::size_t>(n) * kLinesPerVoice;
+    lines = static_cast<float*>(::operator new[](count * sizeof(float), kFrameAlignment, std::nothrow));
     if (lines == nullptr) return;
+    std::fill_n(lines, count, 0.0f);
     length = n;
     // Taps set for another length must not reach past the new lines.
     for (auto* taps : {&leftTap, &rightTap})
@@ -18,7 +29,7 @@ void VoiceResonator::allocate(std::int32_t n) noexcept {
 }
 
 void VoiceResonator::release() noexcept {
-    delete[] lines;
+    if (lines != nullptr) ::operator delete[](lines, kFrameAlignment);
     lines = nullptr;
     length = 0;
     position = 0;

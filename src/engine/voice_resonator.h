@@ -159,19 +159,25 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     alignas(16) float sums[kLinesPerVoice];
     _mm_store_ps(sums, sumEarly);
     _mm_store_ps(sums + 4, sumLate);
-    for (int s = 0; s < kResonatorStages; ++s) {
-        std::int32_t pL = w + r.leftTap[s].load();
-        if (pL >= n) pL -= n;
-        std::int32_t pR = w + r.rightTap[s].load();
-        if (pR >= n) pR -= n;
-        float* const toLeft = frames + static_cast<std::ptrdiff_t>(pL) * kLinesPerVoice + 2 * s;
-        float* const toRight = frames + static_cast<std::ptrdiff_t>(pR) * kLinesPerVoice + 2 * s + 1;
-        *toLeft = sums[2 * s];
-        *toRight = sums[2 * s + 1];
+    // Write positions w + tap, less N where they reach N, as indexes of the
+    // values in the frames: L1 R1 L2 R2 | L3 R3 L4 R4, like the sums.
+    const __m128i length = _mm_set1_epi32(n);
+    auto writeIndex = [&](int s, int line) {
+        __m128i p = _mm_add_epi32(_mm_set1_epi32(w),
+                                  _mm_setr_epi32(r.leftTap[s].load(), r.rightTap[s].load(),
+                                                 r.leftTap[s + 1].load(), r.rightTap[s + 1].load()));
+        p = _mm_sub_epi32(p, _mm_andnot_si128(_mm_cmpgt_epi32(length, p), length));
+        return _mm_add_epi32(_mm_slli_epi32(p, 3), _mm_setr_epi32(line, line + 1, line + 2, line + 3));
+    };
+    alignas(16) std::int32_t at[kLinesPerVoice];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), writeIndex(0, 0));
+    _mm_store_si128(reinterpret_cast<__m128i*>(at + 4), writeIndex(2, 4));
+    for (int k = 0; k < kLinesPerVoice; ++k) {
+        float* const to = frames + at[k];
+        *to = sums[k];
         // A tap moves on by one frame per sample, and with many voices its
         // next lines have left the cache by the time it reaches them.
-        prefetchForWrite(toLeft);
-        prefetchForWrite(toRight);
+        prefetchForWrite(to);
     }
     alignas(16) float outputs[4];
     _mm_store_ps(outputs, late);

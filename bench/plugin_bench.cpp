@@ -1,0 +1,160 @@
+// Whole-render cost through the plug-in file, as a host sees it: one
+// instance at 44100 Hz in 512-frame blocks, N notes held at velocity 100 on
+// keys i x 127 / N (0..126 for 127 voices), CPU time of the rendering thread
+// over a few seconds of audio after the first block (longer with fewer
+// voices), best of several runs.
+// Plain program (no benchmark library) so the Windows build can run it under
+// Wine against velora.dll.
+//
+//   plugin_bench <plug-in file> [seconds per run] [runs] [heavy|program1|init] [voices]
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <time.h>
+#endif
+
+#include "plugin_host.h"
+
+namespace {
+
+using velora::host::MidiMessage;
+using velora::host::PluginInstance;
+
+constexpr float kRate = 44100.0f;
+constexpr int kBlock = 512;
+constexpr int kDistortionOn = 84;
+constexpr int kVoiceLimit = 104;
+constexpr int kParamCount = 109;
+
+double threadSeconds() {
+#if defined(_WIN32)
+    FILETIME created, exited, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
+    auto ticks = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) * 1e-7;
+#else
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+#endif
+}
+
+enum class Sound { Heavy, Program1, Init };
+
+const char* soundKey(Sound s) {
+    switch (s) {
+    case Sound::Heavy: return "heavy";
+    case Sound::Program1: return "program1";
+    case Sound::Init: return "init";
+    }
+    return "";
+}
+
+const char* soundName(Sound s) {
+    switch (s) {
+    case Sound::Heavy: return "program 0 + distortion";
+    case Sound::Program1: return "program 1";
+    case Sound::Init: return "init program";
+    }
+    return "";
+}
+
+struct Figures {
+    double nsPerVoiceSample = 0.0;
+    double realTime = 0.0;
+};
+
+bool prepare(PluginInstance& plugin, Sound sound) {
+    // The init values are what program 0 holds before the factory bank
+    // is written over it by open.
+    std::vector<float> init(kParamCount);
+    for (int i = 0; i < kParamCount; ++i) init[i] = plugin.getParameter(i);
+    plugin.open();
+    plugin.setSampleRate(kRate);
+    plugin.setBlockSize(kBlock);
+    plugin.resume();
+    switch (sound) {
+    case Sound::Heavy:
+        plugin.setProgram(0);
+        plugin.setParameter(kDistortionOn, 1.0f);
+        break;
+    case Sound::Program1: plugin.setProgram(1); break;
+    case Sound::Init:
+        plugin.setProgram(0);
+        for (int i = 0; i < kParamCount; ++i) plugin.setParameter(i, init[i]);
+        break;
+    }
+    plugin.setParameter(kVoiceLimit, 1.0f);
+    return true;
+}
+
+bool measure(const std::string& path, Sound sound, int voices, double seconds, int runs, Figures& best) {
+    std::string error;
+    auto plugin = PluginInstance::load(path, error);
+    if (!plugin) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
+    prepare(*plugin, sound);
+    std::vector<MidiMessage> notes;
+    for (int i = 0; i < voices; ++i) {
+        MidiMessage m;
+        m.bytes[0] = 0x90;
+        m.bytes[1] = static_cast<unsigned char>(i * 127 / voices);
+        m.bytes[2] = 100;
+        notes.push_back(m);
+    }
+    std::vector<float> left(kBlock), right(kBlock);
+    plugin->sendMidi(notes);
+    plugin->processReplacing(left.data(), right.data(), kBlock);
+
+    // Fewer voices render longer, so every run costs about the same CPU time
+    // and a coarse thread clock (Wine's) still resolves it.
+    const int blocks = std::max(1, static_cast<int>(seconds * kRate / kBlock * 127 / voices));
+    const double audioSeconds = static_cast<double>(blocks) * kBlock / kRate;
+    best = Figures{};
+    for (int run = 0; run < runs; ++run) {
+        const double started = threadSeconds();
+        for (int b = 0; b < blocks; ++b) plugin->processReplacing(left.data(), right.data(), kBlock);
+        const double cpu = threadSeconds() - started;
+        if (cpu <= 0.0) continue;
+        const double ns = cpu * 1e9 / (static_cast<double>(blocks) * kBlock * voices);
+        if (best.realTime == 0.0 || ns < best.nsPerVoiceSample) best = {ns, audioSeconds / cpu};
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <plug-in file> [seconds per run] [runs] [heavy|program1|init] [voices]\n",
+                     argv[0]);
+        return 2;
+    }
+    const std::string path = argv[1];
+    const double seconds = argc > 2 ? std::atof(argv[2]) : 3.0;
+    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    const std::string onlySound = argc > 4 ? argv[4] : "";
+    const int onlyVoices = argc > 5 ? std::atoi(argv[5]) : 0;
+    std::printf("%-24s %6s %18s %15s\n", "sound", "voices", "ns/voice-sample", "x real time");
+    for (Sound sound : {Sound::Heavy, Sound::Program1, Sound::Init}) {
+        if (!onlySound.empty() && onlySound != soundKey(sound)) continue;
+        for (int voices : {1, 8, 32, 127}) {
+            if (onlyVoices != 0 && onlyVoices != voices) continue;
+            Figures f;
+            if (!measure(path, sound, voices, seconds, runs, f)) return 1;
+            std::printf("%-24s %6d %18.1f %15.2f\n", soundName(sound), voices, f.nsPerVoiceSample, f.realTime);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}

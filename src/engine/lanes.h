@@ -1,0 +1,103 @@
+#pragma once
+// Four voices side by side in the lanes of an SSE2 register. Every lane
+// operation is the same IEEE single-precision operation the one-voice code
+// performs, so a lane gives the same bits as that code for its voice.
+#include <emmintrin.h>
+
+#include <cstdint>
+
+#include "core/numeric.h"
+
+namespace velora::engine::lanes {
+
+inline constexpr int kWidth = 4;
+
+using F4 = __m128;
+using I4 = __m128i;
+
+inline F4 splat(float x) noexcept { return _mm_set1_ps(x); }
+inline F4 add(F4 a, F4 b) noexcept { return _mm_add_ps(a, b); }
+inline F4 sub(F4 a, F4 b) noexcept { return _mm_sub_ps(a, b); }
+inline F4 mul(F4 a, F4 b) noexcept { return _mm_mul_ps(a, b); }
+inline F4 div(F4 a, F4 b) noexcept { return _mm_div_ps(a, b); }
+
+// Per lane: b where the mask is set, else a.
+inline F4 select(F4 mask, F4 a, F4 b) noexcept { return _mm_or_ps(_mm_andnot_ps(mask, a), _mm_and_ps(mask, b)); }
+
+// flushTiny per lane: magnitudes below 1e-24 become +0.
+inline F4 flushTiny(F4 x) noexcept {
+    const F4 magnitude = _mm_and_ps(x, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
+    return _mm_andnot_ps(_mm_cmplt_ps(magnitude, splat(kFlushBelow)), x);
+}
+
+// Lanes whose float bits lie in [+0, limit): one unsigned range test, as the
+// scalar phase advance makes it (negatives, NaN and infinity fall outside).
+inline int belowBits(F4 x, std::uint32_t limit) noexcept {
+    const I4 bias = _mm_set1_epi32(static_cast<int>(0x80000000u));
+    const I4 bits = _mm_xor_si128(_mm_castps_si128(x), bias);
+    const I4 bound = _mm_xor_si128(_mm_set1_epi32(static_cast<int>(limit)), bias);
+    return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmplt_epi32(bits, bound)));
+}
+
+struct alignas(16) Floats {
+    float v[kWidth];
+    F4 load() const noexcept { return _mm_load_ps(v); }
+    void store(F4 x) noexcept { _mm_store_ps(v, x); }
+    float operator[](int i) const noexcept { return v[i]; }
+    float& operator[](int i) noexcept { return v[i]; }
+};
+
+struct alignas(16) Ints {
+    std::int32_t v[kWidth];
+    void store(I4 x) noexcept { _mm_store_si128(reinterpret_cast<I4*>(v), x); }
+    std::int32_t operator[](int i) const noexcept { return v[i]; }
+};
+
+// Gathers one field of four records into a register, and back.
+template <typename Get>
+inline F4 gather(Get get) noexcept {
+    return _mm_setr_ps(get(0), get(1), get(2), get(3));
+}
+
+template <typename Put>
+inline void scatter(F4 x, Put put) noexcept {
+    Floats f;
+    f.store(x);
+    for (int i = 0; i < kWidth; ++i) put(i, f[i]);
+}
+
+// Four-float rows of four records turned into four registers of one column
+// each, and back.
+struct Columns {
+    F4 c0, c1, c2, c3;
+};
+
+inline Columns loadColumns(const float* const (&row)[kWidth]) noexcept {
+    Columns c{_mm_loadu_ps(row[0]), _mm_loadu_ps(row[1]), _mm_loadu_ps(row[2]), _mm_loadu_ps(row[3])};
+    _MM_TRANSPOSE4_PS(c.c0, c.c1, c.c2, c.c3);
+    return c;
+}
+
+inline void storeColumns(float* const (&row)[kWidth], Columns c) noexcept {
+    _MM_TRANSPOSE4_PS(c.c0, c.c1, c.c2, c.c3);
+    _mm_storeu_ps(row[0], c.c0);
+    _mm_storeu_ps(row[1], c.c1);
+    _mm_storeu_ps(row[2], c.c2);
+    _mm_storeu_ps(row[3], c.c3);
+}
+
+// Two-float records (odd, full) read at four addresses, split into a
+// register of the first members and one of the second.
+template <typename Pair>
+inline void gatherPairs(const Pair* const (&at)[kWidth], F4& first, F4& second) noexcept {
+    const __m128d p0 = _mm_load_sd(reinterpret_cast<const double*>(at[0]));
+    const __m128d p1 = _mm_load_sd(reinterpret_cast<const double*>(at[1]));
+    const __m128d p2 = _mm_load_sd(reinterpret_cast<const double*>(at[2]));
+    const __m128d p3 = _mm_load_sd(reinterpret_cast<const double*>(at[3]));
+    const F4 lo = _mm_castpd_ps(_mm_unpacklo_pd(p0, p1)); // a0 b0 a1 b1
+    const F4 hi = _mm_castpd_ps(_mm_unpacklo_pd(p2, p3)); // a2 b2 a3 b3
+    first = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0));
+    second = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
+} // namespace velora::engine::lanes
