@@ -4,6 +4,7 @@
 // held low and high keys, top keys struck again during their release) and
 // measured for level, stereo image, bursts and aliasing.
 #include <string>
+#include <vector>
 
 #include "player.h"
 
@@ -11,7 +12,7 @@ namespace velora::sound {
 
 struct ReportSettings {
     int velocity = 100;
-    int firstRepeatKey = 96, lastRepeatKey = 108;
+    int firstRepeatKey = 96, lastRepeatKey = 108, repeatKeyStep = 1;
     int firstAliasKey = 60, lastAliasKey = 108, aliasKeyStep = 1;
 };
 
@@ -42,10 +43,20 @@ std::string describeSpectrum(Player& player, int program, int key, int velocity)
 // Bass programs (by name) must be centred and close to mono.
 bool isBass(const ProgramReport& report);
 
-// The bounds a team-designed program must keep; each failed one is named by
-// a letter: C chord at the ceiling, P phrase at the ceiling, L loudness
-// outside -20 +- 4 dBFS, S correlation not above 0, M bass not centred or not
-// near mono, R repeat burst over 6 dB, A alias over the fundamental, N not finite.
+// A bound every team-designed program keeps, named by a letter in the report.
+struct Bound {
+    char letter;
+    const char* meaning;
+    bool (*holds)(const ProgramReport&);
+};
+
+// The bank's bounds: every render finite, chord and phrase below the limiter,
+// the loudest 400 ms of a held middle C at -20 +- 4 dBFS, L/R correlation above
+// 0, basses centred and near mono, top keys repeated during their release
+// within 6 dB of the held note, no folded partial above the fundamental.
+const std::vector<Bound>& bankBounds();
+
+// The letters of the bounds the program misses, or "ok".
 std::string failedBounds(const ProgramReport& report);
 
 std::string reportHeader();
