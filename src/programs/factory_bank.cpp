@@ -21,9 +21,9 @@
 //   and unequal feedbacks the odd harmonics ring in anti-phase: a sine-like sound
 //   then cancels when summed to mono, so such sounds use equal feedbacks or
 //   delays of 1.
-// - A cutoff held at its ceiling just below half the sample rate turns the
-//   filter into a near-lossless ring: striking the key again during its release
-//   then bursts. Every layer keeps its starting cutoff at key 108, velocity 127,
+// - A cutoff that jumps back up to the filter's ceiling (a key struck again
+//   during its release, after its filter closed) can ring far louder than the
+//   note. Every layer keeps its starting cutoff at key 108, velocity 127,
 //   below 0.45 of 44.1 kHz: "LP Min Mult" + ("LP Max Mult" - "LP Min Mult") x 0.24
 //   below 4.74 in multiples of the key.
 // - Above key 90 the table's top harmonic folds back below half the sample rate;
