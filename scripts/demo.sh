@@ -20,7 +20,7 @@ echo "Built build/velora.so, build-win/velora.dll and the host build/velora-host
 
 mkdir -p out
 echo "== Rendering tools/demo/demo.mid" >&2
-for program in "1: crystal pad" "29: piano velora" "41: electric bass" "45: bells of elsewhere" "59: warm lead"; do
+for program in "21: symphony strings" "29: piano velora" "45: bells of elsewhere" "4: silver chimes" "44: nubo bass"; do
   file="out/demo-$(echo "${program#*: }" | tr ' ' '-').wav"
   build/velora-host render tools/demo/demo.mid "$file" --program "$program"
 done

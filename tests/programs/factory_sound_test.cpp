@@ -5,30 +5,23 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "plugin_host.h"
+#include "player.h"
 #include "sound_measures.h"
 
 namespace velora::test {
 namespace {
 
+using namespace velora::sound;
+
 constexpr double kRate = 44100.0;
-constexpr int kBlock = 512;
 constexpr int kPrograms = 64;
 constexpr int kVolumeMinor = 101;
 
 std::size_t frames(double seconds) { return static_cast<std::size_t>(seconds * kRate); }
-
-struct NoteEvent {
-    std::size_t frame;
-    std::uint8_t status, key, velocity;
-};
 
 // Programs, numbered as in their names, whose middle C dies away while held
 // ("1: crystal pad" too: its published Tone envelope decays to nothing).
@@ -40,63 +33,19 @@ const std::set<int> kQuick = {9, 11, 15, 27, 36, 37, 38, 40, 54};
 // The published programs are fixed data: their top notes may fade further.
 const std::set<int> kPublished = {1, 30, 56};
 
-class Listener {
-public:
-    Listener() {
-        std::string error;
-        plugin_ = host::PluginInstance::load(VELORA_PLUGIN_PATH, error);
-        if (!plugin_) {
-            error_ = error;
-            return;
-        }
-        plugin_->open();
-        plugin_->setSampleRate(static_cast<float>(kRate));
-        plugin_->setBlockSize(kBlock);
-        plugin_->resume();
-    }
-    bool loaded() const { return plugin_ != nullptr; }
-    const std::string& error() const { return error_; }
-
-    Stereo play(int program, std::vector<NoteEvent> events, std::size_t length) {
-        plugin_->setProgram(program);
-        std::sort(events.begin(), events.end(), [](auto& a, auto& b) { return a.frame < b.frame; });
-        Stereo out;
-        out.left.assign(length, 0.0f);
-        out.right.assign(length, 0.0f);
-        std::size_t next = 0;
-        for (std::size_t start = 0; start < length; start += kBlock) {
-            const std::size_t count = std::min<std::size_t>(kBlock, length - start);
-            std::vector<host::MidiMessage> due;
-            for (; next < events.size() && events[next].frame < start + count; ++next) {
-                host::MidiMessage m;
-                m.deltaFrames = static_cast<vst::VstInt32>(events[next].frame - start);
-                m.bytes[0] = events[next].status;
-                m.bytes[1] = events[next].key;
-                m.bytes[2] = events[next].velocity;
-                due.push_back(m);
-            }
-            if (!due.empty()) plugin_->sendMidi(due);
-            plugin_->processReplacing(&out.left[start], &out.right[start], static_cast<vst::VstInt32>(count));
-        }
-        return out;
-    }
-    float volumeMinor() { return plugin_->getParameter(kVolumeMinor); }
-
-private:
-    std::unique_ptr<host::PluginInstance> plugin_;
-    std::string error_;
-};
+// The program's final gain is where the limiter holds the output.
+float ceilingOf(Player& player) { return player.parameter(kVolumeMinor); }
 
 // A middle C at velocity 100, held for 2.5 s and heard for 1.5 s after.
 constexpr double kHeld = 2.5;
-Stereo middleC(Listener& listener, int program) {
-    return listener.play(program, {{0, 0x90, 60, 100}, {frames(kHeld), 0x80, 60, 0}}, frames(kHeld + 1.5));
+Stereo middleC(Player& player, int program) {
+    return player.play(program, {{0, 0x90, 60, 100}, {frames(kHeld), 0x80, 60, 0}}, frames(kHeld + 1.5));
 }
 
 // A chord, then single notes from the bass to the top of the keyboard.
 constexpr std::array<int, 5> kPhraseKeys = {36, 67, 79, 91, 100};
 constexpr double kChordLength = 1.2, kNoteStart = 1.5, kNoteSpacing = 0.45, kNoteLength = 0.35;
-Stereo phrase(Listener& listener, int program) {
+Stereo phrase(Player& player, int program) {
     std::vector<NoteEvent> events;
     for (int key : {48, 52, 55, 60}) {
         events.push_back({0, 0x90, std::uint8_t(key), 90});
@@ -107,7 +56,7 @@ Stereo phrase(Listener& listener, int program) {
         events.push_back({frames(on), 0x90, std::uint8_t(kPhraseKeys[i]), 90});
         events.push_back({frames(on + kNoteLength), 0x80, std::uint8_t(kPhraseKeys[i]), 0});
     }
-    return listener.play(program, events, frames(kNoteStart + kNoteSpacing * kPhraseKeys.size() + 1.0));
+    return player.play(program, events, frames(kNoteStart + kNoteSpacing * kPhraseKeys.size() + 1.0));
 }
 
 // One rendering of every program, with the program's final-gain ceiling.
@@ -115,16 +64,16 @@ struct Heard {
     float ceiling = 1.0f;
     Stereo audio;
 };
-using Performance = Stereo (*)(Listener&, int);
+using Performance = Stereo (*)(Player&, int);
 
 std::vector<Heard> listenToBank(Performance perform) {
     std::vector<Heard> all;
-    Listener listener;
-    if (!listener.loaded()) return all;
+    Player player(VELORA_PLUGIN_PATH, kRate);
+    if (!player.loaded()) return all;
     for (int p = 0; p < kPrograms; ++p) {
         Heard h;
-        h.audio = perform(listener, p);
-        h.ceiling = listener.volumeMinor();
+        h.audio = perform(player, p);
+        h.ceiling = ceilingOf(player);
         all.push_back(std::move(h));
     }
     return all;
@@ -143,12 +92,12 @@ const std::vector<Heard>& phrases() {
 const std::size_t kWindow = frames(0.05);
 
 double decayAtTwoSeconds(const Stereo& note) {
-    return windowDecibels(note, frames(2.0), frames(0.25)) - loudestWindowDecibels(note, frames(kHeld), kWindow);
+    return windowDecibels(note, frames(2.0), frames(0.25)) - loudestWindowDecibels(note, 0, frames(kHeld), kWindow);
 }
 
 // Seconds from the note-on until a window comes within 3 dB of the loudest.
 double riseTime(const Stereo& note) {
-    const double loudest = loudestWindowDecibels(note, frames(kHeld), kWindow);
+    const double loudest = loudestWindowDecibels(note, 0, frames(kHeld), kWindow);
     std::size_t first = 0;
     while (first + kWindow < frames(kHeld) && windowDecibels(note, first, kWindow) < loudest - 3.0) first += kWindow;
     return static_cast<double>(first + kWindow) / kRate;
@@ -156,7 +105,7 @@ double riseTime(const Stereo& note) {
 
 // Seconds from the loudest window until the held note is 20 dB below it.
 double fallTime(const Stereo& note) {
-    const double loudest = loudestWindowDecibels(note, frames(kHeld), kWindow);
+    const double loudest = loudestWindowDecibels(note, 0, frames(kHeld), kWindow);
     std::size_t at = 0;
     while (at + kWindow < frames(kHeld) && windowDecibels(note, at, kWindow) < loudest) at += kWindow;
     const std::size_t peak = at;
@@ -214,7 +163,7 @@ TEST_F(FactorySounds, PhraseStaysInRangeAcrossTheKeyboard) {
         ASSERT_TRUE(allFinite(h.audio)) << "program " << p + 1;
         EXPECT_LT(shareAtCeiling(h.audio, h.ceiling), 0.01) << "program " << p + 1;
         EXPECT_GE(peakDecibels(h.audio), -30.0) << "program " << p + 1;
-        const double chord = loudestWindowDecibels(h.audio, frames(kChordLength), kWindow);
+        const double chord = loudestWindowDecibels(h.audio, 0, frames(kChordLength), kWindow);
         for (std::size_t i = 0; i < kPhraseKeys.size(); ++i) {
             const std::size_t on = frames(kNoteStart + kNoteSpacing * static_cast<double>(i));
             const double note = windowDecibels(h.audio, on, frames(kNoteLength));
@@ -225,40 +174,6 @@ TEST_F(FactorySounds, PhraseStaysInRangeAcrossTheKeyboard) {
         const double centroid = spectralCentroid(h.audio, 0, h.audio.frames(), kRate);
         EXPECT_GT(centroid, 100.0) << "program " << p + 1;
         EXPECT_LT(centroid, 8000.0) << "program " << p + 1;
-    }
-}
-
-// Range in dB of the held note's level between 1 s and the release: how far
-// unison beating and vibrato make a sustained sound swing.
-double swing(const Stereo& note) {
-    double low = 1e9, high = -1e9;
-    for (std::size_t at = frames(1.0); at + kWindow <= frames(kHeld); at += kWindow) {
-        low = std::min(low, windowDecibels(note, at, kWindow));
-        high = std::max(high, windowDecibels(note, at, kWindow));
-    }
-    return high - low;
-}
-
-// VELORA_SOUND_REPORT=1 prints the measures of every sound, for tuning.
-TEST_F(FactorySounds, ReportWhenAsked) {
-    if (!std::getenv("VELORA_SOUND_REPORT")) GTEST_SKIP();
-    std::printf("prog  peak  ceil%%  decay2s  rise  fall swing noteCentroid  phrPeak  chord  keys(36 67 79 91 100)  phrCentroid\n");
-    requireBank(notes());
-    requireBank(phrases());
-    for (int p = 0; p < kPrograms; ++p) {
-        const Stereo& note = notes()[p].audio;
-        const Stereo& phrase = phrases()[p].audio;
-        const float ceiling = notes()[p].ceiling;
-        const double chord = loudestWindowDecibels(phrase, frames(kChordLength), kWindow);
-        std::printf("%3d %6.1f %5.2f %7.1f %5.2f %5.2f %5.1f %8.0f %8.1f %6.1f  ", p + 1, peakDecibels(note),
-                    100.0 * shareAtCeiling(note, ceiling), decayAtTwoSeconds(note), riseTime(note),
-                    fallTime(note), swing(note),
-                    spectralCentroid(note, 0, frames(kHeld), kRate), peakDecibels(phrase), chord);
-        for (std::size_t i = 0; i < kPhraseKeys.size(); ++i) {
-            const std::size_t on = frames(kNoteStart + kNoteSpacing * static_cast<double>(i));
-            std::printf("%6.1f", windowDecibels(phrase, on, frames(kNoteLength)) - chord);
-        }
-        std::printf("  %8.0f\n", spectralCentroid(phrase, 0, phrase.frames(), kRate));
     }
 }
 

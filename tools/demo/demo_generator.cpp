@@ -16,10 +16,15 @@ constexpr std::uint16_t kTicksPerQuarter = 480;
 constexpr std::uint32_t kBar = 4 * kTicksPerQuarter;
 constexpr std::uint32_t kEighth = kTicksPerQuarter / 2;
 constexpr int kBars = 10;
+// Every velocity is scaled by this: the song is dense (chords of up to seven
+// keys under the pedal, a melody, bass and bells at once), and the factory
+// sounds are levelled for single parts played at velocity 100.
+constexpr double kDynamics = 0.6;
 
 void note(MidiTrackBuilder& track, std::uint8_t channel, std::uint32_t start, std::uint32_t length, std::uint8_t key,
           std::uint8_t velocity) {
-    track.add(start, {std::uint8_t(0x90 | channel), key, velocity});
+    const auto played = static_cast<std::uint8_t>(velocity * kDynamics + 0.5);
+    track.add(start, {std::uint8_t(0x90 | channel), key, played});
     track.add(start + length, {std::uint8_t(0x80 | channel), key, 64});
 }
 
