@@ -52,9 +52,11 @@ public:
         return static_cast<std::int32_t>(bits);
     }
     float real() { return std::bit_cast<float>(int32()); }
+    // At most size - 1 characters: the last byte is the terminator even where
+    // a writer left it out, so every name read can be written back whole.
     std::string text(std::size_t size) {
         std::size_t length = 0;
-        while (length < size && data_[pos_ + length] != 0) ++length;
+        while (length + 1 < size && data_[pos_ + length] != 0) ++length;
         std::string value(reinterpret_cast<const char*>(data_ + pos_), length);
         pos_ += size;
         return value;
