@@ -12,6 +12,7 @@
 #include "gui/platform/x11/x11_platform.h"
 #include "gui/platform/x11/x11_window.h"
 #include "gui/software/software_canvas.h"
+#include "gui/software/resource_pixels.h"
 #include "resources/bitmap_resource.h"
 
 namespace velora::gui {
@@ -87,16 +88,6 @@ KeyCode keyCodeOf(const Xlib& x, XKeyEvent& event) {
     if (event.state & Mod1Mask) key.modifier |= kModifierAlternate;
     if (event.state & ControlMask) key.modifier |= kModifierCommand;  // as Control on Windows
     return key;
-}
-
-PixelImage pixelsOf(const resources::BitmapResource& resource) {
-    PixelImage pixels(resource.width, resource.height);
-    for (int y = 0; y < resource.height; ++y)
-        for (int x = 0; x < resource.width; ++x) {
-            const resources::Rgb c = resource.pixel(x, y);
-            pixels.set(x, y, Colour{c.r, c.g, c.b});
-        }
-    return pixels;
 }
 
 }  // namespace
