@@ -155,6 +155,15 @@ public:
     }
 
     EditorWindow& window() { return *window_; }
+
+    // For scripts that drive the editor: where it is on the screen.
+    void announce() {
+        int x = 0, y = 0, width = 0, height = 0;
+        window_->screenPosition(x, y);
+        editorSize(width, height);
+        std::printf("editor open at %d,%d size %dx%d\n", x, y, width, height);
+        std::fflush(stdout);
+    }
     void report() { printChanges(*plugin_, before_, counts_); }
 
 private:
@@ -195,6 +204,7 @@ int runEdit(const GlobalOptions& global, const EditOptions& options) {
     std::string error;
     EditSession session;
     if (!session.open(global, options.program, error)) return reportError(error);
+    session.announce();
     const auto deadline = deadlineAfter(options.seconds, 1.0e6);
     while (session.serve() && before(deadline)) {
     }

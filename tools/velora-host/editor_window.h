@@ -27,6 +27,8 @@ public:
     virtual void* parentHandle() const = 0;
     // Sets the size of the area the editor lives in.
     virtual void resize(int width, int height) = 0;
+    // Where the editor's top-left corner is on the screen.
+    virtual void screenPosition(int& x, int& y) const = 0;
     // Serves the window's pending events; false once the user closed it.
     virtual bool serveEvents() = 0;
     // The window's pixels as they show now, editor included.

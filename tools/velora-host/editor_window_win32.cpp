@@ -46,6 +46,13 @@ public:
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
+    void screenPosition(int& x, int& y) const override {
+        POINT corner{0, 0};
+        ClientToScreen(window_, &corner);
+        x = corner.x;
+        y = corner.y;
+    }
+
     bool serveEvents() override {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -46,6 +46,12 @@ public:
         XSync(display_, False);
     }
 
+    void screenPosition(int& x, int& y) const override {
+        Window child = 0;
+        x = y = 0;
+        XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    }
+
     bool serveEvents() override {
         while (XPending(display_) > 0) {
             XEvent event;

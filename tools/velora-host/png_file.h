@@ -1,6 +1,7 @@
 #pragma once
-// Writes an RGB image as a PNG file with uncompressed ("stored") deflate
-// blocks: no zlib needed, so the Windows host writes the same bytes.
+// Writes an RGB image as a PNG file: with libpng on Linux; on Windows, where
+// Debian has no libpng for mingw, with uncompressed ("stored") deflate blocks
+// of our own.
 #include <string>
 
 #include "editor_window.h"
