@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -18,6 +20,9 @@
 #include "editor/control_layout.h"
 #include "plugin_host.h"
 #include "x_server.h"
+
+// Xlib's macros stay out of the project's headers above.
+#include <X11/Xlib.h>
 
 namespace velora::gui::test {
 namespace {
@@ -212,6 +217,113 @@ TEST(EditorThroughPluginFile, PressesDragsAndTypingChangeTheParameters) {
     }
     // Moved controls tell the host; the voice limit and typed values do not.
     EXPECT_EQ(report.find(" 0 automate"), std::string::npos) << report;
+}
+
+// The plug-in file loaded here, with a top-level window of the test's own
+// as the editor's parent.
+class EditorAbiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        plugin = host::PluginInstance::load(VELORA_PLUGIN_FILE, error);
+        ASSERT_TRUE(plugin) << error;
+        plugin->open();
+        display = XOpenDisplay(server->name().c_str());
+        ASSERT_TRUE(display);
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 384, 410, 0, 0, 0);
+        XMapWindow(display, parent);
+        XSync(display, False);
+    }
+    void TearDown() override {
+        plugin.reset();
+        if (display) XCloseDisplay(display);
+    }
+    void* handle(Window window) const { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)); }
+    unsigned children() const {
+        Window root = 0, up = 0, *list = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, parent, &root, &up, &list, &count);
+        if (list) XFree(list);
+        return count;
+    }
+    void idle(int rounds = 5) {
+        for (int i = 0; i < rounds; ++i) {
+            plugin->dispatch(vst::effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    std::unique_ptr<host::PluginInstance> plugin;
+    Display* display = nullptr;
+    Window parent = 0;
+};
+
+std::size_t openFiles() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                  std::filesystem::directory_iterator{}));
+}
+
+TEST_F(EditorAbiTest, TwentyOpensAndClosesLeaveNoWindowAndNoConnection) {
+    const std::size_t files = openFiles();
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(parent)), 1) << round;
+        idle();
+        EXPECT_EQ(children(), 1u) << round;
+        plugin->dispatch(vst::effEditClose);
+        XSync(display, False);
+        EXPECT_EQ(children(), 0u) << round;
+    }
+    EXPECT_EQ(openFiles(), files);
+}
+
+TEST_F(EditorAbiTest, BadParentsRepeatedCallsAndADestroyedParentAreSurvived) {
+    plugin->dispatch(vst::effEditClose);  // never opened
+    idle();
+    for (void* bad : {static_cast<void*>(nullptr), handle(0x7FFFFF0)}) {
+        plugin->dispatch(vst::effEditOpen, 0, 0, bad);
+        idle();
+        plugin->dispatch(vst::effEditClose);
+    }
+    // Twice: the second open replaces the first window.
+    EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(parent)), 1);
+    EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(parent)), 1);
+    idle();
+    XSync(display, False);
+    EXPECT_EQ(children(), 1u);
+    // The host destroys its window before closing the editor.
+    XDestroyWindow(display, parent);
+    XSync(display, False);
+    idle();
+    plugin->dispatch(vst::effEditClose);
+    plugin->dispatch(vst::effEditClose);
+}
+
+TEST_F(EditorAbiTest, NoXServerOrALostOneIsSurvived) {
+    const std::string shared = server->name();
+    // No DISPLAY: the editor does not open, and says so.
+    unsetenv("DISPLAY");
+    EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(parent)), 0);
+    idle();
+    plugin->dispatch(vst::effEditClose);
+    // A server that goes away while the editor is open on it.
+    XServer lost;
+    ASSERT_TRUE(lost.start());
+    setenv("DISPLAY", lost.name().c_str(), 1);
+    Display* other = XOpenDisplay(lost.name().c_str());
+    ASSERT_TRUE(other);
+    const Window otherParent = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 384, 410, 0, 0, 0);
+    XMapWindow(other, otherParent);
+    XSync(other, False);
+    EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(otherParent)), 1);
+    idle();
+    // The parent outlives our connection, which must be gone before the
+    // server (the editor's connection keeps the server from resetting).
+    XSetCloseDownMode(other, RetainPermanent);
+    XCloseDisplay(other);
+    lost.kill();
+    idle();
+    plugin->dispatch(vst::effEditClose);
+    setenv("DISPLAY", shared.c_str(), 1);
 }
 
 }  // namespace
