@@ -146,11 +146,16 @@ public:
         window_.reset();
     }
 
-    // One round of the GUI thread: the window's events, then the editor's idle.
+    // Events are served as they come, the idle every 20 ms.
     bool serve() {
-        const bool open = window_->serveEvents();
+        const auto nextIdle = Clock::now() + kIdlePeriod;
+        bool open = window_->serveEvents();
+        for (auto now = Clock::now(); open && now < nextIdle; now = Clock::now()) {
+            window_->waitForEvents(static_cast<int>(
+                std::chrono::duration_cast<milliseconds>(nextIdle - now).count() + 1));
+            open = window_->serveEvents();
+        }
         plugin_->dispatch(vst::effEditIdle);
-        std::this_thread::sleep_for(kIdlePeriod);
         return open;
     }
 

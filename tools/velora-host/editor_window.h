@@ -29,6 +29,9 @@ public:
     virtual void resize(int width, int height) = 0;
     // Where the editor's top-left corner is on the screen.
     virtual void screenPosition(int& x, int& y) const = 0;
+    // Waits at most this long for events of the window (returns at once
+    // where the editor's events do not come through the host, as on X11).
+    virtual void waitForEvents(int milliseconds) = 0;
     // Serves the window's pending events; false once the user closed it.
     virtual bool serveEvents() = 0;
     // The window's pixels as they show now, editor included.

@@ -53,6 +53,12 @@ public:
         y = corner.y;
     }
 
+    // The editor's child window gets its input through this thread's queue:
+    // dispatch it when it comes, as a host's message loop does.
+    void waitForEvents(int milliseconds) override {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
+    }
+
     bool serveEvents() override {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

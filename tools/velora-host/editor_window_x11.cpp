@@ -52,6 +52,11 @@ public:
         XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
     }
 
+    // The plug-in's window has a connection of its own, served by its idle.
+    void waitForEvents(int milliseconds) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+
     bool serveEvents() override {
         while (XPending(display_) > 0) {
             XEvent event;
