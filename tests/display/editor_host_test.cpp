@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>

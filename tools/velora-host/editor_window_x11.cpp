@@ -10,6 +10,10 @@
 namespace velora::host {
 namespace {
 
+// Xlib's default handler ends the program; a window destroyed behind our
+// back (or a plug-in's mistake on our connection) must not.
+int ignoreError(Display*, XErrorEvent*) { return 0; }
+
 class X11EditorWindow final : public EditorWindow {
 public:
     X11EditorWindow(Display* display, const std::string& title, int width, int height) : display_(display) {
@@ -125,6 +129,7 @@ std::unique_ptr<EditorWindow> EditorWindow::create(const std::string& title, int
         error = "cannot open the X display (is DISPLAY set?)";
         return nullptr;
     }
+    XSetErrorHandler(ignoreError);
     return std::make_unique<X11EditorWindow>(display, title, width, height);
 }
 
