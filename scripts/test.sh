@@ -65,7 +65,7 @@ stage_native() {  # the suite, with both Windows builds compared under Wine
 }
 
 stage_display() {  # the editor's window systems; each test program runs an Xvfb of its own
-  require_tests build '^display\.win32_window_backend$' '^X11FrameTest\.'
+  require_tests build '^display\.win32_window_backend$' '^X11FrameTest\.' '^EditorThroughPluginFile\.' '^EditorAbiTest\.'
   run_tests build -L display
 }
 

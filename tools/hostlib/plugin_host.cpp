@@ -103,10 +103,14 @@ VstIntPtr PluginInstance::hostCallback(vst::AEffect* effect, VstInt32 opcode, Vs
 VstIntPtr PluginInstance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     HostCall call{opcode, index, value, opt, {}};
     if (opcode == vst::audioMasterCanDo && ptr) call.text = static_cast<const char*>(ptr);
-    calls_.push_back(call);
+    if (options_.listener) options_.listener(call);
+    if (options_.recordCalls) {
+        std::lock_guard lock(callsMutex_);
+        calls_.push_back(call);
+    }
     switch (opcode) {
         case vst::audioMasterVersion: return options_.hostVersion;
-        case vst::audioMasterCanDo: return calls_.back().text == "sendVstTimeInfo" ? options_.canDoTimeInfo : 0;
+        case vst::audioMasterCanDo: return call.text == "sendVstTimeInfo" ? options_.canDoTimeInfo : 0;
         case vst::audioMasterGetTime: {
             if (!options_.provideTimeInfo) return 0;
             timeInfo_ = vst::VstTimeInfo{};

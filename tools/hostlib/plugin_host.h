@@ -3,7 +3,9 @@
 // calls and drives it through the AEffect record. Used by velora-host and by
 // the interface-level tests.
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,10 @@ struct HostOptions {
     vst::VstIntPtr hostVersion = 2400;  // answer to audioMasterVersion
     vst::VstIntPtr canDoTimeInfo = 1;   // answer to canDo "sendVstTimeInfo": 1, 0 or -1
     bool provideTimeInfo = true;        // false: audioMasterGetTime answers null
+    // false: calls are not kept (a long session with an audio thread)
+    bool recordCalls = true;
+    // Told of every call, on the thread that made it (audio or GUI).
+    std::function<void(const HostCall&)> listener;
 };
 
 // What audioMasterGetTime reports.
@@ -92,9 +98,13 @@ public:
     void setCanDoTimeInfo(vst::VstIntPtr answer) { options_.canDoTimeInfo = answer; }
 
     // Every host call received since creation (or the last clearHostCalls).
+    // Read them while no other thread drives the plug-in.
     const std::vector<HostCall>& hostCalls() const { return calls_; }
     std::size_t countHostCalls(vst::VstInt32 opcode) const;
-    void clearHostCalls() { calls_.clear(); }
+    void clearHostCalls() {
+        std::lock_guard lock(callsMutex_);
+        calls_.clear();
+    }
     // Calls the plug-in made while being created (audioMasterVersion first).
     bool wasCalledDuringCreation(vst::VstInt32 opcode) const;
 
@@ -109,6 +119,7 @@ private:
     HostOptions options_;
     HostTime time_;
     vst::VstTimeInfo timeInfo_{};
+    std::mutex callsMutex_;  // the audio and the GUI thread both call the host
     std::vector<HostCall> calls_;
     std::vector<vst::VstMidiEvent> midiEvents_;
     std::vector<unsigned char> eventBlock_;

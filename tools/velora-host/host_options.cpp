@@ -57,12 +57,11 @@ std::string defaultPluginPath() {
 #endif
 }
 
-std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::string& error) {
+std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::string& error, HostOptions hostOptions) {
     if (options.x87Precision != 0 && !setX87Precision(options.x87Precision)) {
         error = "--x87-precision needs an x86 processor";
         return nullptr;
     }
-    HostOptions hostOptions;
     hostOptions.canDoTimeInfo = canDoAnswer(options.timeInfo);
     const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
     auto instance = PluginInstance::load(path, error, hostOptions);

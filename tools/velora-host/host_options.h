@@ -19,7 +19,8 @@ struct GlobalOptions {
 std::string defaultPluginPath();
 
 // Loads and creates the instance; host time starts at 0 with the given tempo.
-std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::string& error);
+// `host` gives the rest of the host's behaviour (its canDo answer is set here).
+std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::string& error, HostOptions host = {});
 
 // Prints "velora-host: error: MESSAGE" as one line on stderr; returns 1.
 int reportError(const std::string& message);

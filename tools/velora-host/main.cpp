@@ -1,9 +1,10 @@
-// velora-host: renders MIDI files through the Velora plug-in and lists its
-// identity, parameters and programs.
+// velora-host: renders MIDI files through the Velora plug-in, lists its
+// identity, parameters and programs, and shows its editor.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 
+#include "edit_command.h"
 #include "host_options.h"
 #include "listing_commands.h"
 #include "preset_commands.h"
@@ -20,6 +21,7 @@
 
 namespace {
 
+using velora::host::EditOptions;
 using velora::host::GlobalOptions;
 using velora::host::RenderOptions;
 
@@ -54,6 +56,19 @@ CLI::App* addRenderCommand(CLI::App& app, RenderOptions& render) {
     return command;
 }
 
+CLI::App* addEditCommands(CLI::App& app, EditOptions& edit, std::string& pngPath, CLI::App*& screenshot) {
+    CLI::App* command = app.add_subcommand("edit", "Open the editor in a window; print the parameters that changed");
+    command->add_option("--program", edit.program, "Program number 0..63 or name");
+    command->add_option("--seconds", edit.seconds, "Close the window after this many seconds")
+        ->check(CLI::Range(0.0, 1.0e6));
+    screenshot = app.add_subcommand("screenshot", "Open the editor in a window and write its picture as PNG");
+    screenshot->add_option("OUT.png", pngPath, "PNG file to write")->required();
+    screenshot->add_option("--program", edit.program, "Program number 0..63 or name");
+    screenshot->add_option("--seconds", edit.seconds, "Longest wait for the editor's first paint (default 10)")
+        ->check(CLI::Range(0.0, 1.0e6));
+    return command;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,7 +76,7 @@ int main(int argc, char** argv) {
     // Lines end in "\n" on every platform, so listings compare byte for byte.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    CLI::App app{"velora-host: render MIDI files through the Velora plug-in, list its parameters and programs"};
+    CLI::App app{"velora-host: render MIDI files through the Velora plug-in, list its parameters and programs, show its editor"};
     app.set_version_flag("--version", std::string("velora-host ") + VELORA_VERSION);
     app.require_subcommand(1);
     app.fallthrough();
@@ -78,6 +93,10 @@ int main(int argc, char** argv) {
     CLI::App* exportProgramCommand = app.add_subcommand("export-program", "Write one factory program into an .fxp file");
     exportProgramCommand->add_option("PROGRAM", exportProgram, "Program number 0..63 or name")->required();
     exportProgramCommand->add_option("FILE.fxp", exportPath, "Preset file to write")->required();
+    EditOptions edit;
+    std::string pngPath;
+    CLI::App* screenshotCommand = nullptr;
+    CLI::App* editCommand = addEditCommands(app, edit, pngPath, screenshotCommand);
     CLI::App* exportBankCommand = app.add_subcommand("export-bank", "Write the factory bank into an .fxb file");
     exportBankCommand->add_option("FILE.fxb", exportPath, "Bank file to write")->required();
 
@@ -95,6 +114,8 @@ int main(int argc, char** argv) {
         if (renderCommand->parsed()) return velora::host::runRender(global, render);
         if (exportProgramCommand->parsed()) return velora::host::runExportProgram(global, exportProgram, exportPath);
         if (exportBankCommand->parsed()) return velora::host::runExportBank(global, exportPath);
+        if (editCommand->parsed()) return velora::host::runEdit(global, edit);
+        if (screenshotCommand->parsed()) return velora::host::runScreenshot(global, edit, pngPath);
     } catch (const std::exception& e) {
         return velora::host::reportError(e.what());
     }

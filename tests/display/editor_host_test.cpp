@@ -1,0 +1,390 @@
+// The plug-in file's editor in real windows: velora-host's screenshot and
+// edit commands under an Xvfb of the test's own (velora.so, and velora.dll
+// under Wine), driven by xdotool; open, close and bad input through the ABI.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "editor/control_layout.h"
+#include "plugin_host.h"
+#include "x_server.h"
+
+// Xlib's macros stay out of the project's headers above.
+#include <X11/Xlib.h>
+
+namespace velora::gui::test {
+namespace {
+
+XServer* server = nullptr;
+
+class XvfbEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        server = new XServer;
+        ASSERT_TRUE(server->start()) << "Xvfb did not start (is the xvfb package installed?)";
+        setenv("DISPLAY", server->name().c_str(), 1);
+    }
+    void TearDown() override {
+        delete server;
+        server = nullptr;
+    }
+};
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+const std::filesystem::path kWork = VELORA_TEST_WORK;
+
+// A shell command on the test's display; its output is read back later.
+struct Command {
+    explicit Command(const std::string& command) : pipe(popen(("exec " + command + " 2>&1").c_str(), "r")) {}
+    ~Command() { finish(); }
+    std::string line() {
+        char buffer[512];
+        return pipe && std::fgets(buffer, sizeof buffer, pipe) ? std::string(buffer) : std::string();
+    }
+    std::string finish() {
+        std::string rest;
+        for (std::string next; pipe && !(next = line()).empty();) rest += next;
+        if (pipe) status = pclose(pipe);
+        pipe = nullptr;
+        return rest;
+    }
+    FILE* pipe;
+    int status = -1;
+};
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rgb;
+    const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
+};
+
+Picture readPng(const std::filesystem::path& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Picture picture;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
+    image.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
+        picture.width = static_cast<int>(image.width);
+        picture.height = static_cast<int>(image.height);
+    }
+    return picture;
+}
+
+// The editor on program 1 drawn headless: what Linux must show.
+Picture headlessEditor() {
+    const auto path = kWork / "headless.png";
+    Command(std::string(VELORA_PICTURE_PROGRAM) + " " + path.string() + " --program 1").finish();
+    return readPng(path);
+}
+
+std::string host() { return std::string(VELORA_HOST_PROGRAM) + " --plugin " + VELORA_PLUGIN_FILE; }
+
+gui::Rect rectOf(std::int32_t tag) {
+    for (const auto& row : editor::kControlTable)
+        if (row.tag == tag) return row.rect;
+    return {};
+}
+
+gui::Point centre(std::int32_t tag) {
+    const gui::Rect r = rectOf(tag);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+std::string at(gui::Point origin, gui::Point p) {
+    return "mousemove " + std::to_string(origin.h + p.h) + " " + std::to_string(origin.v + p.v) + " sleep 0.1 ";
+}
+
+// Reads up to "editor open at X,Y size WxH"; (-1, -1) when it never comes.
+gui::Point editorOrigin(Command& command) {
+    int x = -1, y = -1;
+    for (std::string line; (line = command.line()) != "";)
+        if (std::sscanf(line.c_str(), "editor open at %d,%d", &x, &y) == 2) break;
+    return {x, y};
+}
+
+// "INDEX NAME: BEFORE -> AFTER (DISPLAY)" lines, by index.
+std::map<int, std::pair<float, float>> changes(const std::string& report) {
+    std::map<int, std::pair<float, float>> found;
+    std::size_t start = 0;
+    while (start < report.size()) {
+        const std::size_t end = report.find('\n', start);
+        const std::string line = report.substr(start, end - start);
+        start = end == std::string::npos ? report.size() : end + 1;
+        int index = 0;
+        float before = 0, after = 0;
+        const auto colon = line.find(": ");
+        if (colon == std::string::npos || std::sscanf(line.c_str(), "%d", &index) != 1) continue;
+        if (std::sscanf(line.c_str() + colon, ": %f -> %f", &before, &after) == 2) found[index] = {before, after};
+    }
+    return found;
+}
+
+TEST(EditorThroughPluginFile, ScreenshotEqualsTheHeadlessFrameExactly) {
+    const auto shot = kWork / "linux.png";
+    // The headless picture is drawn for a host without time info.
+    Command run(host() + " --time-info no screenshot " + shot.string() + " --program 1");
+    const std::string output = run.finish();
+    ASSERT_EQ(run.status, 0) << output;
+    const Picture expected = headlessEditor();
+    const Picture seen = readPng(shot);
+    ASSERT_EQ(expected.width, editor::kFrameWidth);
+    EXPECT_EQ(seen.width, expected.width);
+    EXPECT_EQ(seen.height, expected.height);
+    EXPECT_TRUE(seen.rgb == expected.rgb);
+}
+
+// One user action and what it must do to one parameter.
+struct Action {
+    const char* what;
+    std::string xdotool;
+    int parameter;
+    std::function<bool(float before, float after)> expected;
+};
+
+// Program 1's value of a parameter, read through the plug-in file.
+float programOneValue(int index) {
+    std::string error;
+    auto plugin = host::PluginInstance::load(VELORA_PLUGIN_FILE, error);
+    if (!plugin) return -1.0f;
+    plugin->open();
+    plugin->setProgram(1);
+    return plugin->getParameter(index);
+}
+
+std::vector<Action> userActions(gui::Point o) {
+    // A vertical slider's handle (15 x 14, 4 pixels in) sits 0..67 pixels
+    // below the slot's top, value 0 at the bottom.
+    const gui::Rect slider = rectOf(8);
+    const int travelled = static_cast<int>((1.0f - programOneValue(8)) * 67.0f);
+    const gui::Point grip{slider.left + 4 + 7, slider.top + travelled + 7};
+    const gui::Point knob = centre(58);
+    return {
+        {"toggle XDelay On", at(o, centre(64)) + "click 1", 64, [](float b, float a) { return a == 1.0f - b; }},
+        {"drag T Wave Mix's handle 20 pixels down",
+         at(o, grip) + "mousedown 1 sleep 0.1 " + at(o, {grip.h, grip.v + 10}) + at(o, {grip.h, grip.v + 20}) +
+             "mouseup 1",
+         8,
+         [travelled](float, float a) {
+             return std::abs(a - (1.0f - static_cast<float>(travelled + 20) / 67.0f)) < 1e-5f;
+         }},
+        {"turn Feedback 1",
+         at(o, knob) + "mousedown 1 sleep 0.1 " + at(o, {knob.h, knob.v - 15}) + at(o, {knob.h + 10, knob.v - 25}) +
+             "mouseup 1",
+         58, [](float b, float a) { return a != b; }},
+        {"Control-click XD Length L to its default", at(o, centre(66)) + "keydown ctrl click 1 keyup ctrl", 66,
+         [](float, float a) { return a == 0.5f; }},
+        {"voice limit up twice, down once",
+         at(o, centre(editor::kVoiceUpTag)) + "click 1 sleep 0.1 click 1 sleep 0.1 " +
+             at(o, centre(editor::kVoiceDownTag)) + "click 1",
+         editor::kVoiceLimitParam,
+         [](float b, float a) { return static_cast<int>(a * 127.0f) == static_cast<int>(b * 127.0f) + 1; }},
+        {"touch A Freq Mult, type 0.5 into the status field",
+         at(o, centre(12)) + "click 3 sleep 0.1 " + at(o, centre(editor::kStatusTag)) +
+             "click 1 sleep 0.2 type 0.5 sleep 0.1 key Return",
+         12, [](float, float a) { return a == 0.5f; }},
+    };
+}
+
+TEST(EditorThroughPluginFile, PressesDragsAndTypingChangeTheParameters) {
+    Command edit(host() + " edit --program 1 --seconds 60");
+    const gui::Point origin = editorOrigin(edit);
+    ASSERT_GE(origin.h, 0) << "the editor did not open";
+    const std::vector<Action> actions = userActions(origin);
+    for (const Action& action : actions)
+        EXPECT_TRUE(xdotool(server->name(), action.xdotool + " sleep 0.15")) << action.what;
+    EXPECT_TRUE(xdotool(server->name(), "search --name '^Velora$' windowunmap"));
+    const std::string report = edit.finish();
+    EXPECT_EQ(edit.status, 0) << report;
+    const auto changed = changes(report);
+    for (const Action& action : actions) {
+        const auto found = changed.find(action.parameter);
+        ASSERT_NE(found, changed.end()) << action.what << "\n" << report;
+        const auto [before, after] = found->second;
+        EXPECT_TRUE(action.expected(before, after)) << action.what << ": " << before << " -> " << after;
+    }
+    // Moved controls tell the host; the voice limit and typed values do not.
+    EXPECT_EQ(report.find(" 0 automate"), std::string::npos) << report;
+}
+
+// The plug-in file loaded here, with a top-level window of the test's own
+// as the editor's parent.
+class EditorAbiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        plugin = host::PluginInstance::load(VELORA_PLUGIN_FILE, error);
+        ASSERT_TRUE(plugin) << error;
+        plugin->open();
+        display = XOpenDisplay(server->name().c_str());
+        ASSERT_TRUE(display);
+        parent = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 384, 410, 0, 0, 0);
+        XMapWindow(display, parent);
+        XSync(display, False);
+    }
+    void TearDown() override {
+        plugin.reset();
+        if (display) XCloseDisplay(display);
+    }
+    void* handle(Window window) const { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)); }
+    unsigned children() const {
+        Window root = 0, up = 0, *list = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, parent, &root, &up, &list, &count);
+        if (list) XFree(list);
+        return count;
+    }
+    void idle(int rounds = 5) {
+        for (int i = 0; i < rounds; ++i) {
+            plugin->dispatch(vst::effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    std::unique_ptr<host::PluginInstance> plugin;
+    Display* display = nullptr;
+    Window parent = 0;
+};
+
+std::size_t openFiles() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                  std::filesystem::directory_iterator{}));
+}
+
+TEST_F(EditorAbiTest, TwentyOpensAndClosesLeaveNoWindowAndNoConnection) {
+    const std::size_t files = openFiles();
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(parent)), 1) << round;
+        idle();
+        EXPECT_EQ(children(), 1u) << round;
+        plugin->dispatch(vst::effEditClose);
+        XSync(display, False);
+        EXPECT_EQ(children(), 0u) << round;
+    }
+    EXPECT_EQ(openFiles(), files);
+}
+
+TEST_F(EditorAbiTest, BadParentsRepeatedCallsAndADestroyedParentAreSurvived) {
+    plugin->dispatch(vst::effEditClose);  // never opened
+    idle();
+    for (void* bad : {static_cast<void*>(nullptr), handle(0x7FFFFF0)}) {
+        plugin->dispatch(vst::effEditOpen, 0, 0, bad);
+        idle();
+        plugin->dispatch(vst::effEditClose);
+    }
+    // Twice: the second open replaces the first window.
+    EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(parent)), 1);
+    EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(parent)), 1);
+    idle();
+    XSync(display, False);
+    EXPECT_EQ(children(), 1u);
+    // The host destroys its window before closing the editor.
+    XDestroyWindow(display, parent);
+    XSync(display, False);
+    idle();
+    plugin->dispatch(vst::effEditClose);
+    plugin->dispatch(vst::effEditClose);
+}
+
+TEST_F(EditorAbiTest, NoXServerOrALostOneIsSurvived) {
+    const std::string shared = server->name();
+    // No DISPLAY: the editor does not open, and says so.
+    unsetenv("DISPLAY");
+    EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(parent)), 0);
+    idle();
+    plugin->dispatch(vst::effEditClose);
+    // A server that goes away while the editor is open on it.
+    XServer lost;
+    ASSERT_TRUE(lost.start());
+    setenv("DISPLAY", lost.name().c_str(), 1);
+    Display* other = XOpenDisplay(lost.name().c_str());
+    ASSERT_TRUE(other);
+    const Window otherParent = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 384, 410, 0, 0, 0);
+    XMapWindow(other, otherParent);
+    XSync(other, False);
+    EXPECT_EQ(plugin->dispatch(vst::effEditOpen, 0, 0, handle(otherParent)), 1);
+    idle();
+    // The parent outlives our connection, which must be gone before the
+    // server (the editor's connection keeps the server from resetting).
+    XSetCloseDownMode(other, RetainPermanent);
+    XCloseDisplay(other);
+    lost.kill();
+    idle();
+    plugin->dispatch(vst::effEditClose);
+    setenv("DISPLAY", shared.c_str(), 1);
+}
+
+// velora-host.exe with velora.dll beside it, under Wine in a prefix of the
+// test's own, on the test's X server.
+std::string wineHost() {
+    return "env WINEPREFIX=" + (kWork / "wineprefix").string() +
+           " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= wine " + VELORA_WINDOWS_BUILD + "/velora-host.exe";
+}
+
+class UnderWine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::string(VELORA_WINDOWS_BUILD).empty()) GTEST_SKIP() << "no Windows build given";
+    }
+    // Wine's own processes end before their X server goes.
+    void TearDown() override {
+        Command("env WINEPREFIX=" + (kWork / "wineprefix").string() + " timeout 30 wineserver -w").finish();
+    }
+};
+
+// Mean difference of the colour channels inside a rectangle, 0..255.
+double meanDifference(const Picture& a, const Picture& b, const gui::Rect& r) {
+    double sum = 0.0;
+    int count = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x, count += 3)
+            for (int c = 0; c < 3; ++c) sum += std::abs(a.at(x, y)[c] - b.at(x, y)[c]);
+    return count > 0 ? sum / count : 0.0;
+}
+
+TEST_F(UnderWine, ScreenshotShowsTheSameLayout) {
+    const auto shot = kWork / "windows.png";
+    Command run("timeout 120 " + wineHost() + " --time-info no screenshot " + shot.string() + " --program 1");
+    const std::string output = run.finish();
+    ASSERT_EQ(run.status, 0) << output;
+    const Picture expected = headlessEditor();
+    const Picture seen = readPng(shot);
+    ASSERT_EQ(seen.width, expected.width);
+    ASSERT_EQ(seen.height, expected.height);
+    // Every control where the layout puts it, drawn from the same bitmaps;
+    // GDI's text may differ from ours.
+    for (const auto& row : editor::kControlTable) {
+        if (row.kind == editor::ControlKind::StatusField) continue;
+        EXPECT_LT(meanDifference(seen, expected, row.rect), 8.0) << "control " << row.tag;
+    }
+    EXPECT_LT(meanDifference(seen, expected, {0, 0, editor::kFrameWidth, editor::kFrameHeight}), 8.0);
+}
+
+TEST_F(UnderWine, AClickChangesAParameter) {
+    Command edit("timeout 120 " + wineHost() + " edit --program 1 --seconds 2");
+    const gui::Point origin = editorOrigin(edit);
+    ASSERT_GE(origin.h, 0) << "the editor did not open";
+    // Held a moment: the button reads the live mouse state when the press arrives.
+    EXPECT_TRUE(xdotool(server->name(), at(origin, centre(64)) + "mousedown 1 sleep 0.1 mouseup 1"));
+    const std::string report = edit.finish();
+    EXPECT_EQ(edit.status, 0) << report;
+    const auto changed = changes(report);
+    ASSERT_EQ(changed.count(64), 1u) << report;
+    EXPECT_EQ(changed.at(64).second, 0.0f) << report;
+}
+
+}  // namespace
+}  // namespace velora::gui::test
