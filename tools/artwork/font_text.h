@@ -1,8 +1,7 @@
 #pragma once
-// Printed labels: Liberation Sans rasterised with FreeType at whole pixel
-// heights, hinted, 8-bit anti-aliased coverage, hinted advances and no
-// kerning, the way the toolkit's glyph tables are made, so panel text and
-// text drawn at run time look alike.
+// Printed labels in Liberation Sans, rasterised by the toolkit's own glyph
+// rasteriser at whole pixel heights, so panel text and text drawn at run time
+// come from the same glyphs.
 #include <memory>
 #include <string>
 #include <string_view>
