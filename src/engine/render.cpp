@@ -387,7 +387,8 @@ void SynthEngine::stepCutoffGroup(const SampleValues& s, const LaneGroup& g) {
                         tables_.sineTable);
 }
 
-void SynthEngine::renderToneGroup(const SampleValues& s, const LaneGroup& g, const F4 t, const F4 a, float* out) {
+[[gnu::always_inline]] inline F4 SynthEngine::toneWaveGroup(const SampleValues& s, const LaneGroup& g, const F4 t,
+                                                             const F4 a) {
     auto voice = [&](int i) -> Voice& { return *g.voice[i]; };
     float* const row[kWidth] = {voice(0).tonePhase.data(), voice(1).tonePhase.data(), voice(2).tonePhase.data(),
                                 voice(3).tonePhase.data()};
@@ -401,12 +402,11 @@ void SynthEngine::renderToneGroup(const SampleValues& s, const LaneGroup& g, con
     for (int i = 0; i < kWidth; ++i) level[i] = &tables_.waves[voice(i).toneLevel.select(s.levelLimit, up[i])];
     const F4 wave = oscillate(row, phases, level, inc, incUp, incDown, s.tone.unisonAmount,
                               s.tone.waveMixComplement, s.tone.waveMix);
-    const F4 y = filterLanes([&](int i) -> VoiceFilter& { return voice(i).toneFilter; }, mul(mul(wave, t), a));
-    _mm_storeu_ps(out, y);
+    return mul(mul(wave, t), a);
 }
 
-void SynthEngine::renderAttackGroup(const SampleValues& s, const LaneGroup& g, const F4 e, const F4 a,
-                                    float* out) {
+[[gnu::always_inline]] inline F4 SynthEngine::attackWaveGroup(const SampleValues& s, const LaneGroup& g, const F4 e,
+                                                               const F4 a) {
     auto voice = [&](int i) -> Voice& { return *g.voice[i]; };
     float* const row[kWidth] = {voice(0).attackPhase.data(), voice(1).attackPhase.data(),
                                 voice(2).attackPhase.data(), voice(3).attackPhase.data()};
@@ -427,9 +427,7 @@ void SynthEngine::renderAttackGroup(const SampleValues& s, const LaneGroup& g, c
         for (int i = 0; i < g.count; ++i) noise[i] = attackNoise(s.noiseAmount, noise_.next(), g.key[i]);
     const F4 wave = oscillate(row, phases, level, inc, incUp, incDown, s.attack.unisonAmount,
                               s.attack.waveMixComplement, s.attack.waveMix);
-    const F4 sample = mul(mul(add(wave, noise.load()), shape), e);
-    const F4 y = filterLanes([&](int i) -> VoiceFilter& { return voice(i).attackFilter; }, sample);
-    _mm_storeu_ps(out, y);
+    return mul(mul(add(wave, noise.load()), shape), e);
 }
 
 // The rendering voices in groups of four: cutoff steps, then the Tone and
@@ -477,9 +475,15 @@ void SynthEngine::renderLayerLanes(const SampleValues& s, SampleVoices& sv) {
             e = le.load();
         }
         if (s.filterStep) stepCutoffGroup(s, g);
+        // Both layers' table reads first, then both filters: the two
+        // filters' dependency chains overlap.
+        F4 toneIn = _mm_setzero_ps(), attackIn = _mm_setzero_ps();
+        if (s.tone.on) toneIn = toneWaveGroup(s, g, t, a);
+        if (s.attack.on) attackIn = attackWaveGroup(s, g, e, a);
         Floats tone{}, attack{};
-        if (s.tone.on) renderToneGroup(s, g, t, a, tone.v);
-        if (s.attack.on) renderAttackGroup(s, g, e, a, attack.v);
+        if (s.tone.on) tone.store(filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->toneFilter; }, toneIn));
+        if (s.attack.on)
+            attack.store(filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->attackFilter; }, attackIn));
         if (dense && g.count == kWidth) {
             _mm_store_ps(&sv.toneOut[first], tone.load());
             _mm_store_ps(&sv.attackOut[first], attack.load());

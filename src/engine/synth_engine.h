@@ -128,8 +128,8 @@ private:
     bool stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int first);
     void renderLayerLanes(const SampleValues& s, SampleVoices& sv);
     void stepCutoffGroup(const SampleValues& s, const LaneGroup& g);
-    void renderToneGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 t, lanes::F4 a, float* out);
-    void renderAttackGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 e, lanes::F4 a, float* out);
+    lanes::F4 toneWaveGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 t, lanes::F4 a);
+    lanes::F4 attackWaveGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 e, lanes::F4 a);
 #endif
 
     EngineValues values_;
