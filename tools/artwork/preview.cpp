@@ -4,9 +4,8 @@
 #include <cstdio>
 #include <numbers>
 
-#include <png.h>
-
 #include "editor_layout.h"
+#include "png_writer.h"
 
 namespace velora::artwork {
 
@@ -77,26 +76,10 @@ Image composePreview(const std::map<int, Image>& bitmaps, const FontText& text) 
 }
 
 bool writePng(const Image& image, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = false;
-    if (png && info && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_set_compression_level(png, 9);
-        png_write_info(png, info);
-        for (int y = 0; y < image.height; ++y) {
-            // Pixel is three packed bytes, so a row of them is a PNG row.
-            png_write_row(png, reinterpret_cast<png_const_bytep>(&image.pixels[static_cast<std::size_t>(y) * image.width]));
-        }
-        png_write_end(png, nullptr);
-        ok = true;
-    }
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0 && ok;
+    static_assert(sizeof(Pixel) == 3, "a row of pixels is a row of RGB bytes");
+    std::string error;
+    return tools::writeRgbPng(image.width, image.height, reinterpret_cast<const std::uint8_t*>(image.pixels.data()),
+                              path, error);
 }
 
 }  // namespace velora::artwork

@@ -1,60 +1,16 @@
-#include <png.h>
-
-#include <csetjmp>
-#include <cstdio>
-#include <memory>
-#include <vector>
-
 #include "png_file.h"
 
+#include "png_writer.h"
+
 namespace velora::host {
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// libpng reports failures by jumping back here; nothing with a destructor
-// may live between the jump buffer and the calls.
-bool writeRows(std::FILE* file, int width, int height, png_bytepp rows) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_write_image(png, rows);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
-}  // namespace
 
 bool writePng(const RgbImage& image, const std::string& path, std::string& error) {
-    const auto stride = static_cast<std::size_t>(image.width) * 3;
-    if (image.width <= 0 || image.height <= 0 || image.rgb.size() != stride * static_cast<std::size_t>(image.height)) {
+    const auto bytes = static_cast<std::size_t>(image.width) * 3 * static_cast<std::size_t>(image.height);
+    if (image.width <= 0 || image.height <= 0 || image.rgb.size() != bytes) {
         error = "no picture to write";
         return false;
     }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        error = "cannot open '" + path + "' for writing";
-        return false;
-    }
-    std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
-    for (std::size_t y = 0; y < rows.size(); ++y)
-        rows[y] = const_cast<png_bytep>(image.rgb.data() + y * stride);  // libpng only reads them
-    if (!writeRows(file.get(), image.width, image.height, rows.data()) || std::fflush(file.get()) != 0) {
-        error = "cannot write '" + path + "'";
-        return false;
-    }
-    return true;
+    return tools::writeRgbPng(image.width, image.height, image.rgb.data(), path, error);
 }
 
 }  // namespace velora::host

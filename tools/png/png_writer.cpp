@@ -36,26 +36,22 @@ bool writeRows(std::FILE* file, int width, int height, png_bytepp rows) {
 
 }  // namespace
 
-bool writePng(const gui::PixelImage& image, const std::string& path, std::string& error) {
-    if (image.width() <= 0 || image.height() <= 0) {
-        error = "empty image";
+bool writeRgbPng(int width, int height, const std::uint8_t* rgb, const std::string& path, std::string& error) {
+    if (width <= 0 || height <= 0 || !rgb) {
+        error = "no picture to write";
         return false;
     }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) {
-        error = "cannot open " + path + " for writing";
+        error = "cannot open '" + path + "' for writing";
         return false;
     }
-    const auto stride = static_cast<std::size_t>(image.width()) * 3;
-    std::vector<png_bytep> rows(static_cast<std::size_t>(image.height()));
+    const auto stride = static_cast<std::size_t>(width) * 3;
+    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
     for (std::size_t y = 0; y < rows.size(); ++y)
-        rows[y] = const_cast<png_bytep>(image.bytes().data() + y * stride);  // libpng only reads them
-    if (!writeRows(file.get(), image.width(), image.height(), rows.data())) {
-        error = "cannot encode the PNG";
-        return false;
-    }
-    if (std::fflush(file.get()) != 0) {
-        error = "cannot write " + path;
+        rows[y] = const_cast<png_bytep>(rgb + y * stride);  // libpng only reads them
+    if (!writeRows(file.get(), width, height, rows.data()) || std::fflush(file.get()) != 0) {
+        error = "cannot write '" + path + "'";
         return false;
     }
     return true;
