@@ -27,21 +27,9 @@
 namespace velora::gui::test {
 namespace {
 
-XServer* server = nullptr;
-
-class XvfbEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        server = new XServer;
-        ASSERT_TRUE(server->start()) << "Xvfb did not start (is the xvfb package installed?)";
-        setenv("DISPLAY", server->name().c_str(), 1);
-    }
-    void TearDown() override {
-        delete server;
-        server = nullptr;
-    }
-};
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+XServer*& server = XServerEnvironment::server;
+[[maybe_unused]] const auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new XServerEnvironment(true));
 
 const std::filesystem::path kWork = VELORA_TEST_WORK;
 

@@ -22,20 +22,9 @@
 namespace velora::gui::test {
 namespace {
 
-XServer* server = nullptr;
-
-class XvfbEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        server = new XServer;
-        ASSERT_TRUE(server->start()) << "Xvfb did not start (is the xvfb package installed?)";
-    }
-    void TearDown() override {
-        delete server;
-        server = nullptr;
-    }
-};
-[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+XServer*& server = XServerEnvironment::server;
+[[maybe_unused]] const auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new XServerEnvironment(false));
 
 constexpr Rect kFrameRect{0, 0, 384, 410};
 constexpr Rect kSliderRect{20, 40, 43, 122};

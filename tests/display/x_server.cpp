@@ -63,6 +63,17 @@ void XServer::kill() {
     pid_ = -1;
 }
 
+void XServerEnvironment::SetUp() {
+    server = new XServer;
+    ASSERT_TRUE(server->start()) << "Xvfb did not start (is the xvfb package installed?)";
+    if (exportDisplay_) setenv("DISPLAY", server->name().c_str(), 1);
+}
+
+void XServerEnvironment::TearDown() {
+    delete server;
+    server = nullptr;
+}
+
 bool xdotool(const std::string& display, const std::string& args) {
     const pid_t pid = spawnShell(display, "xdotool " + args);
     int status = 0;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <gtest/gtest.h>
+
 namespace velora::gui::test {
 
 class XServer {
@@ -19,6 +21,21 @@ public:
 private:
     pid_t pid_ = -1;
     std::string name_;
+};
+
+// One Xvfb for the whole test program, started before the first test and
+// ended after the last; with exportDisplay, DISPLAY also names it for the
+// programs the tests start.
+class XServerEnvironment : public ::testing::Environment {
+public:
+    explicit XServerEnvironment(bool exportDisplay) : exportDisplay_(exportDisplay) {}
+    void SetUp() override;
+    void TearDown() override;
+
+    static inline XServer* server = nullptr;
+
+private:
+    bool exportDisplay_;
 };
 
 // Runs `xdotool ARGS` on the display and waits for it; true on success.
