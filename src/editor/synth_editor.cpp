@@ -268,11 +268,16 @@ void SynthEditor::parameterChanged(std::int32_t index, float) {
         const auto bit = static_cast<std::uint32_t>(index);
         changed_[bit / 32].fetch_or(1u << (bit % 32), std::memory_order_release);
     }
+    showStatusOf(index);
+    postUpdate();
+}
+
+void SynthEditor::showStatusOf(std::int32_t index) {
     char text[64] = {};
     host_.getParameterDisplay(index, text);
+    // While learning waits, its prompt stays until learning moves on.
     if (host_.isLearning()) std::strcpy(text, host_.getLearnTarget() == kNoParameter ? "MoveParam" : "MoveCC");
     showStatus(text);
-    postUpdate();
 }
 
 void SynthEditor::showStatus(const char* text) {
@@ -305,9 +310,7 @@ void SynthEditor::applyPending() {
 
 void SynthEditor::touched(gui::Control& control) {
     lastTouchedParam_ = control.getTag();
-    char text[64] = {};
-    host_.getParameterDisplay(lastTouchedParam_, text);
-    showStatus(text);
+    showStatusOf(lastTouchedParam_);
     applyPending();
 }
 

@@ -81,6 +81,8 @@ private:
     gui::Bitmap* loadShared(int id) const;
     void stepVoiceLimit(const gui::Control& control, int direction);
     void showStatus(const char* text);
+    // The display text of a parameter, or the learn prompt while learning.
+    void showStatusOf(std::int32_t index);
     // Moves what parameterChanged left onto the controls and the status field.
     void applyPending();
     // idle without the re-entry guard and the deferred close.

@@ -82,6 +82,24 @@ int Control::knobMode() const { return frame_ ? frame_->knobMode() : 0; }
 
 std::uint32_t Control::tickCount() const { return frame_ ? frame_->platform().tickCount() : 0; }
 
+void Control::tellListenerIfChanged(Canvas* canvas, float before) {
+    if (differs(before, value_.load())) tellListener(canvas);
+}
+
+void Control::moveTo(float value, Canvas* canvas) {
+    const float before = value_.load();
+    if (!differs(value, before)) return;
+    value_.store(value);
+    clampValue();
+    tellListenerIfChanged(canvas, before);
+}
+
+void Control::restoreDefault(Canvas* canvas) {
+    const float before = value_.load();
+    value_.store(defaultValue_);
+    tellListenerIfChanged(canvas, before);
+}
+
 int Control::stepByKey(const KeyCode& key) {
     float direction;
     switch (key.virt) {
@@ -93,9 +111,7 @@ int Control::stepByKey(const KeyCode& key) {
     }
     float step = keyStep_;
     if (key.modifier & kModifierShift) step *= 0.1f;
-    value_.store(value_.load() + direction * step);
-    clampValue();
-    tellListenerIfDirty(nullptr);
+    moveTo(value_.load() + direction * step, nullptr);
     return 1;
 }
 

@@ -77,7 +77,16 @@ protected:
     int knobMode() const;
     std::uint32_t tickCount() const;
     void tellListener(Canvas* canvas) { if (listener_) listener_->valueChanged(canvas, this); }
-    void tellListenerIfDirty(Canvas* canvas) { if (isDirty()) tellListener(canvas); }
+    // The listener (and through it the host) hears only of real changes:
+    // whether the control was redrawn since says nothing about that.
+    void tellListenerIfChanged(Canvas* canvas, float before);
+    // The user moved the control to `value`: stored, brought into range and
+    // told when it differs from the value it had. A value equal to the
+    // current one is not stored, so a press that does not move leaves even
+    // a value outside the range as it was.
+    void moveTo(float value, Canvas* canvas);
+    // Control-click: back to the default value.
+    void restoreDefault(Canvas* canvas);
     // The arrow keys: +-keyStep, a tenth of it with Shift; -1 for other keys.
     int stepByKey(const KeyCode& key);
     void drawBackground(Canvas& canvas) const;

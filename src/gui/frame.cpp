@@ -69,7 +69,8 @@ void Frame::mouse(Canvas& canvas, Point where) {
 template <typename Offer>
 int Frame::offerKey(Offer offer) {
     if (focusView_) {
-        if (int result = offer(*focusView_); result != kKeyNotHandled) return result;
+        const int result = offer(*focusView_);
+        if (result != kKeyNotHandled || focusView_->holdsKeys()) return result;
     }
     if (modalView_) {
         if (int result = offer(*modalView_); result != kKeyNotHandled) return result;

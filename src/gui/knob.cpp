@@ -127,8 +127,7 @@ void Knob::mouse(Canvas& canvas, Point where) {
     const int word = buttons();
     if (!(word & kLeftButton)) return;
     if (word == kControlLeft) {
-        value_.store(defaultValue_);
-        tellListenerIfDirty(&canvas);
+        restoreDefault(&canvas);
         return;
     }
     const bool linear = (knobMode() == kLinearMode) != ((word & kAlt) != 0);
@@ -165,9 +164,7 @@ void Knob::dragLinear(Canvas& canvas, Point where, int pressWord) {
                 coef = newCoef;
                 oldButton = word;
             }
-            value_.store(entry + diff * coef);
-            clampValue();
-            tellListenerIfDirty(&canvas);
+            moveTo(entry + diff * coef, &canvas);
         }
         where = pointer();
         idleDuringDrag();
@@ -192,8 +189,9 @@ void Knob::dragCircular(Canvas& canvas, Point where) {
                 value = minValue_;
             else
                 old = value;
+            const float before = value_.load();
             value_.store(value);
-            tellListenerIfDirty(&canvas);
+            tellListenerIfChanged(&canvas, before);
         }
         where = pointer();
         idleDuringDrag();

@@ -41,6 +41,20 @@ std::int32_t Slider::handlePosition(float fraction) const {
     return (isHorizontal() ? handleOffset_.h : handleOffset_.v) + truncClamped(travelled, -kFar, kFar);
 }
 
+Rect Slider::drawnHandle(float value) const {
+    std::int32_t start = handlePosition(drawnFraction(value));
+    if (start < clampLow_) start = clampLow_;
+    Rect handle;
+    if (isHorizontal()) {
+        handle = {start, handleOffset_.v, start + handleWidth_, handleOffset_.v + handleHeight_};
+        if (handle.right > clampHigh_) handle.right = clampHigh_;
+    } else {
+        handle = {handleOffset_.h, start, handleOffset_.h + handleWidth_, start + handleHeight_};
+        if (handle.bottom > clampHigh_) handle.bottom = clampHigh_;
+    }
+    return handle;
+}
+
 void Slider::draw(Canvas& canvas) {
     const float value = takeValueToDraw();
     const int width = size_.width() > 0 ? size_.width() : 0;
@@ -55,16 +69,7 @@ void Slider::draw(Canvas& canvas) {
             else
                 background_->draw(image, local, backgroundOffset_);
         }
-        std::int32_t start = handlePosition(drawnFraction(value));
-        if (start < clampLow_) start = clampLow_;
-        Rect handle;
-        if (isHorizontal()) {
-            handle = {start, handleOffset_.v, start + handleWidth_, handleOffset_.v + handleHeight_};
-            if (handle.right > clampHigh_) handle.right = clampHigh_;
-        } else {
-            handle = {handleOffset_.h, start, handleOffset_.h + handleWidth_, start + handleHeight_};
-            if (handle.bottom > clampHigh_) handle.bottom = clampHigh_;
-        }
+        const Rect handle = drawnHandle(value);
         if (handle_) {
             if (transparentHandle_)
                 handle_->drawTransparent(image, handle, {0, 0});
@@ -80,27 +85,36 @@ void Slider::mouse(Canvas& canvas, Point where) {
     if (!mouseEnabled_) return;
     const int word = buttons();
     if (word == kControlLeft) {
-        value_.store(defaultValue_);
-        tellListenerIfDirty(&canvas);
+        restoreDefault(&canvas);
         return;
     }
     if (!(word & kLeftButton)) return;
 
-    std::int32_t delta = isHorizontal() ? size_.left + handleOffset_.h : size_.top + handleOffset_.v;
+    const std::int32_t along = isHorizontal() ? where.h : where.v;
+    Grip grip;
     if (!jumpToClick_) {
-        const std::int32_t along = handlePosition(drawnFraction(value_.load()));
-        const Rect handle = isHorizontal()
-            ? rectAt({size_.left + along, size_.top + handleOffset_.v}, handleWidth_, handleHeight_)
-            : rectAt({size_.left + handleOffset_.h, size_.top + along}, handleWidth_, handleHeight_);
+        // The handle is taken where it is seen, and keeps the value it has:
+        // only the pointer's movement from here moves it.
+        const float value = value_.load();
+        const Rect handle = drawnHandle(value).offset(size_.left, size_.top);
         if (!handle.contains(where)) return;
-        delta += isHorizontal() ? where.h - handle.left : where.v - handle.top;
+        grip = {along, value};
     } else {
-        delta += (isHorizontal() ? handleWidth_ : handleHeight_) / 2 - 1;
+        // The handle's centre jumps to the pointer.
+        const std::int32_t centre = (isHorizontal() ? handleWidth_ : handleHeight_) / 2 - 1;
+        const std::int32_t edge = isHorizontal() ? size_.left + handleOffset_.h : size_.top + handleOffset_.v;
+        grip = {edge + centre, reversed() ? 1.0f : 0.0f};
     }
-    drag(canvas, where, delta, word);
+    drag(canvas, where, grip, word);
 }
 
-void Slider::drag(Canvas& canvas, Point where, std::int32_t delta, int pressWord) {
+float Slider::valueAt(std::int32_t along, const Grip& grip) const {
+    float moved = static_cast<float>(along - grip.along) / static_cast<float>(travelRange_);
+    if (reversed()) moved = -moved;
+    return grip.value + moved;
+}
+
+void Slider::drag(Canvas& canvas, Point where, const Grip& grip, int pressWord) {
     beginEdit();
     takeFrameFocus();
     int oldButton = pressWord;
@@ -115,13 +129,9 @@ void Slider::drag(Canvas& canvas, Point where, std::int32_t delta, int pressWord
         }
         // A slider without travel has no position to follow.
         if (travelRange_ != 0) {
-            const std::int32_t along = isHorizontal() ? where.h : where.v;
-            float value = static_cast<float>(along - delta) / static_cast<float>(travelRange_);
-            if (style_ & (kRight | kBottom)) value = 1.0f - value;
+            float value = valueAt(isHorizontal() ? where.h : where.v, grip);
             if ((word & kShift) && fineFactor_ > 0.0f) value = oldValue + (value - oldValue) / fineFactor_;
-            value_.store(value);
-            clampValue();
-            tellListenerIfDirty(&canvas);
+            moveTo(value, &canvas);
         }
         where = pointer();
         idleDuringDrag();

@@ -50,7 +50,20 @@ private:
     // clamp: handleOffset + trunc(f * travelRange).
     std::int32_t handlePosition(float fraction) const;
     float drawnFraction(float value) const { return (style_ & (kLeft | kTop)) ? value : 1.0f - value; }
-    void drag(Canvas& canvas, Point where, std::int32_t delta, int pressWord);
+    // Value 0 at the right or bottom: the value grows against the axis.
+    bool reversed() const { return (style_ & (kRight | kBottom)) != 0; }
+    // The handle as drawn for a value, in the control's own coordinates:
+    // raised to the start of travel and cut at its end.
+    Rect drawnHandle(float value) const;
+
+    // Where a drag holds the slider: the pointer coordinate along the axis
+    // that stands for `value`.
+    struct Grip {
+        std::int32_t along = 0;
+        float value = 0.0f;
+    };
+    float valueAt(std::int32_t along, const Grip& grip) const;
+    void drag(Canvas& canvas, Point where, const Grip& grip, int pressWord);
 
     Point handleOffset_;
     BitmapRef handle_;

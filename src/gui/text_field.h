@@ -24,6 +24,9 @@ public:
     void mouse(Canvas& canvas, Point where) override;
     void takeFocus() override;
     void loseFocus() override;
+    // While the edit box is open, keys the host forwards are the typist's
+    // (declined, so the host keeps them), never a control's.
+    bool holdsKeys() const override { return isEditing(); }
 
     // Any thread. A null text is ignored; the field becomes dirty only when
     // the text changes. Texts longer than 255 characters are cut.

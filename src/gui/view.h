@@ -33,6 +33,9 @@ public:
     virtual bool onWheel(Point where, float distance);
     virtual void loseFocus() {}
     virtual void takeFocus() {}
+    // True while the view, as the focus view, owns every key (a text being
+    // typed): keys it declines go to nobody else.
+    virtual bool holdsKeys() const { return false; }
     // Any thread may ask and mark; the GUI thread draws.
     virtual bool isDirty() const { return dirty_.load(std::memory_order_relaxed); }
     virtual void setDirty(bool dirty = true) { dirty_.store(dirty, std::memory_order_relaxed); }

@@ -100,10 +100,10 @@ TEST_F(ValueControls, SliderDragKeepsTheGripAndIgnoresPressesBesideTheHandle) {
     EXPECT_TRUE(listener.values.empty());
     EXPECT_TRUE(owner.edits.empty());
 
-    // Grabbed 3 pixels below the handle's top and moved up by 10: the handle
-    // follows by 10 pixels, which is 10 / 67 of the range.
+    // Grabbed 3 pixels below the handle's top and moved up by 10: the value
+    // moves by 10 / 67 of the range from where it was.
     press({20, 70}, kLeftButton, {{{20, 60}, kLeftButton}, {{20, 60}, kLeftButton}});
-    EXPECT_FLOAT_EQ(slider->getValue(), 1.0f - (33.0f - 10.0f) / 67.0f);
+    EXPECT_EQ(slider->getValue(), 0.5f + 10.0f / 67.0f);
     EXPECT_EQ(owner.edits, (std::vector<Edit>{{true, 8}, {false, 8}}));
     EXPECT_EQ(frame->getFocusView(), slider);
 
@@ -116,22 +116,118 @@ TEST_F(ValueControls, SliderDragKeepsTheGripAndIgnoresPressesBesideTheHandle) {
     EXPECT_GT(slider->getValue(), before);
 }
 
+// The editor's three slider kinds and a linear knob: a press on what is
+// drawn, then scripted rounds; the value moves only by the pointer's
+// movement, and the listener hears each new value once.
+struct DragCase {
+    const char* what;
+    int kind;      // 0 vertical, 1 horizontal (delay), 2 horizontal (bar), 3 linear knob
+    float start;
+    Point press;   // inside the control
+    std::vector<Point> rounds;  // pointer positions, inside the control
+    std::vector<float> told;    // what the listener hears, in order
+};
+
+class PressAndDrag : public ValueControls {
+protected:
+    Control* make(int kind) {
+        switch (kind) {
+        case 0: return verticalSlider();
+        case 1: return addSlider({18, 296, 100, 319}, 56, 20, 86, {0, 4}, Slider::kHorizontal | Slider::kLeft);
+        case 2: return addSlider({56, 374, 139, 391}, 92, 58, 124, {0, 2}, Slider::kHorizontal | Slider::kLeft);
+        default: owner.mode = Knob::kLinearMode; return addKnob();
+        }
+    }
+    void run(const DragCase& c) {
+        Control* control = make(c.kind);
+        control->setValue(c.start);
+        showWindow();
+        const Point origin = control->rect().topLeft();
+        std::vector<State> rounds;
+        for (Point p : c.rounds) rounds.push_back({{origin.h + p.h, origin.v + p.v}, kLeftButton});
+        listener.values.clear();
+        owner.edits.clear();
+        press({origin.h + c.press.h, origin.v + c.press.v}, kLeftButton, rounds);
+        EXPECT_EQ(listener.values, c.told) << c.what;
+        EXPECT_EQ(control->getValue(), c.told.empty() ? c.start : c.told.back()) << c.what;
+        EXPECT_EQ(owner.edits.size(), 2u) << c.what;  // grabbed
+        frame->setFocusView(nullptr);
+    }
+};
+
+TEST_F(PressAndDrag, APressThatDoesNotMoveLeavesTheValueAndTellsNobody) {
+    // The handles at 0.3: vertical y 46..60 (trunc(0.7 * 67)), horizontal
+    // x 19..34 (trunc(0.3 * 66)).
+    const DragCase cases[] = {
+        {"vertical slider", 0, 0.3f, {11, 55}, {{11, 55}, {11, 55}}, {}},
+        {"delay slider", 1, 0.3f, {26, 10}, {{26, 10}}, {}},
+        {"bar slider", 2, 0.3f, {26, 8}, {{26, 8}}, {}},
+        {"linear knob", 3, 0.3f, {10, 10}, {{10, 10}, {10, 10}}, {}},
+    };
+    for (const DragCase& c : cases) run(c);
+}
+
+TEST_F(PressAndDrag, DragsMoveFromTheValueByThePointerAndTellEachValueOnce) {
+    const DragCase cases[] = {
+        {"vertical slider up 5, held, up 5 more", 0, 0.3f, {11, 55},
+         {{11, 55}, {11, 50}, {11, 50}, {11, 50}, {11, 45}, {11, 45}},
+         {0.3f + 5.0f / 67.0f, 0.3f + 10.0f / 67.0f}},
+        {"delay slider right 3, back", 1, 0.3f, {26, 10}, {{29, 10}, {29, 10}, {26, 10}},
+         {0.3f + 3.0f / 66.0f, 0.3f}},
+        {"bar slider left 30: clamped once", 2, 0.3f, {26, 8}, {{0, 8}, {-4, 8}, {-4, 8}}, {0.0f}},
+        {"linear knob up 10", 3, 0.3f, {10, 10}, {{10, 0}, {10, 0}, {10, 0}}, {0.3f + 10.0f * 0.005f}},
+    };
+    for (const DragCase& c : cases) run(c);
+}
+
+TEST_F(ValueControls, PressesHitTheHandleWhereItIsDrawn) {
+    // At the ends of travel the handle is drawn raised to the travel's start
+    // (vertical at 1: y 2..16 of the control; horizontal at 0.006: x 2..17);
+    // where it would sit unraised is track.
+    struct Case {
+        bool horizontal;
+        float value;
+        int along;  // pixels into the control
+        bool grabs;
+    };
+    const Case cases[] = {
+        {false, 1.0f, 2, true},    {false, 1.0f, 15, true},   {false, 1.0f, 16, true},
+        {false, 1.0f, 0, false},   {false, 1.0f, 1, false},   {false, 1.0f, 17, false},
+        {true, 0.006f, 16, true},  {true, 0.006f, 17, true},  {true, 0.006f, 2, true},
+        {true, 0.006f, 0, false},  {true, 0.006f, 1, false},  {true, 0.006f, 18, false},
+    };
+    Slider* vertical = verticalSlider();
+    Slider* horizontal = addSlider({56, 374, 139, 391}, 92, 58, 124, {0, 2}, Slider::kHorizontal | Slider::kLeft);
+    for (const Case& c : cases) {
+        Slider* slider = c.horizontal ? horizontal : vertical;
+        slider->setValue(c.value);
+        showWindow();
+        owner.edits.clear();
+        const Rect r = slider->rect();
+        const Point at = c.horizontal ? Point{r.left + c.along, r.top + 8} : Point{r.left + 11, r.top + c.along};
+        press(at, kLeftButton, {{at, kLeftButton}});
+        EXPECT_EQ(!owner.edits.empty(), c.grabs) << c.horizontal << " at " << c.along;
+        EXPECT_EQ(slider->getValue(), c.value);
+        frame->setFocusView(nullptr);
+    }
+}
+
 TEST_F(ValueControls, ShiftDragIsTenTimesFinerAndReleasingShiftJumpsBack) {
     Slider* slider = addSlider({18, 296, 100, 319}, 56, 20, 86, {0, 4}, Slider::kHorizontal | Slider::kLeft);
     slider->setValue(0.0f);
     showWindow();
-    // Grabbed at its left edge (x 18 unclamped): Shift goes down at x 38,
-    // the pointer moves on to x 104, then Shift goes up.
-    press({18, 305}, kLeftButton,
-          {{{38, 305}, kLeftButton},
-           {{38, 305}, kLeftButton | kShift},
-           {{104, 305}, kLeftButton | kShift},
-           {{104, 305}, kLeftButton}});
+    // Grabbed at its drawn left edge (x 20): Shift goes down at x 40, the
+    // pointer moves on to x 106, then Shift goes up.
+    press({20, 305}, kLeftButton,
+          {{{40, 305}, kLeftButton},
+           {{40, 305}, kLeftButton | kShift},
+           {{106, 305}, kLeftButton | kShift},
+           {{106, 305}, kLeftButton}});
     const float atShift = 20.0f / 66.0f;
-    ASSERT_EQ(listener.values.size(), 4u);
-    EXPECT_FLOAT_EQ(listener.values[1], atShift);
-    EXPECT_FLOAT_EQ(listener.values[2], atShift + (86.0f / 66.0f - atShift) / 10.0f);
-    EXPECT_FLOAT_EQ(listener.values[3], 1.0f);
+    ASSERT_EQ(listener.values.size(), 3u);  // pressing Shift alone moves nothing
+    EXPECT_FLOAT_EQ(listener.values[0], atShift);
+    EXPECT_FLOAT_EQ(listener.values[1], atShift + (86.0f / 66.0f - atShift) / 10.0f);
+    EXPECT_FLOAT_EQ(listener.values[2], 1.0f);
 }
 
 TEST_F(ValueControls, ArrowKeysStepAndClamp) {

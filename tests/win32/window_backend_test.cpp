@@ -192,6 +192,92 @@ void pressesMoveControls(Platform& platform, HWND host) {
     CHECK(owner.begins == 1 && slider->getValue() == 0.6f);
 }
 
+INPUT mouseInput(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+INPUT keyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+// Starts a program of the machine (Wine starts Unix programs too, but gives
+// no handle to wait on) and lets it run a second without serving messages.
+bool runWithoutServing(const std::string& program, const std::string& arguments) {
+    if (GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    std::string line = program + " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    Sleep(1000);
+    return true;
+}
+
+// Clicks whose button is up again before the press is served: the press's
+// own message tells the buttons and modifiers.
+void quickClicksCount(Platform& platform, HWND host) {
+    Owner owner;
+    Frame frame({0, 0, 200, 150}, host, &owner, platform);
+    auto* toggle = new ToggleButton({10, 10, 40, 30}, &owner, 2, nullptr);
+    auto* slider = new Slider({20, 50, 120, 70}, &owner, 3, 20, 120, nullptr, nullptr, {},
+                              Slider::kHorizontal | Slider::kLeft);
+    frame.addView(toggle);
+    frame.addView(slider);
+    HWND window = handleOf(frame);
+    pumpUntil([&] { return !frame.firstPaintPending(); });
+
+    const std::vector<INPUT> left{mouseInput(MOUSEEVENTF_LEFTDOWN), mouseInput(MOUSEEVENTF_LEFTUP)};
+    const std::vector<INPUT> right{mouseInput(MOUSEEVENTF_RIGHTDOWN), mouseInput(MOUSEEVENTF_RIGHTUP)};
+    const std::vector<INPUT> controlLeft{keyInput(VK_CONTROL, false), left[0], left[1], keyInput(VK_CONTROL, true)};
+    const struct Case {
+        const char* what;
+        Point at;
+        std::vector<INPUT> inputs;
+        Control* control;
+        float start, expected;
+    } cases[] = {
+        {"left click toggles", {25, 20}, left, toggle, 0.0f, 1.0f},
+        {"and back", {25, 20}, left, toggle, 1.0f, 0.0f},
+        {"right click leaves the toggle", {25, 20}, right, toggle, 0.0f, 0.0f},
+        {"Control-click restores the default", {70, 60}, controlLeft, slider, 0.2f, 0.5f},
+        {"a click on the slider puts the handle there", {79, 60}, left, slider, 0.2f, 0.6f},
+    };
+    for (const Case& c : cases) {
+        c.control->setValue(c.start);
+        owner.changes = 0;
+        moveMouse(window, c.at);
+        pump(20);
+        // One call: nothing can come between the press and the release.
+        std::vector<INPUT> inputs = c.inputs;
+        CHECK(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size());
+        const bool expectChange = c.expected != c.start;
+        pumpUntil([&] { return owner.changes > 0; }, expectChange ? 2000 : 200);
+        check(c.control->getValue() == c.expected, c.what, __LINE__);
+        check(owner.changes == (expectChange ? 1 : 0), c.what, __LINE__);
+    }
+
+    // The same from the X server's side: xdotool's click, press and release
+    // in one go, before this thread looks at its messages.
+    toggle->setValue(0.0f);
+    owner.changes = 0;
+    POINT screen{25, 20};
+    ClientToScreen(window, &screen);
+    CHECK(runWithoutServing("Z:\\usr\\bin\\xdotool",
+                            "mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y) + " click 1"));
+    CHECK(pumpUntil([&] { return owner.changes > 0; }));
+    CHECK(toggle->getValue() == 1.0f && owner.changes == 1);
+}
+
 void editBoxOpensAndApplies(Platform& platform, HWND host) {
     Owner owner;
     Frame frame({0, 0, 200, 150}, host, &owner, platform);
@@ -440,6 +526,7 @@ int main() {
     } groups[] = {
         {"window class, child window and paints", [&] { windowClassAndPaints(*platform, host); }},
         {"presses move controls", [&] { pressesMoveControls(*platform, host); }},
+        {"quick clicks count", [&] { quickClicksCount(*platform, host); }},
         {"edit box opens selected, Return and focus loss apply", [&] { editBoxOpensAndApplies(*platform, host); }},
         {"keyed blits and bitmap resources", [&] { keyedBlitsAndResources(*platform); }},
         {"drop blocks read within their bytes", [] { dropBlocksAreReadWithinTheirBytes(); }},

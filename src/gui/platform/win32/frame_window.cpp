@@ -16,11 +16,12 @@ constexpr int kLargestSide = 1 << 15;
 
 }  // namespace
 
-std::unique_ptr<FrameWindow> FrameWindow::create(HWND parent, const Rect& size, WindowEvents& events) {
+std::unique_ptr<FrameWindow> FrameWindow::create(HWND parent, const Rect& size, WindowEvents& events,
+                                                 int* servedPress) {
     if (!parent || !IsWindow(parent)) return nullptr;
     if (size.width() <= 0 || size.height() <= 0 || size.width() > kLargestSide || size.height() > kLargestSide)
         return nullptr;
-    std::unique_ptr<FrameWindow> window(new FrameWindow(events));
+    std::unique_ptr<FrameWindow> window(new FrameWindow(events, servedPress));
     if (!window->open(parent, size)) return nullptr;
     return window;
 }
@@ -104,10 +105,29 @@ void FrameWindow::paint() {
     EndPaint(window_, &paint);
 }
 
-void FrameWindow::press(LPARAM where) {
+void FrameWindow::press(UINT message, WPARAM flags, LPARAM where) {
+    // A click shorter than our reaction is over before the live state is
+    // read: until the drag loop's first poll the press counts as held, with
+    // the buttons and modifiers of its message. The message names the
+    // buttons as the user sees them, swapped already.
+    const int previous = servedPress_ ? *servedPress_ : 0;
+    if (servedPress_) *servedPress_ = pressWord(message, flags);
     // A drag loop runs inside; the window may be gone when it returns.
     std::unique_ptr<Canvas> canvas = surface();
     if (canvas) events_.buttonDown(*canvas, Point{GET_X_LPARAM(where), GET_Y_LPARAM(where)});
+    if (servedPress_) *servedPress_ = previous;
+}
+
+int FrameWindow::pressWord(UINT message, WPARAM flags) {
+    int word = message == WM_LBUTTONDOWN ? kLeftButton : message == WM_RBUTTONDOWN ? kRightButton : kMiddleButton;
+    if (flags & MK_LBUTTON) word |= kLeftButton;
+    if (flags & MK_RBUTTON) word |= kRightButton;
+    if (flags & MK_MBUTTON) word |= kMiddleButton;
+    if (flags & MK_SHIFT) word |= kShift;
+    if (flags & MK_CONTROL) word |= kControl;
+    // Alt has no flag of its own; the key state as of this message tells.
+    if (GetKeyState(VK_MENU) < 0) word |= kAlt;
+    return word;
 }
 
 LRESULT FrameWindow::serve(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -118,7 +138,7 @@ LRESULT FrameWindow::serve(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        press(lParam);
+        press(message, wParam, lParam);
         return 0;
     case WM_CTLCOLOREDIT:
         if (editBox_ && reinterpret_cast<HWND>(lParam) == editBox_->handle())

@@ -21,7 +21,10 @@ class Win32EditBox;
 class FrameWindow : public PlatformWindow {
 public:
     // Null when `parent` is not a window or the window cannot be made.
-    static std::unique_ptr<FrameWindow> create(HWND parent, const Rect& size, WindowEvents& events);
+    // While a press is served, `servedPress` (when given) holds its button
+    // word as the message tells it.
+    static std::unique_ptr<FrameWindow> create(HWND parent, const Rect& size, WindowEvents& events,
+                                               int* servedPress = nullptr);
     ~FrameWindow() override;
     FrameWindow(const FrameWindow&) = delete;
     FrameWindow& operator=(const FrameWindow&) = delete;
@@ -36,16 +39,19 @@ public:
     bool dropTargetRegistered() const { return dropTarget_ != nullptr; }
 
 private:
-    explicit FrameWindow(WindowEvents& events) : events_(events) {}
+    FrameWindow(WindowEvents& events, int* servedPress) : events_(events), servedPress_(servedPress) {}
     bool open(HWND parent, const Rect& size);
     void registerDropTarget();
     void revokeDropTarget();
     void paint();
-    void press(LPARAM where);
+    void press(UINT message, WPARAM flags, LPARAM where);
+    // The button word of a button-down message and its MK_ flags.
+    static int pressWord(UINT message, WPARAM flags);
     LRESULT serve(UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     WindowEvents& events_;
+    int* servedPress_;
     OleSession ole_;
     BlendLibrary blend_;
     bool classAcquired_ = false;

@@ -24,7 +24,9 @@ public:
         if (isDown(VK_SHIFT)) word |= kShift;
         if (isDown(VK_CONTROL)) word |= kControl;
         if (isDown(VK_MENU)) word |= kAlt;
-        return word;
+        // A click shorter than our reaction still counts while its press is
+        // being served.
+        return word | servedPress_;
     }
 
     std::uint32_t tickCount() override { return GetTickCount(); }
@@ -35,8 +37,9 @@ public:
 
     int doubleClickTime() override { return static_cast<int>(GetDoubleClickTime()); }
 
-    // The live state is read directly and the window procedure serves events.
-    void pollInput() override {}
+    // The live state is read directly and the window procedure serves
+    // events; from a drag loop's first poll on, the live state alone tells.
+    void pollInput() override { servedPress_ = 0; }
     void processEvents() override {}
 
     void dispatchOnePaint() override {
@@ -46,7 +49,7 @@ public:
 
     std::unique_ptr<PlatformWindow> createWindow(void* parent, const Rect& size, WindowEvents& events) override {
         try {
-            return win32::FrameWindow::create(static_cast<HWND>(parent), size, events);
+            return win32::FrameWindow::create(static_cast<HWND>(parent), size, events, &servedPress_);
         } catch (...) {
             return nullptr;
         }
@@ -69,6 +72,9 @@ public:
         const int height = description.bmHeight < 0 ? -description.bmHeight : description.bmHeight;
         return std::make_unique<win32::GdiImage>(bitmap, description.bmWidth, height);
     }
+
+private:
+    int servedPress_ = 0;  // the word of a press being served
 };
 
 }  // namespace
