@@ -24,9 +24,8 @@ TEST_F(EditorTest, DraggingASliderAutomatesItsParameterInsideEditBrackets) {
     press(grip, kLeftButton, {{{grip.h, grip.v - 20}, kLeftButton}});
 
     const float after = effect->getParameter(8);
-    // The handle sat 33 pixels down its 67-pixel travel; the grip keeps it
-    // under the pointer, 20 pixels higher.
-    EXPECT_EQ(after, 1.0f - 13.0f / 67.0f);
+    // 20 pixels up the 67-pixel travel from where the value was.
+    EXPECT_EQ(after, 0.5f + 20.0f / 67.0f);
     EXPECT_EQ(controlOf(8).getValue(), after);
     ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ(calls.front().opcode, vst::audioMasterBeginEdit);
@@ -36,6 +35,80 @@ TEST_F(EditorTest, DraggingASliderAutomatesItsParameterInsideEditBrackets) {
     EXPECT_GE(countCalls(vst::audioMasterAutomate, 8), 1u);
     EXPECT_EQ(editor().lastTouchedParam(), 8);
     EXPECT_EQ(status(), display(8));
+}
+
+// A press on the drawn handle that does not move, and drags that hold
+// still between moves: the value moves only with the pointer, and the host
+// hears each new value once.
+TEST_F(EditorTest, ClicksLeaveValuesAndDragsAutomateEachNewValueOnce) {
+    struct Case {
+        const char* what;
+        int parameter;
+        int knobMode;
+        gui::Point grip;  // inside the control, on the handle at 0.3
+        gui::Point step;  // pointer movement between held rounds
+        int moves;        // each held for ten rounds
+        float perPixel;
+    };
+    const Case cases[] = {
+        {"T Wave Mix", 8, 0, {11, 52}, {0, -1}, 0, 1.0f / 67.0f},
+        {"Delay 1", 56, 0, {26, 10}, {1, 0}, 0, 1.0f / 66.0f},
+        {"Volume Major", 92, 0, {26, 8}, {1, 0}, 0, 1.0f / 66.0f},
+        {"Feedback 1, linear", 58, 2, {10, 10}, {0, -1}, 0, 0.005f},
+        {"T Wave Mix dragged", 8, 0, {11, 52}, {0, -1}, 6, 1.0f / 67.0f},
+        {"Delay 1 dragged", 56, 0, {26, 10}, {1, 0}, 6, 1.0f / 66.0f},
+        {"Feedback 1 dragged", 58, 2, {10, 10}, {0, -1}, 6, 0.005f},
+    };
+    openEditor();
+    for (const Case& c : cases) {
+        dispatch(vst::effSetEditKnobMode, 0, c.knobMode);
+        effect->setParameter(c.parameter, 0.3f);
+        idle();
+        const gui::Point origin = rectOf(c.parameter).topLeft();
+        const gui::Point at{origin.h + c.grip.h, origin.v + c.grip.v};
+        std::vector<In> rounds(10, In{at, kLeftButton});
+        for (int move = 1; move <= c.moves; ++move)
+            rounds.insert(rounds.end(), 10, In{{at.h + move * c.step.h, at.v + move * c.step.v}, kLeftButton});
+        calls.clear();
+        press(at, kLeftButton, rounds);
+        EXPECT_NEAR(effect->getParameter(c.parameter), 0.3f + static_cast<float>(c.moves) * c.perPixel, 1e-6f)
+            << c.what;
+        if (c.moves == 0) {
+            EXPECT_EQ(effect->getParameter(c.parameter), 0.3f) << c.what;
+        }
+        EXPECT_EQ(countCalls(vst::audioMasterAutomate, c.parameter), static_cast<std::size_t>(c.moves)) << c.what;
+        EXPECT_EQ(countCalls(vst::audioMasterBeginEdit, c.parameter), 1u) << c.what;
+    }
+    dispatch(vst::effSetEditKnobMode, 0, 0);
+}
+
+// At the ends of travel the handle is drawn raised to the travel's start:
+// it is grabbed there, and the track where it would sit unraised is not.
+TEST_F(EditorTest, SliderHandlesAreGrabbedWhereTheyAreDrawn) {
+    struct Case {
+        int parameter;
+        float value;
+        gui::Point at;  // in the frame
+        bool grabs;
+    };
+    openEditor();
+    const gui::Rect wave = rectOf(8), volume = rectOf(92);
+    const Case cases[] = {
+        {8, 1.0f, {wave.left + 11, wave.top + 15}, true},
+        {8, 1.0f, {wave.left + 11, wave.top + 16}, true},
+        {8, 1.0f, {wave.left + 11, wave.top + 1}, false},
+        {92, 0.006f, {72, volume.top + 8}, true},
+        {92, 0.006f, {73, volume.top + 8}, true},
+        {92, 0.006f, {57, volume.top + 8}, false},
+    };
+    for (const Case& c : cases) {
+        effect->setParameter(c.parameter, c.value);
+        idle();
+        calls.clear();
+        press(c.at, kLeftButton, {{c.at, kLeftButton}, {{c.at.h + 1, c.at.v + 1}, kLeftButton}});
+        EXPECT_EQ(countCalls(vst::audioMasterBeginEdit, c.parameter), c.grabs ? 1u : 0u) << c.parameter << " " << c.at.h;
+        EXPECT_EQ(countCalls(vst::audioMasterAutomate, c.parameter), c.grabs ? 1u : 0u) << c.parameter << " " << c.at.h;
+    }
 }
 
 TEST_F(EditorTest, RightPressOnAKnobShowsItsValueWithoutMovingIt) {
@@ -149,8 +222,18 @@ TEST_F(EditorTest, MidiLearnPromptsThenShowsValuesAgain) {
     EXPECT_EQ(controlOf(98).getValue(), 1.0f);
     EXPECT_EQ(status(), "MoveParam");
 
+    // Presses that move nothing leave the prompt.
+    press(centre(rectOf(58)), kRightButton);
+    const gui::Point handle{rectOf(8).left + 11, rectOf(8).top + 30};  // at the program's value
+    press(handle, kLeftButton, {{handle, kLeftButton}});
+    idle();
+    EXPECT_EQ(status(), "MoveParam");
+    EXPECT_EQ(effect->getLearnTarget(), 110);
+
     effect->setParameter(8, 0.3f);  // the parameter to learn
     idle();
+    EXPECT_EQ(status(), "MoveCC");
+    press(centre(rectOf(58)), kRightButton);
     EXPECT_EQ(status(), "MoveCC");
 
     // A controller arrives on the audio thread; learning ends.
@@ -209,6 +292,30 @@ TEST_F(EditorTest, HostKeysReachTheControlDraggedLast) {
     EXPECT_EQ(dispatch(vst::effEditKeyDown, 0, gui::kKeyUp, nullptr, 0.0f), 1);
     EXPECT_NEAR(effect->getParameter(58), std::min(1.0f, before + 0.1f), 1e-6f);
     EXPECT_EQ(dispatch(vst::effEditKeyDown, 'x', 0, nullptr, 0.0f), -1);
+}
+
+// While a value is being typed, keys the host forwards are declined (the
+// host keeps them); none reaches a control.
+TEST_F(EditorTest, HostKeysAreDeclinedWhileTheStatusFieldIsEdited) {
+    openEditor();
+    press(centre(editor().statusField()->rect()), kLeftButton);
+    ASSERT_NE(platform.lastWindow()->editBox(), nullptr);
+    std::vector<float> before;
+    for (int row = 0; row < editor::kControlCount; ++row) before.push_back(editor().control(row)->getValue());
+    calls.clear();
+    for (std::uint8_t key : {gui::kKeyUp, gui::kKeyDown, gui::kKeyLeft, gui::kKeyRight})
+        for (std::uint8_t modifier : {0, 1}) {
+            EXPECT_EQ(dispatch(vst::effEditKeyDown, 0, key, nullptr, modifier), -1) << int(key);
+            EXPECT_EQ(dispatch(vst::effEditKeyUp, 0, key, nullptr, modifier), -1) << int(key);
+        }
+    for (int row = 0; row < editor::kControlCount; ++row)
+        EXPECT_EQ(editor().control(row)->getValue(), before[static_cast<std::size_t>(row)]) << row;
+    EXPECT_EQ(countCalls(vst::audioMasterAutomate, 92), 0u);
+    ASSERT_NE(platform.lastWindow()->editBox(), nullptr);  // still typing
+
+    // Once the edit ends, the keys reach the controls again.
+    platform.lastWindow()->editBox()->pressReturn();
+    EXPECT_EQ(dispatch(vst::effEditKeyDown, 0, gui::kKeyUp, nullptr, 0.0f), 1);
 }
 
 }  // namespace
