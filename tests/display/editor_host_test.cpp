@@ -166,9 +166,7 @@ std::vector<Action> userActions(gui::Point o) {
          at(o, grip) + "mousedown 1 sleep 0.1 " + at(o, {grip.h, grip.v + 10}) + at(o, {grip.h, grip.v + 20}) +
              "mouseup 1",
          8,
-         [travelled](float, float a) {
-             return std::abs(a - (1.0f - static_cast<float>(travelled + 20) / 67.0f)) < 1e-5f;
-         }},
+         [](float b, float a) { return std::abs(a - (b - 20.0f / 67.0f)) < 1e-5f; }},
         {"turn Feedback 1",
          at(o, knob) + "mousedown 1 sleep 0.1 " + at(o, {knob.h, knob.v - 15}) + at(o, {knob.h + 10, knob.v - 25}) +
              "mouseup 1",
@@ -207,6 +205,74 @@ TEST(EditorThroughPluginFile, PressesDragsAndTypingChangeTheParameters) {
     // Moved controls tell the host; the voice limit and typed values do not.
     EXPECT_EQ(report.find(" 0 automate"), std::string::npos) << report;
 }
+
+// The automation calls the edit command counted; -1 when it did not say.
+int automates(const std::string& report) {
+    const auto at = report.find(" automate,");
+    if (at == std::string::npos) return -1;
+    const auto start = report.rfind(", ", at);
+    return start == std::string::npos ? -1 : std::atoi(report.c_str() + start + 2);
+}
+
+// Presses on handles at rest and at the ends of their travel, held a while
+// after every move: a click without a move changes nothing, a handle is
+// taken where it is drawn, and each move automates once however long it is
+// held.
+struct HandleSession {
+    std::string xdotool;
+    int moves = 0;  // pointer moves with the button down
+};
+
+HandleSession handleActions(gui::Point o) {
+    // T Unison Amp's 0.4 lies between two pixel steps of its slider.
+    const gui::Rect amp = rectOf(2), diff = rectOf(0), volume = rectOf(92);
+    const int ampAt = static_cast<int>((1.0f - programOneValue(2)) * 67.0f);
+    const int diffAt = static_cast<int>((1.0f - programOneValue(0)) * 67.0f);
+    const int volumeAt = std::max(2, static_cast<int>(programOneValue(92) * 66.0f));
+    const gui::Point ampGrip{amp.left + 11, amp.top + ampAt + 7};
+    const gui::Point diffGrip{diff.left + 11, diff.top + diffAt + 7};
+    const gui::Point volumeGrip{volume.left + volumeAt + 7, volume.top + 9};
+    // Drawn at the ends: a vertical handle at 1 covers y 2..16, a horizontal
+    // one at 0 covers x 2..17 of its control.
+    const gui::Point diffBottomEdge{diff.left + 11, diff.top + 15};
+    const gui::Point volumeRightEdge{volume.left + 16, volume.top + 9};
+    const std::string hold = "sleep 0.3 ";
+    HandleSession session;
+    const auto drag = [&](gui::Point from, std::vector<gui::Point> to) {
+        std::string actions = at(o, from) + "mousedown 1 " + hold;
+        for (gui::Point p : to) actions += at(o, p) + hold;
+        session.moves += static_cast<int>(to.size());
+        return actions + "mouseup 1 sleep 0.2 ";
+    };
+    session.xdotool = drag(ampGrip, {}) +
+                      drag(diffGrip, {{diffGrip.h, diff.top - 30}}) +
+                      drag(diffBottomEdge, {{diffBottomEdge.h, diffBottomEdge.v + 10}}) +
+                      drag(volumeGrip, {{volume.left - 30, volumeGrip.v}}) +
+                      drag(volumeRightEdge, {{volumeRightEdge.h + 10, volumeRightEdge.v}});
+    return session;
+}
+
+void checkHandleSession(const std::string& hostCommand) {
+    Command edit(hostCommand + " edit --program 1 --seconds 60");
+    const gui::Point origin = editorOrigin(edit);
+    ASSERT_GE(origin.h, 0) << "the editor did not open";
+    const HandleSession session = handleActions(origin);
+    EXPECT_TRUE(xdotool(server->name(), session.xdotool));
+    EXPECT_TRUE(xdotool(server->name(), "search --name '^Velora$' windowunmap"));
+    const std::string report = edit.finish();
+    EXPECT_EQ(edit.status, 0) << report;
+    const auto changed = changes(report);
+    EXPECT_EQ(changed.count(2), 0u) << "T Unison Amp clicked without a move\n" << report;
+    ASSERT_EQ(changed.count(0), 1u) << report;
+    EXPECT_NEAR(changed.at(0).second, 1.0f - 10.0f / 67.0f, 1e-5f) << "T Unison Diff taken at its drawn bottom";
+    ASSERT_EQ(changed.count(92), 1u) << report;
+    EXPECT_NEAR(changed.at(92).second, 10.0f / 66.0f, 1e-5f) << "Volume Major taken at its drawn right edge";
+    const int told = automates(report);
+    EXPECT_GE(told, 1) << report;
+    EXPECT_LE(told, session.moves) << report;
+}
+
+TEST(EditorThroughPluginFile, HandlesAreTakenWhereDrawnAndOnlyMovesAutomate) { checkHandleSession(host()); }
 
 // The plug-in file loaded here, with a top-level window of the test's own
 // as the editor's parent.
@@ -361,18 +427,25 @@ TEST_F(UnderWine, ScreenshotShowsTheSameLayout) {
     EXPECT_LT(meanDifference(seen, expected, {0, 0, editor::kFrameWidth, editor::kFrameHeight}), 8.0);
 }
 
-TEST_F(UnderWine, AClickChangesAParameter) {
-    Command edit("timeout 120 " + wineHost() + " edit --program 1 --seconds 2");
+TEST_F(UnderWine, HeldAndQuickClicksChangeParameters) {
+    Command edit("timeout 120 " + wineHost() + " edit --program 1 --seconds 4");
     const gui::Point origin = editorOrigin(edit);
     ASSERT_GE(origin.h, 0) << "the editor did not open";
-    // Held a moment: the button reads the live mouse state when the press arrives.
-    EXPECT_TRUE(xdotool(server->name(), at(origin, centre(64)) + "mousedown 1 sleep 0.1 mouseup 1"));
+    // A held click, and xdotool's click, released before the press is served.
+    EXPECT_TRUE(xdotool(server->name(), at(origin, centre(64)) + "mousedown 1 sleep 0.1 mouseup 1 sleep 0.2 " +
+                                            at(origin, centre(76)) + "click 1 sleep 0.2 " + at(origin, centre(98)) +
+                                            "click 1 sleep 0.2 click 1"));
     const std::string report = edit.finish();
     EXPECT_EQ(edit.status, 0) << report;
     const auto changed = changes(report);
-    ASSERT_EQ(changed.count(64), 1u) << report;
-    EXPECT_EQ(changed.at(64).second, 0.0f) << report;
+    for (int toggle : {64, 76}) {
+        ASSERT_EQ(changed.count(toggle), 1u) << toggle << "\n" << report;
+        EXPECT_EQ(changed.at(toggle).second, 1.0f - changed.at(toggle).first) << report;
+    }
+    EXPECT_EQ(changed.count(98), 0u) << "Midi Learn clicked twice\n" << report;
 }
+
+TEST_F(UnderWine, HandlesAreTakenWhereDrawnAndOnlyMovesAutomate) { checkHandleSession("timeout 120 " + wineHost()); }
 
 }  // namespace
 }  // namespace velora::gui::test

@@ -105,10 +105,15 @@ void moveMouse(HWND frame, Point where) {
     SetCursorPos(screen.x, screen.y);
 }
 
-void sendButton(DWORD flags) {
+INPUT mouseInput(DWORD flags) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
+    return input;
+}
+
+void sendButton(DWORD flags) {
+    INPUT input = mouseInput(flags);
     SendInput(1, &input, sizeof input);
 }
 
@@ -163,16 +168,29 @@ void windowClassAndPaints(Platform& platform, HWND host) {
     CHECK(!classRegistered() && win32::windowClassUsers() == 0);
 }
 
-void pressesMoveControls(Platform& platform, HWND host) {
+// A frame with a toggle and a horizontal slider (1-pixel handle, 100 pixels
+// of travel from x 20), painted once.
+struct ToggleAndSlider {
+    ToggleAndSlider(Platform& platform, HWND host) : frame({0, 0, 200, 150}, host, &owner, platform) {
+        frame.addView(toggle);
+        frame.addView(slider);
+        window = handleOf(frame);
+        pumpUntil([&] { return !frame.firstPaintPending(); });
+    }
     Owner owner;
-    Frame frame({0, 0, 200, 150}, host, &owner, platform);
-    auto* toggle = new ToggleButton({10, 10, 40, 30}, &owner, 2, nullptr);
-    auto* slider = new Slider({20, 50, 120, 70}, &owner, 3, 20, 120, nullptr, nullptr, {},
-                              Slider::kHorizontal | Slider::kLeft);
-    frame.addView(toggle);
-    frame.addView(slider);
-    HWND window = handleOf(frame);
-    pumpUntil([&] { return !frame.firstPaintPending(); });
+    Frame frame;
+    ToggleButton* toggle = new ToggleButton({10, 10, 40, 30}, &owner, 2, nullptr);
+    Slider* slider = new Slider({20, 50, 120, 70}, &owner, 3, 20, 120, nullptr, nullptr, {},
+                                Slider::kHorizontal | Slider::kLeft);
+    HWND window = nullptr;
+};
+
+void pressesMoveControls(Platform& platform, HWND host) {
+    ToggleAndSlider controls(platform, host);
+    Owner& owner = controls.owner;
+    ToggleButton* toggle = controls.toggle;
+    Slider* slider = controls.slider;
+    HWND window = controls.window;
 
     CHECK(click(window, {25, 20}, [&] { return owner.changes == 1; }));
     CHECK(toggle->getValue() == 1.0f);
@@ -190,13 +208,6 @@ void pressesMoveControls(Platform& platform, HWND host) {
     owner.duringDrag = nullptr;
     sendButton(MOUSEEVENTF_LEFTUP);
     CHECK(owner.begins == 1 && slider->getValue() == 0.6f);
-}
-
-INPUT mouseInput(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    return input;
 }
 
 INPUT keyInput(WORD key, bool up) {
@@ -226,15 +237,11 @@ bool runWithoutServing(const std::string& program, const std::string& arguments)
 // Clicks whose button is up again before the press is served: the press's
 // own message tells the buttons and modifiers.
 void quickClicksCount(Platform& platform, HWND host) {
-    Owner owner;
-    Frame frame({0, 0, 200, 150}, host, &owner, platform);
-    auto* toggle = new ToggleButton({10, 10, 40, 30}, &owner, 2, nullptr);
-    auto* slider = new Slider({20, 50, 120, 70}, &owner, 3, 20, 120, nullptr, nullptr, {},
-                              Slider::kHorizontal | Slider::kLeft);
-    frame.addView(toggle);
-    frame.addView(slider);
-    HWND window = handleOf(frame);
-    pumpUntil([&] { return !frame.firstPaintPending(); });
+    ToggleAndSlider controls(platform, host);
+    Owner& owner = controls.owner;
+    ToggleButton* toggle = controls.toggle;
+    Slider* slider = controls.slider;
+    HWND window = controls.window;
 
     const std::vector<INPUT> left{mouseInput(MOUSEEVENTF_LEFTDOWN), mouseInput(MOUSEEVENTF_LEFTUP)};
     const std::vector<INPUT> right{mouseInput(MOUSEEVENTF_RIGHTDOWN), mouseInput(MOUSEEVENTF_RIGHTUP)};
