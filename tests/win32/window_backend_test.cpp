@@ -186,28 +186,23 @@ struct ToggleAndSlider {
 };
 
 void pressesMoveControls(Platform& platform, HWND host) {
-    ToggleAndSlider controls(platform, host);
-    Owner& owner = controls.owner;
-    ToggleButton* toggle = controls.toggle;
-    Slider* slider = controls.slider;
-    HWND window = controls.window;
-
-    CHECK(click(window, {25, 20}, [&] { return owner.changes == 1; }));
-    CHECK(toggle->getValue() == 1.0f);
+    ToggleAndSlider f(platform, host);
+    CHECK(click(f.window, {25, 20}, [&] { return f.owner.changes == 1; }));
+    CHECK(f.toggle->getValue() == 1.0f);
 
     // Drag: the pointer moves on the first round and the button goes up on
     // the third; the handle centre (1 pixel wide) follows the pointer.
-    owner.rounds = 0;
-    owner.duringDrag = [&](int round) {
-        if (round == 1) moveMouse(window, {79, 60});
+    f.owner.rounds = 0;
+    f.owner.duringDrag = [&](int round) {
+        if (round == 1) moveMouse(f.window, {79, 60});
         if (round >= 3) sendButton(MOUSEEVENTF_LEFTUP);
     };
-    moveMouse(window, {30, 60});
+    moveMouse(f.window, {30, 60});
     sendButton(MOUSEEVENTF_LEFTDOWN);
-    CHECK(pumpUntil([&] { return owner.ends == 1; }));
-    owner.duringDrag = nullptr;
+    CHECK(pumpUntil([&] { return f.owner.ends == 1; }));
+    f.owner.duringDrag = nullptr;
     sendButton(MOUSEEVENTF_LEFTUP);
-    CHECK(owner.begins == 1 && slider->getValue() == 0.6f);
+    CHECK(f.owner.begins == 1 && f.slider->getValue() == 0.6f);
 }
 
 INPUT keyInput(WORD key, bool up) {
@@ -237,12 +232,7 @@ bool runWithoutServing(const std::string& program, const std::string& arguments)
 // Clicks whose button is up again before the press is served: the press's
 // own message tells the buttons and modifiers.
 void quickClicksCount(Platform& platform, HWND host) {
-    ToggleAndSlider controls(platform, host);
-    Owner& owner = controls.owner;
-    ToggleButton* toggle = controls.toggle;
-    Slider* slider = controls.slider;
-    HWND window = controls.window;
-
+    ToggleAndSlider f(platform, host);
     const std::vector<INPUT> left{mouseInput(MOUSEEVENTF_LEFTDOWN), mouseInput(MOUSEEVENTF_LEFTUP)};
     const std::vector<INPUT> right{mouseInput(MOUSEEVENTF_RIGHTDOWN), mouseInput(MOUSEEVENTF_RIGHTUP)};
     const std::vector<INPUT> controlLeft{keyInput(VK_CONTROL, false), left[0], left[1], keyInput(VK_CONTROL, true)};
@@ -253,36 +243,36 @@ void quickClicksCount(Platform& platform, HWND host) {
         Control* control;
         float start, expected;
     } cases[] = {
-        {"left click toggles", {25, 20}, left, toggle, 0.0f, 1.0f},
-        {"and back", {25, 20}, left, toggle, 1.0f, 0.0f},
-        {"right click leaves the toggle", {25, 20}, right, toggle, 0.0f, 0.0f},
-        {"Control-click restores the default", {70, 60}, controlLeft, slider, 0.2f, 0.5f},
-        {"a click on the slider puts the handle there", {79, 60}, left, slider, 0.2f, 0.6f},
+        {"left click toggles", {25, 20}, left, f.toggle, 0.0f, 1.0f},
+        {"and back", {25, 20}, left, f.toggle, 1.0f, 0.0f},
+        {"right click leaves the toggle", {25, 20}, right, f.toggle, 0.0f, 0.0f},
+        {"Control-click restores the default", {70, 60}, controlLeft, f.slider, 0.2f, 0.5f},
+        {"a click on the slider puts the handle there", {79, 60}, left, f.slider, 0.2f, 0.6f},
     };
     for (const Case& c : cases) {
         c.control->setValue(c.start);
-        owner.changes = 0;
-        moveMouse(window, c.at);
+        f.owner.changes = 0;
+        moveMouse(f.window, c.at);
         pump(20);
         // One call: nothing can come between the press and the release.
         std::vector<INPUT> inputs = c.inputs;
         CHECK(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size());
         const bool expectChange = c.expected != c.start;
-        pumpUntil([&] { return owner.changes > 0; }, expectChange ? 2000 : 200);
+        pumpUntil([&] { return f.owner.changes > 0; }, expectChange ? 2000 : 200);
         check(c.control->getValue() == c.expected, c.what, __LINE__);
-        check(owner.changes == (expectChange ? 1 : 0), c.what, __LINE__);
+        check(f.owner.changes == (expectChange ? 1 : 0), c.what, __LINE__);
     }
 
     // The same from the X server's side: xdotool's click, press and release
     // in one go, before this thread looks at its messages.
-    toggle->setValue(0.0f);
-    owner.changes = 0;
+    f.toggle->setValue(0.0f);
+    f.owner.changes = 0;
     POINT screen{25, 20};
-    ClientToScreen(window, &screen);
+    ClientToScreen(f.window, &screen);
     CHECK(runWithoutServing("Z:\\usr\\bin\\xdotool",
                             "mousemove " + std::to_string(screen.x) + " " + std::to_string(screen.y) + " click 1"));
-    CHECK(pumpUntil([&] { return owner.changes > 0; }));
-    CHECK(toggle->getValue() == 1.0f && owner.changes == 1);
+    CHECK(pumpUntil([&] { return f.owner.changes > 0; }));
+    CHECK(f.toggle->getValue() == 1.0f && f.owner.changes == 1);
 }
 
 void editBoxOpensAndApplies(Platform& platform, HWND host) {
