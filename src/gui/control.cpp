@@ -43,11 +43,15 @@ void Control::attached(Frame* frame) {
     }
 }
 
+float Control::inRange(float value) const {
+    if (std::isnan(value) || value < minValue_) value = minValue_;
+    if (value > maxValue_) value = maxValue_;
+    return value;
+}
+
 void Control::clampValue() {
     const float v = value_.load();
-    float clamped = v;
-    if (std::isnan(clamped) || clamped < minValue_) clamped = minValue_;
-    if (clamped > maxValue_) clamped = maxValue_;
+    const float clamped = inRange(v);
     // Stored only when it changes, so that a draw on the GUI thread never
     // writes back a value another thread has just replaced.
     if (std::memcmp(&clamped, &v, sizeof v) != 0) value_.store(clamped);

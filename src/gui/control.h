@@ -57,6 +57,7 @@ public:
     virtual float getKeyStep() const { return keyStep_; }
     // Brings the value into minValue..maxValue; NaN becomes minValue.
     virtual void clampValue();
+    float inRange(float value) const;
 
     ValueListener* listener() const { return listener_; }
     int doubleClickDelay() const { return doubleClickDelay_; }

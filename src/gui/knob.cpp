@@ -142,7 +142,8 @@ void Knob::mouse(Canvas& canvas, Point where) {
 
 void Knob::dragLinear(Canvas& canvas, Point where, int pressWord) {
     const float range = maxValue_ - minValue_;
-    float entry = value_.load();
+    // A value beyond the range moves from the end the knob shows.
+    float entry = inRange(value_.load());
     int oldButton = pressWord;
     const auto pixels = [this](int word) {
         const float p = pixelsForFullRange(word);

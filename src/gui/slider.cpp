@@ -94,11 +94,12 @@ void Slider::mouse(Canvas& canvas, Point where) {
     Grip grip;
     if (!jumpToClick_) {
         // The handle is taken where it is seen, and keeps the value it has:
-        // only the pointer's movement from here moves it.
+        // only the pointer's movement from here moves it. A value beyond the
+        // range is held where the handle shows it, at the end of travel.
         const float value = value_.load();
         const Rect handle = drawnHandle(value).offset(size_.left, size_.top);
         if (!handle.contains(where)) return;
-        grip = {along, value};
+        grip = {along, inRange(value)};
     } else {
         // The handle's centre jumps to the pointer.
         const std::int32_t centre = (isHorizontal() ? handleWidth_ : handleHeight_) / 2 - 1;

@@ -2,6 +2,8 @@
 // rounds, checked on the listener, the edit brackets and the screen.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "gui/knob.h"
 #include "gui/momentary_button.h"
 #include "gui/slider.h"
@@ -114,6 +116,33 @@ TEST_F(ValueControls, SliderDragKeepsTheGripAndIgnoresPressesBesideTheHandle) {
     EXPECT_FALSE(listener.values.empty());
     EXPECT_NE(slider->getValue(), 0.5f);
     EXPECT_GT(slider->getValue(), before);
+}
+
+// Values from the host are never clamped; a control shown at an end of its
+// range is dragged from that end, not from the value far beyond it.
+TEST_F(ValueControls, ValuesBeyondTheRangeAreDraggedFromTheEndShown) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    Slider* slider = verticalSlider();
+    Knob* knob = addKnob();
+    owner.mode = Knob::kLinearMode;
+    // Above 1 the slider's handle is drawn at the top of its travel, y 2..16.
+    for (float value : {1.5f, 1e30f}) {
+        slider->setValue(value);
+        showWindow();
+        const Point at{slider->rect().left + 11, slider->rect().top + 9};
+        press(at, kLeftButton, {{{at.h, at.v + 5}, kLeftButton}});
+        EXPECT_FLOAT_EQ(slider->getValue(), 1.0f - 5.0f / 67.0f) << value;
+    }
+    // The knob's indicator sits at 0 for NaN and values below.
+    const struct {
+        float value, expected;
+    } knobCases[] = {{1.5f, 1.0f - 0.025f}, {1e30f, 1.0f - 0.025f}, {-3.0f, 0.0f}, {nan, 0.0f}};
+    for (const auto& c : knobCases) {
+        knob->setValue(c.value);
+        const Point centre{knob->rect().left + 10, knob->rect().top + 10};
+        press(centre, kLeftButton, {{{centre.h, centre.v + 5}, kLeftButton}});  // 5 pixels down
+        EXPECT_FLOAT_EQ(knob->getValue(), c.expected) << c.value;
+    }
 }
 
 TEST_F(ValueControls, ShiftDragIsTenTimesFinerAndReleasingShiftJumpsBack) {
