@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/log.h"
 #include "gui/momentary_button.h"
 #include "editor/window_system.h"
 #include "gui/platform/thread_ole.h"
@@ -72,16 +73,25 @@ int SynthEditor::open(void* parentWindow) {
         nativeWindowSystem_ = makeNativeWindowSystem();
         useWindowSystem(nativeWindowSystem_.get());
     }
-    if (!windowSystem_ || !parentWindow) return 0;
+    if (!parentWindow) {
+        log::say("editor: the host asked to open the editor without a parent window");
+        return 0;
+    }
+    if (!windowSystem_) {
+        log::say("editor: no window system to open the editor on (see the line before)");
+        return 0;
+    }
     postUpdate();
     bool built = true;
     try {
         build(parentWindow);
     } catch (...) {  // out of memory while building: nothing stays half made
         built = false;
+        log::say("editor: out of memory while building the editor");
     }
     shared_.fill(nullptr);  // given back by build in every case
     if (!built || !frame_ || !frame_->isOpen()) {
+        if (built) log::say("editor: its window could not be made (see the line before)");
         close();
         return 0;
     }

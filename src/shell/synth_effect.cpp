@@ -9,6 +9,7 @@
 
 #include "core/numeric.h"
 #include "editor/synth_editor.h"
+#include "engine/voice_resonator.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
 #include "shell/host_text.h"
@@ -285,8 +286,11 @@ void SynthEffect::open() {
 }
 
 void SynthEffect::setSampleRate(float rate) {
-    if (!std::isfinite(rate) || rate <= 0.0f) return;
     storeSampleRate(rate);
+    if (!std::isfinite(rate) || rate <= 0.0f) return;
+    if (rate > engine::kMaxResonatorRate)
+        log::say("sample rate ", log::number(rate), " Hz: the resonators are tuned as at ",
+                 log::number(engine::kMaxResonatorRate), " Hz (their longest lines)");
     engine_.setSampleRate(rate);
     effects_.setSampleRate(rate);
     setParameter(kParamVibFreq, mirror_[kParamVibFreq].load());
@@ -343,7 +347,7 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
         MidiEventRecord record;
         static_assert(sizeof record == sizeof(VstMidiEvent));
         std::memcpy(&record, event, sizeof record);
-        events_.push(record);
+        if (!events_.push(record)) incidents().raise(log::AudioIncidents::kEventDropped);
     }
     return 1;
 }
