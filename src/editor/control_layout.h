@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/param_id.h"
 #include "gui/geometry.h"
 #include "resources/bitmap_ids.h"
 
@@ -44,10 +45,10 @@ inline constexpr std::array<std::int32_t, 9> kSharedBitmaps = {
 
 inline constexpr int kFrameWidth = 384;
 inline constexpr int kFrameHeight = 410;
-inline constexpr std::int32_t kStatusTag = 103;
-inline constexpr std::int32_t kVoiceUpTag = 105;
-inline constexpr std::int32_t kVoiceDownTag = 106;
-inline constexpr std::int32_t kVoiceLimitParam = 104;
+// The status field and the voice-limit steppers sit on inert indexes.
+inline constexpr std::int32_t kStatusTag = kParamInert103;
+inline constexpr std::int32_t kVoiceUpTag = kParamInert105;
+inline constexpr std::int32_t kVoiceDownTag = kParamInert106;
 inline constexpr int kMomentaryFrameHeight = 9;
 inline constexpr int kKnobInset = 4;
 
@@ -143,7 +144,7 @@ inline constexpr std::array<ControlRow, kControlCount> kControlTable = [] {
 
 namespace layout_detail {
 
-constexpr int kParameterSlots = 109;
+constexpr int kParameterSlots = kParamCount;
 
 // Parameter index -> row of its control, worked out when compiling so that
 // any thread may look it up.

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/log.h"
+#include "core/midi_scale.h"
 #include "gui/momentary_button.h"
 #include "editor/window_system.h"
 #include "gui/platform/thread_ole.h"
@@ -15,9 +16,6 @@ namespace {
 
 // The knob mode is one setting of the whole module, as hosts expect.
 std::atomic<int> processKnobMode{0};
-
-constexpr int kNoParameter = 110;
-constexpr float kOneOver127 = 0.007874016f;  // 1 / 127 in single precision
 
 // Tick counts wrap after 49 days; compare them by their difference.
 bool earlier(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b) < 0; }
@@ -280,7 +278,7 @@ void SynthEditor::parameterChanged(std::int32_t index, float) {
     }
     char text[64] = {};
     host_.getParameterDisplay(index, text);
-    if (host_.isLearning()) std::strcpy(text, host_.getLearnTarget() == kNoParameter ? "MoveParam" : "MoveCC");
+    if (host_.isLearning()) std::strcpy(text, host_.getLearnTarget() == kNoParam ? "MoveParam" : "MoveCC");
     showStatus(text);
     postUpdate();
 }
@@ -342,11 +340,11 @@ void SynthEditor::stepVoiceLimit(const gui::Control& control, int direction) {
     if (control.getValue() != 1.0f) return;  // the release
     const int count = host_.voiceLimit();
     if (direction > 0 && count < 127)
-        host_.setParameter(kVoiceLimitParam, (static_cast<float>(count) + 1.0001f) * kOneOver127);
+        host_.setParameter(kParamVoiceLimit, (static_cast<float>(count) + 1.0001f) * kPerMidiValue);
     if (direction < 0 && count > 1)
-        host_.setParameter(kVoiceLimitParam, (static_cast<float>(count) - 0.0009f) * kOneOver127);
+        host_.setParameter(kParamVoiceLimit, (static_cast<float>(count) - 0.0009f) * kPerMidiValue);
     char text[64] = {};
-    host_.getParameterDisplay(kVoiceLimitParam, text);
+    host_.getParameterDisplay(kParamVoiceLimit, text);
     showStatus(text);
 }
 

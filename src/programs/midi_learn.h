@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/relaxed.h"
-#include "programs/param_id.h"
+#include "core/param_id.h"
 
 namespace velora {
 

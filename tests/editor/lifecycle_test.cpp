@@ -3,6 +3,7 @@
 #include <new>
 
 #include "editor_fixture.h"
+#include "core/param_id.h"
 
 namespace velora::test {
 namespace {
@@ -15,7 +16,7 @@ TEST_F(EditorTest, HostRequestsWithoutAWindowAreHarmless) {
     EXPECT_EQ(dispatch(vst::effEditGetRect, 0, 0, nullptr), 0);
     EXPECT_EQ(dispatch(vst::effEditOpen, 0, 0, nullptr), 0);  // no parent window
     EXPECT_FALSE(editor().isOpen());
-    effect->setParameter(8, 0.5f);  // nothing to show it on
+    effect->setParameter(kParamToneWaveMix, 0.5f);  // nothing to show it on
     EXPECT_FALSE(editor().updatePending());
     EXPECT_EQ(platform.liveImages(), 0);
 }
@@ -42,7 +43,7 @@ TEST_F(EditorTest, DestroyingTheInstanceWithTheWindowOpenReleasesEverything) {
 TEST_F(EditorTest, WindowDestroyedBySystemStopsDrawing) {
     openEditor();
     platform.lastWindow()->destroyBySystem();
-    effect->setParameter(8, 0.25f);
+    effect->setParameter(kParamToneWaveMix, 0.25f);
     idle();
     EXPECT_FALSE(editor().frame()->isOpen());
 }
@@ -109,7 +110,7 @@ TEST_P(MissingBitmapTest, EditorStillOpensAtItsSize) {
     openEditor();
     EXPECT_EQ(editor().frame()->rect(), (gui::Rect{0, 0, 384, 410}));
     EXPECT_EQ(editor().frame()->viewCount(), 56);
-    effect->setParameter(8, 0.5f);
+    effect->setParameter(kParamToneWaveMix, 0.5f);
     idle();
     dispatch(vst::effEditClose);
     EXPECT_EQ(platform.liveImages(), 0);
