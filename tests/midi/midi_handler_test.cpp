@@ -1,4 +1,4 @@
-#include "programs/midi_handler.h"
+#include "midi/midi_handler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Turns one due MIDI message into actions on the synthesizer. All channels
 // are treated alike.
-#include "programs/midi_event_queue.h"
-#include "programs/midi_learn.h"
+#include "midi/midi_event_queue.h"
+#include "midi/midi_learn.h"
 
 namespace velora {
 
