@@ -7,7 +7,7 @@
 #include "core/log.h"
 #include "core/midi_scale.h"
 #include "gui/momentary_button.h"
-#include "editor/window_system.h"
+#include "editor/native_platform.h"
 #include "gui/platform/thread_ole.h"
 #include "gui/toggle_button.h"
 
@@ -39,9 +39,9 @@ struct HeldBitmap {
 
 }  // namespace
 
-SynthEditor::SynthEditor(EditorHost& host, gui::Platform* windowSystem)
-    : host_(host), windowSystem_(nullptr), ownsThreadOle_(gui::initialiseThreadOle()) {
-    useWindowSystem(windowSystem);
+SynthEditor::SynthEditor(EditorHost& host, gui::Platform* platform)
+    : host_(host), platform_(nullptr), ownsThreadOle_(gui::initialiseThreadOle()) {
+    usePlatform(platform);
 }
 
 SynthEditor::~SynthEditor() {
@@ -49,10 +49,10 @@ SynthEditor::~SynthEditor() {
     if (ownsThreadOle_) gui::releaseThreadOle();
 }
 
-void SynthEditor::useWindowSystem(gui::Platform* windowSystem) {
+void SynthEditor::usePlatform(gui::Platform* platform) {
     if (frame_) return;
-    windowSystem_ = windowSystem;
-    nextIdleTicks_ = windowSystem_ ? windowSystem_->tickCount() : 0;
+    platform_ = platform;
+    nextIdleTicks_ = platform_ ? platform_->tickCount() : 0;
 }
 
 int SynthEditor::getRect(vst::ERect** out) {
@@ -67,15 +67,15 @@ int SynthEditor::open(void* parentWindow) {
     if (inIdlePass_) return 0;  // a control is held: its frame must stay
     if (frame_) close();
     closePending_ = false;
-    if (!windowSystem_ && wantsNative_ && parentWindow) {
-        nativeWindowSystem_ = makeNativeWindowSystem();
-        useWindowSystem(nativeWindowSystem_.get());
+    if (!platform_ && wantsNative_ && parentWindow) {
+        nativePlatform_ = makeNativePlatform();
+        usePlatform(nativePlatform_.get());
     }
     if (!parentWindow) {
         log::say("editor: the host asked to open the editor without a parent window");
         return 0;
     }
-    if (!windowSystem_) {
+    if (!platform_) {
         log::say("editor: no window system to open the editor on (see the line before)");
         return 0;
     }
@@ -103,7 +103,7 @@ gui::Bitmap* SynthEditor::loadShared(int id) const {
 }
 
 void SynthEditor::build(void* parentWindow) {
-    gui::Platform& system = *windowSystem_;
+    gui::Platform& system = *platform_;
     // Step 2: the bitmaps several controls share, held until the end.
     std::array<HeldBitmap, kSharedBitmaps.size()> held;
     for (std::size_t i = 0; i < kSharedBitmaps.size(); ++i)
@@ -224,20 +224,20 @@ void SynthEditor::idlePass() {
         // Nothing beyond the controls needs refreshing in this editor.
     }
     if (!frame_) return;
-    windowSystem_->processEvents();
+    platform_->processEvents();
     if (frame_) frame_->idle();
 }
 
 void SynthEditor::idleDuringDrag() {
-    if (!windowSystem_) return;
-    std::uint32_t now = windowSystem_->tickCount();
+    if (!platform_) return;
+    std::uint32_t now = platform_->tickCount();
     if (earlier(now, nextIdleTicks_)) {
-        windowSystem_->sleep(4);
+        platform_->sleep(4);
         now += 4;
         if (earlier(now, nextIdleTicks_ - 50)) return;
     }
     idlePass();
-    windowSystem_->dispatchOnePaint();
+    platform_->dispatchOnePaint();
     nextIdleTicks_ = now + 100;
     inIdlePass_ = true;
     host_.hostIdle();

@@ -81,7 +81,7 @@ SynthEffect::SynthEffect(audioMasterCallback host) : EffectShell(host, kProgramC
     }
     // The editor makes its window system at its first open, on the host's GUI thread.
     std::unique_ptr<editor::SynthEditor> editor(new (std::nothrow) editor::SynthEditor(editorBridge_, nullptr));
-    if (editor) editor->useNativeWindowSystem();
+    if (editor) editor->useNativePlatform();
     setEditor(std::move(editor));
 }
 

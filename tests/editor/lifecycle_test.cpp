@@ -62,7 +62,7 @@ TEST_F(EditorTest, HostClosingDuringItsIdleCallWaitsForTheHeldControl) {
     gui::addModuleBitmaps(other);
     {
         SynthEffect instance(&Closer::host);
-        instance.getEditor()->useWindowSystem(&other);
+        instance.getEditor()->usePlatform(&other);
         ASSERT_EQ(instance.dispatcher(vst::effEditOpen, 0, 0, &parent, 0.0f), 1);
         other.lastWindow()->exposeAll();
         const gui::Point up = centre(instance.getEditor()->control(52)->rect());
@@ -88,7 +88,7 @@ TEST_F(EditorTest, FailedAllocationWhileBuildingLeavesNothingBehind) {
     };
     FailingPlatform failing;
     gui::addModuleBitmaps(failing);
-    editor().useWindowSystem(&failing);
+    editor().usePlatform(&failing);
     for (int id : {10002, 10020, 10040}) {  // a shared bitmap, tracks of earlier and later rows
         failing.failAt = id;
         EXPECT_EQ(dispatch(vst::effEditOpen, 0, 0, &parent), 0) << id;

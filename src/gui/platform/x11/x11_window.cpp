@@ -5,7 +5,7 @@
 
 #include "gui/platform/x11/changed_area.h"
 #include "gui/platform/x11/x11_edit_box.h"
-#include "gui/platform/x11/x11_window_system.h"
+#include "gui/platform/x11/x11_platform_impl.h"
 #include "gui/software/software_canvas.h"
 
 namespace velora::gui::x11 {

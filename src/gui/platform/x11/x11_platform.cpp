@@ -1,4 +1,4 @@
-#include "gui/platform/x11/x11_window_system.h"
+#include "gui/platform/x11/x11_platform_impl.h"
 
 #include <X11/keysym.h>
 
