@@ -1,43 +1,24 @@
-#include <dlfcn.h>
-
 #include "png_api.h"
+#include "runtime_library.h"
 
 namespace velora::tools {
 namespace {
 
 // The library of the headers we build against (1.6).
-constexpr const char* kLibraryName = "libpng16.so.16";
-
-template <typename Function>
-bool find(void* library, const char* name, Function& out, std::string& missing) {
-    out = reinterpret_cast<Function>(dlsym(library, name));
-    if (!out && missing.empty()) missing = name;
-    return out != nullptr;
-}
-
 bool load(PngApi& png, std::string& error) {
-    void* library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        const char* reason = dlerror();
-        error = std::string("cannot load ") + kLibraryName + " (" + (reason ? reason : "not found") +
-                "); writing PNG files needs libpng";
-        return false;
-    }
-    std::string missing;
-    bool ok = find(library, "png_create_write_struct", png.create_write_struct, missing);
-    ok = find(library, "png_create_info_struct", png.create_info_struct, missing) && ok;
-    ok = find(library, "png_destroy_write_struct", png.destroy_write_struct, missing) && ok;
-    ok = find(library, "png_set_longjmp_fn", png.set_longjmp_fn, missing) && ok;
-    ok = find(library, "png_init_io", png.init_io, missing) && ok;
-    ok = find(library, "png_set_IHDR", png.set_IHDR, missing) && ok;
-    ok = find(library, "png_write_info", png.write_info, missing) && ok;
-    ok = find(library, "png_write_image", png.write_image, missing) && ok;
-    ok = find(library, "png_write_end", png.write_end, missing) && ok;
-    if (!ok) {
-        error = std::string(kLibraryName) + " has no " + missing;
-        dlclose(library);
-    }
-    return ok;
+    RuntimeLibrary library("libpng16.so.16");
+    library.find("png_create_write_struct", png.create_write_struct);
+    library.find("png_create_info_struct", png.create_info_struct);
+    library.find("png_destroy_write_struct", png.destroy_write_struct);
+    library.find("png_set_longjmp_fn", png.set_longjmp_fn);
+    library.find("png_init_io", png.init_io);
+    library.find("png_set_IHDR", png.set_IHDR);
+    library.find("png_write_info", png.write_info);
+    library.find("png_write_image", png.write_image);
+    library.find("png_write_end", png.write_end);
+    if (library.usable(error)) return true;
+    error += "; writing PNG files needs libpng";
+    return false;
 }
 
 }  // namespace
