@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <iterator>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "core/numeric.h"
