@@ -75,7 +75,10 @@ TEST_F(PluginTest, ProgramSelectionReappliesAndSwitchesLearningOff) {
     EXPECT_EQ(plugin->getParameter(kParamToneAmpDecay), 0.4f);  // edits live in the program
 }
 
-TEST_F(PluginTest, ControllerAssignmentsBindAndKeepEarlierBindings) {
+// The controller map follows the assignment values alone, as a program load
+// builds it: a cleared value unbinds, and of two parameters naming one
+// controller the later in binding order wins, whichever was set last.
+TEST_F(PluginTest, ControllerBindingsFollowTheAssignmentValues) {
     plugin->open();
     plugin->setSampleRate(44100.0f);
     plugin->resume();
@@ -86,26 +89,40 @@ TEST_F(PluginTest, ControllerAssignmentsBindAndKeepEarlierBindings) {
     };
     plugin->setParameter(assignmentParam(kParamToneWaveMix), 20.0f / 128.0f);  // controller 20 drives "T Wave Mix"
     controller(20, 127);
-    EXPECT_EQ(plugin->getParameter(kParamToneWaveMix), 1.0f);
-    plugin->setParameter(assignmentParam(kParamToneWaveMix), 1.0f);  // no controller: the old binding stays
+    EXPECT_EQ(plugin->getParameter(8), 1.0f);
+    plugin->setParameter(9, 1.0f);  // no controller: unbound
     controller(20, 0);
-    EXPECT_EQ(plugin->getParameter(kParamToneWaveMix), 0.0f);
-    EXPECT_EQ(plugin->getParameter(assignmentParam(kParamToneWaveMix)), 1.0f);
+    EXPECT_EQ(plugin->getParameter(8), 1.0f);
+    EXPECT_EQ(plugin->getParameter(9), 1.0f);
+
+    // "T Wave Mix" (assignment 9) is bound before "A Wave Mix" (assignment 11).
+    for (auto order : {std::vector<int>{9, 11}, std::vector<int>{11, 9}}) {
+        plugin->setParameter(8, 0.5f);
+        plugin->setParameter(10, 0.5f);
+        for (int assignment : order) plugin->setParameter(assignment, 21.0f / 128.0f);
+        controller(21, 0);
+        EXPECT_EQ(plugin->getParameter(8), 0.5f) << order[0];
+        EXPECT_EQ(plugin->getParameter(10), 0.0f) << order[0];
+    }
 }
 
 TEST_F(PluginTest, MidiLearnBindsTheLastTouchedParameter) {
     plugin->open();
     plugin->resume();
     std::vector<float> left(32), right(32);
-    plugin->setParameter(kParamMidiLearn, 1.0f);
-    plugin->setParameter(kParamReverbTime, 0.3f);  // "Reverb Time" is the target
+    plugin->setParameter(9, 20.0f / 128.0f);  // controller 20 drove "T Wave Mix" before
+    plugin->setParameter(8, 0.5f);
+    plugin->setParameter(98, 1.0f);
+    plugin->setParameter(78, 0.3f);  // "Reverb Time" is the target
     plugin->sendMidi({{0, {0xB0, 20, 5}}});
     plugin->processReplacing(left.data(), right.data(), 32);
-    EXPECT_EQ(plugin->getParameter(kParamMidiLearn), 0.0f);
-    EXPECT_EQ(plugin->getParameter(assignmentParam(kParamReverbTime)), 20.0f / 128.0f);
+    EXPECT_EQ(plugin->getParameter(98), 0.0f);
+    EXPECT_EQ(plugin->getParameter(79), 20.0f / 128.0f);
+    EXPECT_EQ(plugin->getParameter(9), 1.0f);  // the values say what the map does
     plugin->sendMidi({{0, {0xB0, 20, 127}}});
     plugin->processReplacing(left.data(), right.data(), 32);
-    EXPECT_EQ(plugin->getParameter(kParamReverbTime), 1.0f);
+    EXPECT_EQ(plugin->getParameter(78), 1.0f);
+    EXPECT_EQ(plugin->getParameter(8), 0.5f);
 }
 
 TEST_F(PluginTest, LearningATargetWithoutAssignmentChangesNoNeighbour) {
