@@ -133,7 +133,7 @@ TEST(PresetFiles, EveryDamagedFileIsRefusedWithItsReason) {
         {"unknown version", false, changed(good, 15, {7}), "version 7"},
         {"preset as bank", true, good, "not a bank"},
         {"truncated bank", true, cut(goodBank, 700), "truncated"},
-        {"bank program NaN", true, bankNan, "program 1: the value of parameter 1"},
+        {"bank program NaN", true, bankNan, "program 1 \"p\": the value of parameter 1 is not"},
         {"bank count too high", true, changed(goodBank, 27, {3}), "program 2: truncated"},
         {"bank count zero", true, changed(goodBank, 27, {0}), "program count 0"},
     };
