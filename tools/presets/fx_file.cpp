@@ -325,9 +325,9 @@ std::string partialBankNote(const FxFile& file, std::int32_t programCount) {
     const auto count = static_cast<std::int64_t>(file.programs.size());
     if (count >= programCount) return {};
     return "holds " + std::to_string(count) + " of the plug-in's " + std::to_string(programCount) + " programs; " +
-           (count + 1 == programCount ? "program " + std::to_string(count)
-                                      : "programs " + std::to_string(count) + ".." + std::to_string(programCount - 1)) +
-           " keep their own";
+           (count + 1 == programCount
+                ? "program " + std::to_string(count) + " is left as it is"
+                : "programs " + std::to_string(count) + ".." + std::to_string(programCount - 1) + " are left as they are");
 }
 
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
