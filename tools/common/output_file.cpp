@@ -33,17 +33,30 @@ std::string temporaryPattern(const std::string& target) {
 }
 
 #ifdef _WIN32
+void setDeleteOnClose(HANDLE handle, bool remove) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = remove ? TRUE : FALSE;
+    SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+void keepOnClose(std::FILE* stream) {
+    setDeleteOnClose(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), false);
+}
+
 std::FILE* createTemporary(const std::string& target, std::string& temporary, std::string& reason) {
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = temporaryPattern(target) + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-        const HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        const HANDLE handle = CreateFileA(temporary.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             if (GetLastError() == ERROR_FILE_EXISTS) continue;
             reason = windowsReasonOf(GetLastError());
             return nullptr;
         }
+        // Deleted when the handle closes unless commit() keeps it, so even a
+        // process ended without notice leaves no temporary file.
+        setDeleteOnClose(handle, true);
         const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY | _O_WRONLY);
         std::FILE* stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
         if (!stream) {
@@ -93,6 +106,8 @@ bool replaceTarget(const std::string& temporary, const std::string& target, std:
 }
 
 bool syncToDisk(std::FILE* stream) { return fsync(fileno(stream)) == 0 || errno == EINVAL; }
+
+void keepOnClose(std::FILE*) {}
 #endif
 
 }  // namespace
@@ -150,6 +165,7 @@ bool OutputFile::commit(std::string& error) {
     errno = 0;
     bool ok = std::fflush(stream_) == 0 && !std::ferror(stream_) && (temporary_.empty() || syncToDisk(stream_));
     if (!ok) error = writeFailure();
+    if (ok && !temporary_.empty()) keepOnClose(stream_);
     errno = 0;
     if (std::fclose(stream_) != 0 && ok) {
         error = writeFailure();
