@@ -64,13 +64,21 @@ printf '\xff\xff\xff\xff' | dd of="$files/wrapped.fxp" bs=1 seek=4 conv=notrunc 
 # Running status after a tempo event, then an End of Track with a length.
 printf 'MThd\0\0\0\6\0\0\0\1\1\xe0MTrk\0\0\0\x13\0\x90\x3c\x64\0\xff\x51\3\7\xa1\x20\x60\x3c\0\0\xff\x2f\1\0' \
   >"$files/lenient.mid"
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+native_host=$(absolute "$native_host") native_plugin=$(absolute "$native_plugin")
+windows_host=$(absolute "$windows_host") windows_plugin=$(absolute "$windows_plugin")
+refusal() {  # host and arguments: stderr without carriage returns, then the exit status
+  local status=0
+  (cd "$files" && "$@" 2>"$work/refusal.err" >/dev/null) || status=$?
+  tr -d '\r' <"$work/refusal.err"
+  echo "exit $status"
+}
 for request in "render folder out.wav" "render lenient.mid out.wav --preset loud.fxp" \
                "render lenient.mid out.wav --preset wrapped.fxp" "render lenient.mid out.wav --tail 0"; do
   # shellcheck disable=SC2086
-  (cd "$files" && "$native_host" --plugin "$native_plugin" $request 2>&1 >/dev/null; echo "exit $?") >"$work/refusal.linux.txt"
+  refusal "$native_host" --plugin "$native_plugin" $request >"$work/refusal.linux.txt"
   # shellcheck disable=SC2086
-  (cd "$files" && wine "$windows_host" --plugin "$windows_plugin" $request 2>&1 >/dev/null | tr -d '\r'; echo "exit ${PIPESTATUS[0]}") \
-    >"$work/refusal.windows.txt"
+  refusal wine "$windows_host" --plugin "$windows_plugin" $request >"$work/refusal.windows.txt"
   compare "velora-host $request" "$work/refusal.linux.txt" "$work/refusal.windows.txt"
 done
 
