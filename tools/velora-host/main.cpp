@@ -123,9 +123,10 @@ int main(int argc, char** argv) {
         if (screenshotCommand->parsed()) result = velora::host::runScreenshot(global, edit, pngPath);
     } catch (const std::bad_alloc&) {
         result = velora::host::reportError("out of memory");
-    } catch (const std::exception& e) {
-        // Every expected failure is reported where it happens; this is a fault of ours.
-        result = velora::host::reportError(std::string("internal error (") + e.what() + ")");
+    } catch (const std::exception&) {
+        // Every expected failure is reported where it happens, with its file
+        // and reason; this is a fault of ours, not a message for the user.
+        result = velora::host::reportError("internal error; please report the command that caused it");
     }
     return velora::tools::interruptRequested() ? velora::tools::interruptExitCode() : result;
 }
