@@ -5,8 +5,9 @@
 #   velora-VERSION-windows.zip           velora.dll and velora-host.exe (32-bit hosts),
 #                                        velora64.dll and velora-host64.exe (64-bit hosts)
 #   velora-VERSION-sha256sums.txt
-# Both archives also hold README.md, the factory bank velora-factory.fxb and
-# licences/ (the licence texts of what the programs are built with).
+# Both archives also hold README.md, LICENSE, the factory bank
+# velora-factory.fxb and licences/: the third-party texts that
+# scripts/third-party-texts.txt lists for the binaries of that archive.
 # VERSION is the CMake project version, as `velora-host --version` reports it.
 #
 #   scripts/release.sh
@@ -14,22 +15,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-# Licence texts as Debian ships them, under the names used in the archives.
-linux_licences=("CLI11.txt:/usr/share/doc/libcli11-dev/copyright")
-windows_licences=("${linux_licences[@]}"
-                  "mingw-w64-runtime.txt:/usr/share/doc/mingw-w64-x86-64-dev/copyright"
-                  "gcc-runtime-library.txt:/usr/share/doc/gcc-mingw-w64-base/copyright")
-
-# Copies the shared files (README, factory bank, licences) into a folder.
-add_common_files() {  # folder, factory bank, licence entries...
+# Copies the shared files (README, licence, factory bank) into a folder, and
+# the third-party texts of the binaries already there.
+add_common_files() {  # folder, factory bank
   local folder=$1 bank=$2
-  shift 2
-  cp "$root/README.md" "$bank" "$folder/"
+  cp "$root/README.md" "$root/LICENSE" "$bank" "$folder/"
   mkdir -p "$folder/licences"
-  local entry
-  for entry in "$@"; do cp "${entry#*:}" "$folder/licences/${entry%%:*}"; done
-  for entry in "$root"/LICENSE*; do [[ -f "$entry" ]] && cp "$entry" "$folder/"; done
-  return 0
+  local binary name source
+  while read -r binary name source; do
+    [[ -z "$binary" || "$binary" == \#* || ! -f "$folder/$binary" ]] && continue
+    [[ "$source" == /* ]] || source="$root/$source"
+    cp "$source" "$folder/licences/$name"
+  done <"$root/scripts/third-party-texts.txt"
 }
 
 package() {  # linux build, win32 build, win64 build, output folder
@@ -55,10 +52,10 @@ package() {  # linux build, win32 build, win64 build, output folder
   local linux_name="velora-$version-linux-x86_64" windows_name="velora-$version-windows"
   mkdir -p "$staging/$linux_name" "$staging/$windows_name"
   cp "$linux/velora.so" "$linux/velora-host" "$staging/$linux_name/"
-  add_common_files "$staging/$linux_name" "$bank" "${linux_licences[@]}"
+  add_common_files "$staging/$linux_name" "$bank"
   cp "$win32/velora.dll" "$win32/velora-host.exe" "$win64/velora64.dll" "$win64/velora-host64.exe" \
      "$staging/$windows_name/"
-  add_common_files "$staging/$windows_name" "$bank" "${windows_licences[@]}"
+  add_common_files "$staging/$windows_name" "$bank"
 
   # Same input, same archive: fixed order, owner and time stamps.
   local stamp

@@ -4,8 +4,10 @@
 #include <cstring>
 #include <new>
 
+#include "core/log.h"
+#include "core/midi_scale.h"
 #include "gui/momentary_button.h"
-#include "editor/window_system.h"
+#include "editor/native_platform.h"
 #include "gui/platform/thread_ole.h"
 #include "gui/toggle_button.h"
 
@@ -14,9 +16,6 @@ namespace {
 
 // The knob mode is one setting of the whole module, as hosts expect.
 std::atomic<int> processKnobMode{0};
-
-constexpr int kNoParameter = 110;
-constexpr float kOneOver127 = 0.007874016f;  // 1 / 127 in single precision
 
 // Tick counts wrap after 49 days; compare them by their difference.
 bool earlier(std::uint32_t a, std::uint32_t b) { return static_cast<std::int32_t>(a - b) < 0; }
@@ -40,9 +39,9 @@ struct HeldBitmap {
 
 }  // namespace
 
-SynthEditor::SynthEditor(EditorHost& host, gui::Platform* windowSystem)
-    : host_(host), windowSystem_(nullptr), ownsThreadOle_(gui::initialiseThreadOle()) {
-    useWindowSystem(windowSystem);
+SynthEditor::SynthEditor(EditorHost& host, gui::Platform* platform)
+    : host_(host), platform_(nullptr), ownsThreadOle_(gui::initialiseThreadOle()) {
+    usePlatform(platform);
 }
 
 SynthEditor::~SynthEditor() {
@@ -50,10 +49,10 @@ SynthEditor::~SynthEditor() {
     if (ownsThreadOle_) gui::releaseThreadOle();
 }
 
-void SynthEditor::useWindowSystem(gui::Platform* windowSystem) {
+void SynthEditor::usePlatform(gui::Platform* platform) {
     if (frame_) return;
-    windowSystem_ = windowSystem;
-    nextIdleTicks_ = windowSystem_ ? windowSystem_->tickCount() : 0;
+    platform_ = platform;
+    nextIdleTicks_ = platform_ ? platform_->tickCount() : 0;
 }
 
 int SynthEditor::getRect(vst::ERect** out) {
@@ -68,20 +67,29 @@ int SynthEditor::open(void* parentWindow) {
     if (inIdlePass_) return 0;  // a control is held: its frame must stay
     if (frame_) close();
     closePending_ = false;
-    if (!windowSystem_ && wantsNative_ && parentWindow) {
-        nativeWindowSystem_ = makeNativeWindowSystem();
-        useWindowSystem(nativeWindowSystem_.get());
+    if (!platform_ && wantsNative_ && parentWindow) {
+        nativePlatform_ = makeNativePlatform();
+        usePlatform(nativePlatform_.get());
     }
-    if (!windowSystem_ || !parentWindow) return 0;
+    if (!parentWindow) {
+        log::say("editor: the host asked to open the editor without a parent window");
+        return 0;
+    }
+    if (!platform_) {
+        log::say("editor: no window system to open the editor on (see the line before)");
+        return 0;
+    }
     postUpdate();
     bool built = true;
     try {
         build(parentWindow);
     } catch (...) {  // out of memory while building: nothing stays half made
         built = false;
+        log::say("editor: out of memory while building the editor");
     }
     shared_.fill(nullptr);  // given back by build in every case
     if (!built || !frame_ || !frame_->isOpen()) {
+        if (built) log::say("editor: its window could not be made (see the line before)");
         close();
         return 0;
     }
@@ -95,7 +103,7 @@ gui::Bitmap* SynthEditor::loadShared(int id) const {
 }
 
 void SynthEditor::build(void* parentWindow) {
-    gui::Platform& system = *windowSystem_;
+    gui::Platform& system = *platform_;
     // Step 2: the bitmaps several controls share, held until the end.
     std::array<HeldBitmap, kSharedBitmaps.size()> held;
     for (std::size_t i = 0; i < kSharedBitmaps.size(); ++i)
@@ -216,20 +224,20 @@ void SynthEditor::idlePass() {
         // Nothing beyond the controls needs refreshing in this editor.
     }
     if (!frame_) return;
-    windowSystem_->processEvents();
+    platform_->processEvents();
     if (frame_) frame_->idle();
 }
 
 void SynthEditor::idleDuringDrag() {
-    if (!windowSystem_) return;
-    std::uint32_t now = windowSystem_->tickCount();
+    if (!platform_) return;
+    std::uint32_t now = platform_->tickCount();
     if (earlier(now, nextIdleTicks_)) {
-        windowSystem_->sleep(4);
+        platform_->sleep(4);
         now += 4;
         if (earlier(now, nextIdleTicks_ - 50)) return;
     }
     idlePass();
-    windowSystem_->dispatchOnePaint();
+    platform_->dispatchOnePaint();
     nextIdleTicks_ = now + 100;
     inIdlePass_ = true;
     host_.hostIdle();
@@ -270,7 +278,7 @@ void SynthEditor::parameterChanged(std::int32_t index, float) {
     }
     char text[64] = {};
     host_.getParameterDisplay(index, text);
-    if (host_.isLearning()) std::strcpy(text, host_.getLearnTarget() == kNoParameter ? "MoveParam" : "MoveCC");
+    if (host_.isLearning()) std::strcpy(text, host_.getLearnTarget() == kNoParam ? "MoveParam" : "MoveCC");
     showStatus(text);
     postUpdate();
 }
@@ -332,11 +340,11 @@ void SynthEditor::stepVoiceLimit(const gui::Control& control, int direction) {
     if (control.getValue() != 1.0f) return;  // the release
     const int count = host_.voiceLimit();
     if (direction > 0 && count < 127)
-        host_.setParameter(kVoiceLimitParam, (static_cast<float>(count) + 1.0001f) * kOneOver127);
+        host_.setParameter(kParamVoiceLimit, (static_cast<float>(count) + 1.0001f) * kPerMidiValue);
     if (direction < 0 && count > 1)
-        host_.setParameter(kVoiceLimitParam, (static_cast<float>(count) - 0.0009f) * kOneOver127);
+        host_.setParameter(kParamVoiceLimit, (static_cast<float>(count) - 0.0009f) * kPerMidiValue);
     char text[64] = {};
-    host_.getParameterDisplay(kVoiceLimitParam, text);
+    host_.getParameterDisplay(kParamVoiceLimit, text);
     showStatus(text);
 }
 

@@ -28,7 +28,7 @@ namespace velora::editor {
 class SynthEditor final : public gui::ValueListener, public gui::FrameOwner, private TouchListener {
 public:
     // Without a window system the editor exists but cannot open.
-    SynthEditor(EditorHost& host, gui::Platform* windowSystem);
+    SynthEditor(EditorHost& host, gui::Platform* platform);
     ~SynthEditor() override;
     SynthEditor(const SynthEditor&) = delete;
     SynthEditor& operator=(const SynthEditor&) = delete;
@@ -60,10 +60,10 @@ public:
     int knobMode() const override;
 
     // Chooses the window system for later opens; ignored while open.
-    void useWindowSystem(gui::Platform* windowSystem);
+    void usePlatform(gui::Platform* platform);
     // Later opens make this build's native window system when the editor has
     // none; where none can be made yet (no X server), the next open tries again.
-    void useNativeWindowSystem() { wantsNative_ = true; }
+    void useNativePlatform() { wantsNative_ = true; }
 
     // GUI thread, for inspection.
     bool isOpen() const { return frame_ != nullptr; }
@@ -88,8 +88,8 @@ private:
     int forwardKey(const vst::VstKeyCode& key, bool down);
 
     EditorHost& host_;
-    gui::Platform* windowSystem_;
-    std::unique_ptr<gui::Platform> nativeWindowSystem_;  // outlives the frame below
+    gui::Platform* platform_;
+    std::unique_ptr<gui::Platform> nativePlatform_;  // outlives the frame below
     bool wantsNative_ = false;
     vst::ERect rect_{0, 0, kFrameHeight, kFrameWidth};
     std::int32_t lastTouchedParam_ = -1;

@@ -72,6 +72,13 @@ void CrossDelay::setLengthValue(Side side, float value) {
     recomputeSide(side);
 }
 
+void CrossDelay::setSync(bool on) {
+    const float mode = on ? 1.0f : 0.0f;
+    if (xdSync.load() == mode) return;
+    xdSync = mode;
+    recomputeLengths();
+}
+
 std::int32_t CrossDelay::length(Side side) const {
     return side == Side::Left ? xdLengthL.load() : xdLengthR.load();
 }

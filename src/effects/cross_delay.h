@@ -36,7 +36,9 @@ public:
     void setLengthValue(Side side, float value);
     void setFeedback(float value) { xdFeedback = value; }
     void setMix(float value) { xdMix = value; }
-    void setSync(bool on) { xdSync = on ? 1.0f : 0.0f; }
+    // Switching the mode recomputes both lengths from their stored values, so
+    // the lengths never depend on whether the mode or they were set first.
+    void setSync(bool on);
 
     void processCrossDelay(float inL, float inR, float& outL, float& outR) noexcept;
 

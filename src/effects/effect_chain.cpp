@@ -22,7 +22,7 @@ void EffectChain::setParam(EffectParam p, float v) {
     case EffectParam::XdFeedback: crossDelay_.setFeedback(v); break;
     case EffectParam::XdLengthR: crossDelay_.setLengthValue(Side::Right, v); break;
     case EffectParam::XdMix: crossDelay_.setMix(v); break;
-    case EffectParam::XdTempoSync: crossDelay_.setSync(v != 0.0f); break; // lengths follow later
+    case EffectParam::XdTempoSync: crossDelay_.setSync(v != 0.0f); break;
     case EffectParam::ReverbOn: reverb_.switchOn(v != 0.0f); break;
     case EffectParam::ReverbTime: reverb_.setTime(v); break;
     case EffectParam::ReverbWet: reverb_.setWet(v); break;

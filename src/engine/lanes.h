@@ -15,11 +15,43 @@ inline constexpr int kWidth = 4;
 using F4 = __m128;
 using I4 = __m128i;
 
+// Arithmetic, lane by lane.
 inline F4 splat(float x) noexcept { return _mm_set1_ps(x); }
+inline F4 zero() noexcept { return _mm_setzero_ps(); }
 inline F4 add(F4 a, F4 b) noexcept { return _mm_add_ps(a, b); }
 inline F4 sub(F4 a, F4 b) noexcept { return _mm_sub_ps(a, b); }
 inline F4 mul(F4 a, F4 b) noexcept { return _mm_mul_ps(a, b); }
 inline F4 div(F4 a, F4 b) noexcept { return _mm_div_ps(a, b); }
+inline I4 splatInt(std::int32_t x) noexcept { return _mm_set1_epi32(x); }
+inline I4 subInt(I4 a, I4 b) noexcept { return _mm_sub_epi32(a, b); }
+
+// Conversions: truncation toward zero, as the one-voice code converts; and
+// the same bits seen as the other type.
+inline I4 truncate(F4 x) noexcept { return _mm_cvttps_epi32(x); }
+inline F4 toFloats(I4 x) noexcept { return _mm_cvtepi32_ps(x); }
+inline I4 asInts(F4 x) noexcept { return _mm_castps_si128(x); }
+inline F4 asFloats(I4 x) noexcept { return _mm_castsi128_ps(x); }
+
+// Aligned loads and stores of four floats.
+inline F4 load(const float* p) noexcept { return _mm_load_ps(p); }
+inline void store(float* p, F4 x) noexcept { _mm_store_ps(p, x); }
+
+// Masks: every bit of a lane set where the comparison holds.
+inline F4 atLeast(F4 a, F4 b) noexcept { return _mm_cmpge_ps(a, b); }
+inline I4 equal(I4 a, I4 b) noexcept { return _mm_cmpeq_epi32(a, b); }
+inline I4 less(I4 a, I4 b) noexcept { return _mm_cmplt_epi32(a, b); }
+inline F4 bitAnd(F4 a, F4 b) noexcept { return _mm_and_ps(a, b); }
+inline I4 bitAnd(I4 a, I4 b) noexcept { return _mm_and_si128(a, b); }
+inline I4 bitOr(I4 a, I4 b) noexcept { return _mm_or_si128(a, b); }
+// One bit per lane, lane 0 lowest: 0xF when all four are set.
+inline int laneBits(F4 mask) noexcept { return _mm_movemask_ps(mask); }
+inline int laneBits(I4 mask) noexcept { return _mm_movemask_ps(_mm_castsi128_ps(mask)); }
+
+// Lanes whose value is finite.
+inline F4 finite(F4 x) noexcept {
+    const F4 zeroed = mul(x, zero());  // NaN for infinities and NaN
+    return _mm_cmpord_ps(zeroed, zeroed);
+}
 
 // Per lane: b where the mask is set, else a.
 inline F4 select(F4 mask, F4 a, F4 b) noexcept { return _mm_or_ps(_mm_andnot_ps(mask, a), _mm_and_ps(mask, b)); }

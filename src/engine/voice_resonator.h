@@ -4,12 +4,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "core/numeric.h"
 #include "core/relaxed.h"
+#if defined(__SSE2__)
+#include "engine/lanes.h"
+#endif
 
 namespace velora::engine {
 
@@ -130,11 +130,6 @@ inline void prefetchForWrite(const float* p) noexcept {
 }
 
 #if defined(__SSE2__)
-inline __m128 flushTiny4(__m128 x) noexcept {
-    const __m128 magnitude = _mm_and_ps(x, _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF)));
-    return _mm_andnot_ps(_mm_cmplt_ps(magnitude, _mm_set1_ps(kFlushBelow)), x);
-}
-
 // Every stage reads its two lines at the shared position before anything is
 // written, and a stage's inputs are the previous stage's reads, so all eight
 // sums are independent: two four-lane multiply-adds, then the writes.
@@ -152,8 +147,8 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     const __m128 inEarly = _mm_shuffle_ps(_mm_set1_ps(x), earlySwapped, _MM_SHUFFLE(1, 0, 1, 0));
     const __m128 inLate = _mm_shuffle_ps(earlySwapped, lateSwapped, _MM_SHUFFLE(1, 0, 3, 2));
     const __m128 sumEarly =
-        flushTiny4(_mm_add_ps(_mm_mul_ps(earlySwapped, _mm_load_ps(gains.crossed.data())), inEarly));
-    const __m128 sumLate = flushTiny4(_mm_mul_ps(
+        lanes::flushTiny(_mm_add_ps(_mm_mul_ps(earlySwapped, _mm_load_ps(gains.crossed.data())), inEarly));
+    const __m128 sumLate = lanes::flushTiny(_mm_mul_ps(
         _mm_add_ps(_mm_mul_ps(lateSwapped, _mm_load_ps(gains.crossed.data() + 4)), inLate),
         _mm_setr_ps(1.0f, 1.0f, g, g)));
     alignas(16) float sums[kLinesPerVoice];

@@ -7,6 +7,10 @@
 namespace velora::gui {
 namespace {
 
+// The message a parent gets when an edit ends. Its spelling is the one
+// parents have always matched on, so it stays.
+constexpr const char* kEditEndedMessage = "LooseFocus";
+
 std::string_view boundedText(const char* text, std::size_t limit) {
     std::size_t length = 0;
     while (length < limit && text[length] != '\0') ++length;
@@ -112,7 +116,7 @@ void TextField::loseFocus() {
     setDirty(true);  // the field shows again where the box was
     if (typed != old) tellListener(nullptr);
     View* parent = parentView_ ? parentView_ : frame_;
-    parent->notify(this, "LooseFocus");
+    parent->notify(this, kEditEndedMessage);
 }
 
 void TextField::returnPressed() {

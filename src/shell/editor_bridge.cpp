@@ -7,10 +7,6 @@
 
 namespace velora {
 
-namespace {
-constexpr int kVoiceLimitParam = 104;
-}
-
 float EditorBridge::getParameter(std::int32_t index) { return effect_.getParameter(index); }
 
 void EditorBridge::setParameter(std::int32_t index, float value) { effect_.setParameter(index, value); }
@@ -35,7 +31,7 @@ bool EditorBridge::string2parameter(std::int32_t index, const char* text) {
 
 // The count the engine uses: the integer part of 127 x value, in double.
 int EditorBridge::voiceLimit() {
-    return truncToInt(127.0 * static_cast<double>(effect_.getParameter(kVoiceLimitParam)));
+    return truncToInt(127.0 * static_cast<double>(effect_.getParameter(kParamVoiceLimit)));
 }
 
 bool EditorBridge::isLearning() { return effect_.isLearning(); }

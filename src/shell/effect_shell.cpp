@@ -13,12 +13,20 @@ namespace {
 
 using namespace vst;
 
+// Calls that come from the host's user-interface thread often enough to
+// write down what the audio thread met since.
+bool reportsIncidents(VstInt32 opcode) {
+    return opcode == effEditIdle || opcode == effMainsChanged || opcode == effClose;
+}
+
 // The record's entries: recover the instance from the object field and call
 // the matching operation. Nothing may unwind into the host.
 VstIntPtr dispatchEntry(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                         float opt) noexcept {
     EffectShell* shell = EffectShell::fromEffect(e);
     if (shell == nullptr) return 0;
+    const log::InstanceScope scope(shell->instanceNumber());
+    if (reportsIncidents(opcode)) shell->incidents().report();
     if (opcode == effClose) {
         shell->close();
         delete shell;
@@ -104,7 +112,12 @@ VstIntPtr EffectShell::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 }
 
 void EffectShell::storeSampleRate(float rate) {
-    if (std::isfinite(rate) && rate > 0.0f) sampleRate_ = rate;
+    if (std::isfinite(rate) && rate > 0.0f) {
+        sampleRate_ = rate;
+        return;
+    }
+    log::say("sample rate ", log::number(rate), " ignored (not a positive number); staying at ",
+             log::number(sampleRate_), " Hz");
 }
 
 VstIntPtr EffectShell::hostVersion() { return callHost(audioMasterVersion); }
@@ -130,6 +143,8 @@ VstIntPtr EffectShell::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effOpen: open(); return 0;
     case effClose: close(); return 1;  // the entry deletes the instance
     case effSetProgram:
+        if (value < 0 || value >= programCount_)
+            log::say("program ", std::to_string(value), " ignored: the bank holds 0..", std::to_string(programCount_ - 1));
         if (value < programCount_) setProgram(value < 0 ? -1 : static_cast<VstInt32>(value));
         return 0;
     case effGetProgram: return getProgram();

@@ -4,6 +4,7 @@
 // operation with a fixed default, and wraps the host's callback.
 #include <memory>
 
+#include "core/log.h"
 #include "core/relaxed.h"
 #include "shell/plugin_version.h"
 #include "vst/aeffect.h"
@@ -80,6 +81,10 @@ public:
     vst::VstInt32 blockSize() const { return blockSize_; }
     bool hasHost() const { return host_ != nullptr; }
 
+    // This instance's number in the log, and what its audio thread met.
+    int instanceNumber() const { return instance_; }
+    log::AudioIncidents& incidents() { return incidents_; }
+
 protected:
     vst::VstIntPtr callHost(vst::VstInt32 opcode, vst::VstInt32 index = 0, vst::VstIntPtr value = 0,
                             void* ptr = nullptr, float opt = 0.0f);
@@ -106,6 +111,8 @@ private:
     vst::VstIntPtr editorKey(bool down, vst::VstInt32 index, vst::VstIntPtr value, float opt);
 
     vst::audioMasterCallback host_;
+    const int instance_ = log::nextInstanceNumber();
+    log::AudioIncidents incidents_;
     vst::AEffect effect_;
     std::unique_ptr<editor::SynthEditor> editor_;
 };

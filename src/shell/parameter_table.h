@@ -3,7 +3,7 @@
 // display rule, program slot, kind and the engine value it drives.
 #include <cstdint>
 
-#include "programs/param_id.h"
+#include "core/param_id.h"
 
 namespace velora {
 

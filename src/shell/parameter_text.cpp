@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/numeric.h"
-#include "programs/param_id.h"
+#include "core/param_id.h"
 
 namespace velora {
 

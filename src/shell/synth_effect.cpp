@@ -1,14 +1,17 @@
 #include "shell/synth_effect.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <new>
 
 #include "core/numeric.h"
 #include "editor/synth_editor.h"
+#include "engine/voice_resonator.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
 #include "shell/host_text.h"
@@ -48,6 +51,12 @@ constexpr ParamId kAssignmentOrder[] = {
     kParamDistWet, kParamPanning, kParamVolumeMajor, kParamVolumeMinor, kParamAftertouchOn, kParamAUnderAdsr,
 };
 
+// The controller an assignment value names; 128 or more, or below 0, names none.
+std::int32_t controllerOf(float assignment) { return truncToInt(assignment * 128.0f); }
+bool namesController(std::int32_t controller) { return controller >= 0 && controller < 128; }
+// Stored for an assignment that names no controller.
+constexpr float kNoController = 1.0f;
+
 // Program slots are written by parameter changes from any thread.
 void writeSlot(float& slot, float value) { std::atomic_ref<float>(slot).store(value, std::memory_order_relaxed); }
 float readSlot(float& slot) { return std::atomic_ref<float>(slot).load(std::memory_order_relaxed); }
@@ -66,6 +75,8 @@ SynthEffect::SynthEffect(audioMasterCallback host) : EffectShell(host, kProgramC
         setFlag(effFlagsIsSynth, true);
         setUniqueID(fourCC('K', 'r', 'V', 'l'));
     }
+    for (VstInt32 i = 0; i < kParamCount; ++i)
+        if (paramInfo(i).kind == ParamKind::Assignment) mirror_[i] = kNoController;
     bank_.reset(new (std::nothrow) Program[kProgramCount]);
     if (bank_) {
         for (int i = 0; i < kProgramCount; ++i) {
@@ -80,7 +91,7 @@ SynthEffect::SynthEffect(audioMasterCallback host) : EffectShell(host, kProgramC
     }
     // The editor makes its window system at its first open, on the host's GUI thread.
     std::unique_ptr<editor::SynthEditor> editor(new (std::nothrow) editor::SynthEditor(editorBridge_, nullptr));
-    if (editor) editor->useNativeWindowSystem();
+    if (editor) editor->useNativePlatform();
     setEditor(std::move(editor));
 }
 
@@ -125,8 +136,7 @@ void SynthEffect::setParameter(VstInt32 index, float value) {
     }
     case ParamKind::Assignment: {
         store(info, index, value);
-        const std::int32_t controller = truncToInt(value * 128.0f);
-        if (controller >= 0 && controller < 128) learn_.bind(controller, info.owner);
+        rebuildControllerMap();
         break;
     }
     case ParamKind::Inert: break;
@@ -200,10 +210,30 @@ void SynthEffect::applyProgram(VstInt32 index) {
     setParameter(kParamMidiLearn, 0.0f);
     setParameter(kParamVoiceLimit, values[paramInfo(kParamVoiceLimit).slot]);
     for (ParamId inert : {kParamInert105, kParamInert106, kParamInert103}) setParameter(inert, 0.0f);
-    learn_.clearMap();
     for (ParamId owner : kAssignmentOrder) {
         const VstInt32 parameter = assignmentParam(owner);
         setParameter(parameter, values[paramInfo(parameter).slot]);
+    }
+}
+
+// The map is a function of the assignment values alone, bound in program
+// order: whatever order a host restores them in, and whatever was bound
+// before, the same values give the same map (the later owner of a shared
+// controller wins; an owner without a controller is unbound).
+void SynthEffect::rebuildControllerMap() {
+    std::int32_t map[128];
+    std::fill(std::begin(map), std::end(map), kNoParam);
+    for (ParamId owner : kAssignmentOrder) {
+        const std::int32_t controller = controllerOf(mirror_[assignmentParam(owner)].load());
+        if (namesController(controller)) map[controller] = owner;
+    }
+    learn_.setMap(map);
+}
+
+void SynthEffect::releaseController(int controller) {
+    for (ParamId owner : kAssignmentOrder) {
+        const VstInt32 parameter = assignmentParam(owner);
+        if (controllerOf(mirror_[parameter].load()) == controller) setParameter(parameter, kNoController);
     }
 }
 
@@ -285,8 +315,11 @@ void SynthEffect::open() {
 }
 
 void SynthEffect::setSampleRate(float rate) {
-    if (!std::isfinite(rate) || rate <= 0.0f) return;
     storeSampleRate(rate);
+    if (!std::isfinite(rate) || rate <= 0.0f) return;
+    if (rate > engine::kMaxResonatorRate)
+        log::say("sample rate ", log::number(rate), " Hz: the resonators are tuned as at ",
+                 log::number(engine::kMaxResonatorRate), " Hz (their longest lines)");
     engine_.setSampleRate(rate);
     effects_.setSampleRate(rate);
     setParameter(kParamVibFreq, mirror_[kParamVibFreq].load());
@@ -343,7 +376,7 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
         MidiEventRecord record;
         static_assert(sizeof record == sizeof(VstMidiEvent));
         std::memcpy(&record, event, sizeof record);
-        events_.push(record);
+        if (!events_.push(record)) incidents().raise(log::AudioIncidents::kEventDropped);
     }
     return 1;
 }

@@ -6,9 +6,9 @@
 #include "effects/effect_chain.h"
 #include "core/relaxed.h"
 #include "engine/synth_engine.h"
-#include "programs/midi_event_queue.h"
-#include "programs/midi_handler.h"
-#include "programs/midi_learn.h"
+#include "midi/midi_event_queue.h"
+#include "midi/midi_handler.h"
+#include "midi/midi_learn.h"
 #include "programs/program.h"
 #include "shell/editor_bridge.h"
 #include "shell/effect_shell.h"
@@ -78,6 +78,7 @@ private:
     void silenceAll() override { engine_.silenceAll(); }
     void pitchBend(int msb) override { engine_.pitchBend(msb); }
     void programChange(int index) override;
+    void releaseController(int controller) override;
     bool hasAssignment(int index) const override { return assignmentOf(index) >= 0; }
 
     float storedValue(const ParamInfo& info, float value);
@@ -85,6 +86,7 @@ private:
     void applyAction(const ParamInfo& info, float value);
     void formatDisplay(vst::VstInt32 index, char* text);
     void applyProgram(vst::VstInt32 index);
+    void rebuildControllerMap();
     void stopSound();
     void takePendingStop();
     bool pollTempo();

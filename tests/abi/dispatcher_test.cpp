@@ -34,7 +34,7 @@ TEST_F(PluginTest, FixedAnswersOfTheDispatcher) {
 
 // The plug-in has an editor; until a native window backend exists, opening
 // it answers 0 and leaves the host's window alone.
-TEST_F(PluginTest, EditorRectangleAndOpenWithoutWindowSystem) {
+TEST_F(PluginTest, EditorRectangleAndOpenWithoutPlatform) {
     ERect* rect = nullptr;
     ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "plugin_fixture.h"
+#include "core/param_id.h"
 
 namespace velora::test {
 namespace {
@@ -72,25 +73,25 @@ TEST_F(PluginTest, DisplaysFollowEachParametersRule) {
         plugin->setParameter(c.index, c.value);
         EXPECT_EQ(plugin->parameterDisplay(c.index), c.display) << c.index;
     }
-    plugin->setParameter(1, 0.5f);
-    EXPECT_EQ(plugin->parameterDisplay(1), "");  // assignments show nothing
+    plugin->setParameter(assignmentParam(kParamToneUnisonDiff), 0.5f);
+    EXPECT_EQ(plugin->parameterDisplay(assignmentParam(kParamToneUnisonDiff)), "");  // assignments show nothing
 }
 
 TEST_F(PluginTest, SwitchesSustainAndLearnStoreTheirAdjustedValues) {
-    plugin->setParameter(64, 0.3f);
-    EXPECT_EQ(plugin->getParameter(64), 1.0f);
-    plugin->setParameter(84, -2.0f);
-    EXPECT_EQ(plugin->getParameter(84), 1.0f);
-    plugin->setParameter(76, 0.0f);
-    EXPECT_EQ(plugin->getParameter(76), 0.0f);
-    plugin->setParameter(52, 1e-30f);
-    EXPECT_EQ(plugin->getParameter(52), 0.0f);
-    plugin->setParameter(107, 0.25f);  // "Tone On" keeps its value
-    EXPECT_EQ(plugin->getParameter(107), 0.25f);
-    plugin->setParameter(98, 0.5f);  // exactly 0.5 does not arm learning
-    EXPECT_EQ(plugin->getParameter(98), 0.5f);
-    plugin->setParameter(3, 2.5f);  // never clamped
-    EXPECT_EQ(plugin->getParameter(3), 2.5f);
+    plugin->setParameter(kParamXDelayOn, 0.3f);
+    EXPECT_EQ(plugin->getParameter(kParamXDelayOn), 1.0f);
+    plugin->setParameter(kParamDistOn, -2.0f);
+    EXPECT_EQ(plugin->getParameter(kParamDistOn), 1.0f);
+    plugin->setParameter(kParamReverbOn, 0.0f);
+    EXPECT_EQ(plugin->getParameter(kParamReverbOn), 0.0f);
+    plugin->setParameter(kParamSustain, 1e-30f);
+    EXPECT_EQ(plugin->getParameter(kParamSustain), 0.0f);
+    plugin->setParameter(kParamToneOn, 0.25f);  // "Tone On" keeps its value
+    EXPECT_EQ(plugin->getParameter(kParamToneOn), 0.25f);
+    plugin->setParameter(kParamMidiLearn, 0.5f);  // exactly 0.5 does not arm learning
+    EXPECT_EQ(plugin->getParameter(kParamMidiLearn), 0.5f);
+    plugin->setParameter(assignmentParam(kParamToneUnisonAmp), 2.5f);  // never clamped
+    EXPECT_EQ(plugin->getParameter(assignmentParam(kParamToneUnisonAmp)), 2.5f);
 }
 
 TEST_F(PluginTest, InertIndexesStoreNothing) {
@@ -107,24 +108,24 @@ TEST(PluginParameters, TempoSyncNeedsAHostThatSuppliesTime) {
         host::HostOptions options;
         options.canDoTimeInfo = answer;
         auto plugin = loadPlugin(options);
-        plugin->setParameter(99, 1.0f);
-        EXPECT_EQ(plugin->getParameter(99), answer == 1 ? 1.0f : 0.0f) << answer;
+        plugin->setParameter(kParamXdTempoSync, 1.0f);
+        EXPECT_EQ(plugin->getParameter(kParamXdTempoSync), answer == 1 ? 1.0f : 0.0f) << answer;
     }
 }
 
 TEST_F(PluginTest, TextEntryUsesEngineeringRanges) {
     char text[32] = "7.5";
     EXPECT_EQ(dispatch(effString2Parameter, 78, 0, text), 1);
-    EXPECT_FLOAT_EQ(plugin->getParameter(78), (7.5f - 0.1f) * 0.20408162f);
+    EXPECT_FLOAT_EQ(plugin->getParameter(kParamReverbTime), (7.5f - 0.1f) * 0.20408162f);
     std::strcpy(text, "0.05");
     EXPECT_EQ(dispatch(effString2Parameter, 78, 0, text), 1);
-    EXPECT_EQ(plugin->getParameter(78), 0.05f);
+    EXPECT_EQ(plugin->getParameter(kParamReverbTime), 0.05f);
     std::strcpy(text, "0.5");
     EXPECT_EQ(dispatch(effString2Parameter, 88, 0, text), 1);
-    EXPECT_EQ(plugin->getParameter(88), 0.75f);
+    EXPECT_EQ(plugin->getParameter(kParamDistWet), 0.75f);
     std::strcpy(text, "3");
     EXPECT_EQ(dispatch(effString2Parameter, 0, 0, text), 0);
-    EXPECT_EQ(plugin->getParameter(88), 0.75f);
+    EXPECT_EQ(plugin->getParameter(kParamDistWet), 0.75f);
     std::strcpy(text, "0.5");
     EXPECT_EQ(dispatch(effString2Parameter, 72, 0, text), 0);   // inert: nothing is set
     EXPECT_EQ(dispatch(effString2Parameter, 500, 0, text), 0);  // outside the table

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "plugin_fixture.h"
+#include "core/param_id.h"
 
 namespace velora::test {
 namespace {
@@ -18,7 +19,7 @@ std::string currentName(host::PluginInstance& plugin) {
 TEST_F(PluginTest, PlaceholderNamesUntilOpenThenTheFactoryBank) {
     EXPECT_EQ(plugin->programName(0), "      0 - default");
     EXPECT_EQ(plugin->programName(63), "     63 - default");
-    EXPECT_EQ(plugin->getParameter(22), 0.2f);  // program 0's initial "T Amp Decay"
+    EXPECT_EQ(plugin->getParameter(kParamToneAmpDecay), 0.2f);  // program 0's initial "T Amp Decay"
     plugin->open();
     EXPECT_EQ(plugin->programName(0), "1: crystal pad");
     EXPECT_EQ(plugin->programName(18), "19: synth string ensemb");
@@ -52,7 +53,7 @@ TEST_F(PluginTest, SelectingAndCopyingPrograms) {
 
     char name[] = "mine";
     dispatch(effSetProgramName, 0, 0, name);
-    plugin->setParameter(0, 0.75f);
+    plugin->setParameter(kParamToneUnisonDiff, 0.75f);
     EXPECT_EQ(dispatch(effCopyProgram, 10), 1);
     EXPECT_EQ(dispatch(effGetProgram), 3);
     EXPECT_EQ(dispatch(effCopyProgram, 3), 1);  // onto itself: unchanged
@@ -60,21 +61,24 @@ TEST_F(PluginTest, SelectingAndCopyingPrograms) {
     EXPECT_EQ(dispatch(effCopyProgram, -1), 0);
     plugin->setProgram(10);
     EXPECT_EQ(currentName(*plugin), "mine");
-    EXPECT_EQ(plugin->getParameter(0), 0.75f);
+    EXPECT_EQ(plugin->getParameter(kParamToneUnisonDiff), 0.75f);
 }
 
 TEST_F(PluginTest, ProgramSelectionReappliesAndSwitchesLearningOff) {
-    plugin->setParameter(98, 1.0f);
+    plugin->setParameter(kParamMidiLearn, 1.0f);
     plugin->setProgram(2);
-    EXPECT_EQ(plugin->getParameter(98), 0.0f);
+    EXPECT_EQ(plugin->getParameter(kParamMidiLearn), 0.0f);
     plugin->setProgram(3);
-    plugin->setParameter(22, 0.4f);
+    plugin->setParameter(kParamToneAmpDecay, 0.4f);
     plugin->setProgram(4);
     plugin->setProgram(3);
-    EXPECT_EQ(plugin->getParameter(22), 0.4f);  // edits live in the program
+    EXPECT_EQ(plugin->getParameter(kParamToneAmpDecay), 0.4f);  // edits live in the program
 }
 
-TEST_F(PluginTest, ControllerAssignmentsBindAndKeepEarlierBindings) {
+// The controller map follows the assignment values alone, as a program load
+// builds it: a cleared value unbinds, and of two parameters naming one
+// controller the later in binding order wins, whichever was set last.
+TEST_F(PluginTest, ControllerBindingsFollowTheAssignmentValues) {
     plugin->open();
     plugin->setSampleRate(44100.0f);
     plugin->resume();
@@ -83,41 +87,55 @@ TEST_F(PluginTest, ControllerAssignmentsBindAndKeepEarlierBindings) {
         plugin->sendMidi({{0, {0xB0, static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(value)}}});
         plugin->processReplacing(left.data(), right.data(), 64);
     };
-    plugin->setParameter(9, 20.0f / 128.0f);  // controller 20 drives "T Wave Mix"
+    plugin->setParameter(assignmentParam(kParamToneWaveMix), 20.0f / 128.0f);  // controller 20 drives "T Wave Mix"
     controller(20, 127);
     EXPECT_EQ(plugin->getParameter(8), 1.0f);
-    plugin->setParameter(9, 1.0f);  // no controller: the old binding stays
+    plugin->setParameter(9, 1.0f);  // no controller: unbound
     controller(20, 0);
-    EXPECT_EQ(plugin->getParameter(8), 0.0f);
+    EXPECT_EQ(plugin->getParameter(8), 1.0f);
     EXPECT_EQ(plugin->getParameter(9), 1.0f);
+
+    // "T Wave Mix" (assignment 9) is bound before "A Wave Mix" (assignment 11).
+    for (auto order : {std::vector<int>{9, 11}, std::vector<int>{11, 9}}) {
+        plugin->setParameter(8, 0.5f);
+        plugin->setParameter(10, 0.5f);
+        for (int assignment : order) plugin->setParameter(assignment, 21.0f / 128.0f);
+        controller(21, 0);
+        EXPECT_EQ(plugin->getParameter(8), 0.5f) << order[0];
+        EXPECT_EQ(plugin->getParameter(10), 0.0f) << order[0];
+    }
 }
 
 TEST_F(PluginTest, MidiLearnBindsTheLastTouchedParameter) {
     plugin->open();
     plugin->resume();
     std::vector<float> left(32), right(32);
+    plugin->setParameter(9, 20.0f / 128.0f);  // controller 20 drove "T Wave Mix" before
+    plugin->setParameter(8, 0.5f);
     plugin->setParameter(98, 1.0f);
     plugin->setParameter(78, 0.3f);  // "Reverb Time" is the target
     plugin->sendMidi({{0, {0xB0, 20, 5}}});
     plugin->processReplacing(left.data(), right.data(), 32);
     EXPECT_EQ(plugin->getParameter(98), 0.0f);
     EXPECT_EQ(plugin->getParameter(79), 20.0f / 128.0f);
+    EXPECT_EQ(plugin->getParameter(9), 1.0f);  // the values say what the map does
     plugin->sendMidi({{0, {0xB0, 20, 127}}});
     plugin->processReplacing(left.data(), right.data(), 32);
     EXPECT_EQ(plugin->getParameter(78), 1.0f);
+    EXPECT_EQ(plugin->getParameter(8), 0.5f);
 }
 
 TEST_F(PluginTest, LearningATargetWithoutAssignmentChangesNoNeighbour) {
     plugin->open();
     plugin->resume();
     std::vector<float> left(32), right(32);
-    const float attackOn = plugin->getParameter(108);
-    plugin->setParameter(98, 1.0f);
-    plugin->setParameter(107, 1.0f);  // "Tone On" has no assignment after it
+    const float attackOn = plugin->getParameter(kParamAttackOn);
+    plugin->setParameter(kParamMidiLearn, 1.0f);
+    plugin->setParameter(kParamToneOn, 1.0f);  // "Tone On" has no assignment after it
     plugin->sendMidi({{0, {0xB0, 21, 5}}});
     plugin->processReplacing(left.data(), right.data(), 32);
-    EXPECT_EQ(plugin->getParameter(108), attackOn);
-    EXPECT_EQ(plugin->getParameter(98), 0.0f);
+    EXPECT_EQ(plugin->getParameter(kParamAttackOn), attackOn);
+    EXPECT_EQ(plugin->getParameter(kParamMidiLearn), 0.0f);
 }
 
 }  // namespace

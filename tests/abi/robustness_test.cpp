@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "plugin_fixture.h"
+#include "core/param_id.h"
 
 namespace velora::test {
 namespace {
@@ -50,8 +51,8 @@ TEST(OutputContract, FiniteAndWithinTheFinalGainWhateverTheValues) {
     };
     for (const Case& c : cases) {
         auto plugin = openedPlugin(55);  // "56: cygnus": every effect in the chain is busy
-        plugin->setParameter(84, 1.0f);  // distortion on as well
-        plugin->setParameter(76, 1.0f);
+        plugin->setParameter(kParamDistOn, 1.0f);  // distortion on as well
+        plugin->setParameter(kParamReverbOn, 1.0f);
         plugin->setParameter(c.index, c.value);
         const float peak = playChord(*plugin, 40);
         EXPECT_LE(peak, std::max(1.0f, c.bound)) << "parameter " << c.index << " = " << c.value;

@@ -178,7 +178,7 @@ std::vector<Action> userActions(gui::Point o) {
         {"voice limit up twice, down once",
          at(o, centre(editor::kVoiceUpTag)) + "click 1 sleep 0.1 click 1 sleep 0.1 " +
              at(o, centre(editor::kVoiceDownTag)) + "click 1",
-         editor::kVoiceLimitParam,
+         kParamVoiceLimit,
          [](float b, float a) { return static_cast<int>(a * 127.0f) == static_cast<int>(b * 127.0f) + 1; }},
         {"touch A Freq Mult, type 0.5 into the status field",
          at(o, centre(12)) + "click 3 sleep 0.1 " + at(o, centre(editor::kStatusTag)) +

@@ -1,5 +1,5 @@
-# Fails when the plug-in file needs a library beyond the C and C++ runtime:
-# hosts on machines without X (render servers, containers) must load it.
+# Fails when a binary needs a library beyond the C and C++ runtime:
+# it must load on machines without X (render servers, containers).
 # Usage: cmake -DLIBRARY=path/velora.so -P runtime_only_dependencies.cmake
 execute_process(COMMAND readelf -d ${LIBRARY} OUTPUT_VARIABLE dynamic RESULT_VARIABLE failed)
 if(failed)

@@ -36,7 +36,7 @@ protected:
         hostLog = &calls;
         effect = std::make_unique<SynthEffect>(&recordingHost);
         effect->open();
-        editor().useWindowSystem(&platform);
+        editor().usePlatform(&platform);
     }
     ~EditorTest() override {
         effect.reset();

@@ -7,6 +7,7 @@
 #include "gui/momentary_button.h"
 #include "gui/toggle_button.h"
 #include "resources/bitmap_resource.h"
+#include "core/param_id.h"
 
 namespace velora::test {
 namespace {
@@ -122,8 +123,8 @@ TEST_F(EditorTest, ControlsShowTheInstanceAtOpenAlsoAfterChangesWhileClosed) {
 
     dispatch(vst::effEditClose);
     effect->setProgram(41);
-    effect->setParameter(8, 0.123f);  // automation while closed
-    effect->setParameter(64, 1.0f);
+    effect->setParameter(kParamToneWaveMix, 0.123f);  // automation while closed
+    effect->setParameter(kParamXDelayOn, 1.0f);
     openEditor();
     EXPECT_EQ(controlOf(8).getValue(), 0.123f);
     expectControlsShowTheInstance(editor(), *effect);

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "editor_fixture.h"
+#include "core/param_id.h"
 
 namespace velora::test {
 namespace {
@@ -15,7 +16,7 @@ TEST_F(EditorTest, HostRequestsWithoutAWindowAreHarmless) {
     EXPECT_EQ(dispatch(vst::effEditGetRect, 0, 0, nullptr), 0);
     EXPECT_EQ(dispatch(vst::effEditOpen, 0, 0, nullptr), 0);  // no parent window
     EXPECT_FALSE(editor().isOpen());
-    effect->setParameter(8, 0.5f);  // nothing to show it on
+    effect->setParameter(kParamToneWaveMix, 0.5f);  // nothing to show it on
     EXPECT_FALSE(editor().updatePending());
     EXPECT_EQ(platform.liveImages(), 0);
 }
@@ -42,7 +43,7 @@ TEST_F(EditorTest, DestroyingTheInstanceWithTheWindowOpenReleasesEverything) {
 TEST_F(EditorTest, WindowDestroyedBySystemStopsDrawing) {
     openEditor();
     platform.lastWindow()->destroyBySystem();
-    effect->setParameter(8, 0.25f);
+    effect->setParameter(kParamToneWaveMix, 0.25f);
     idle();
     EXPECT_FALSE(editor().frame()->isOpen());
 }
@@ -61,7 +62,7 @@ TEST_F(EditorTest, HostClosingDuringItsIdleCallWaitsForTheHeldControl) {
     gui::addModuleBitmaps(other);
     {
         SynthEffect instance(&Closer::host);
-        instance.getEditor()->useWindowSystem(&other);
+        instance.getEditor()->usePlatform(&other);
         ASSERT_EQ(instance.dispatcher(vst::effEditOpen, 0, 0, &parent, 0.0f), 1);
         other.lastWindow()->exposeAll();
         const gui::Point up = centre(instance.getEditor()->control(52)->rect());
@@ -87,7 +88,7 @@ TEST_F(EditorTest, FailedAllocationWhileBuildingLeavesNothingBehind) {
     };
     FailingPlatform failing;
     gui::addModuleBitmaps(failing);
-    editor().useWindowSystem(&failing);
+    editor().usePlatform(&failing);
     for (int id : {10002, 10020, 10040}) {  // a shared bitmap, tracks of earlier and later rows
         failing.failAt = id;
         EXPECT_EQ(dispatch(vst::effEditOpen, 0, 0, &parent), 0) << id;
@@ -109,7 +110,7 @@ TEST_P(MissingBitmapTest, EditorStillOpensAtItsSize) {
     openEditor();
     EXPECT_EQ(editor().frame()->rect(), (gui::Rect{0, 0, 384, 410}));
     EXPECT_EQ(editor().frame()->viewCount(), 56);
-    effect->setParameter(8, 0.5f);
+    effect->setParameter(kParamToneWaveMix, 0.5f);
     idle();
     dispatch(vst::effEditClose);
     EXPECT_EQ(platform.liveImages(), 0);

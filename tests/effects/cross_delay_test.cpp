@@ -70,15 +70,43 @@ TEST(CrossDelayLength, DivisionLabelsAndClampedIndexes) {
     EXPECT_STREQ(EffectChain::divisionLabel(1 << 30), "4");
 }
 
-TEST(CrossDelayLength, SyncSwitchKeepsLengthsUntilSomethingRecomputesThem) {
+// A host restoring a sound sets the mode and the lengths in any order; the
+// lengths must come out as if the mode had been set first.
+TEST(CrossDelayLength, LengthsFollowTheModeWhicheverIsSetFirst) {
+    struct Case {
+        bool modeFirst;
+        bool sync;
+        std::int32_t left, right, divisionLeft;
+    };
+    const Case cases[] = {
+        {true, true, 22050, 33075, 5},  {false, true, 22050, 33075, 5}, // 0.7f x 10 truncates to 6: "3/2"
+        {true, false, 24256, 30870, 0}, {false, false, 24256, 30870, 0},
+    };
+    for (const Case& c : cases) {
+        CrossDelay delay;
+        delay.setSync(!c.sync); // the mode the instance was in
+        auto lengths = [&] {
+            delay.setLengthValue(Side::Left, 0.55f);
+            delay.setLengthValue(Side::Right, 0.7f);
+        };
+        if (c.modeFirst) delay.setSync(c.sync);
+        lengths();
+        if (!c.modeFirst) delay.setSync(c.sync);
+        EXPECT_EQ(delay.length(Side::Left), c.left) << c.modeFirst << c.sync;
+        EXPECT_EQ(delay.length(Side::Right), c.right) << c.modeFirst << c.sync;
+        if (c.sync) {
+            EXPECT_EQ(delay.division(Side::Left), c.divisionLeft);
+        }
+    }
+}
+
+TEST(CrossDelayLength, SyncSwitchWithoutChangeKeepsLengthsAndDivisions) {
     CrossDelay delay;
+    delay.setSync(true);
     delay.setLengthValue(Side::Left, 0.55f);
     delay.setSync(true);
-    EXPECT_EQ(delay.length(Side::Left), 24256);
-    delay.recomputeLengths();
     EXPECT_EQ(delay.length(Side::Left), 22050);
     delay.setSync(false);
-    delay.setLengthValue(Side::Left, 0.55f);
     EXPECT_EQ(delay.length(Side::Left), 24256);
     EXPECT_EQ(delay.division(Side::Left), 5); // the last synced division stays for the display
 }

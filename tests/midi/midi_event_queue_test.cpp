@@ -1,4 +1,4 @@
-#include "programs/midi_event_queue.h"
+#include "midi/midi_event_queue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "programs/midi_handler.h"
+#include "midi/midi_handler.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +31,7 @@ public:
         s += std::to_string(value);
         calls.push_back(s);
     }
+    void releaseController(int controller) override { log("release", controller); }
     void programChange(int index) override { log("program", index); }
     bool hasAssignment(int index) const override { return index == 78; }
 
@@ -117,7 +118,7 @@ TEST(MidiHandler, LearnBindsTheTouchedParameterAndEnds) {
     learn.touch(78);
     handleMidi(message(0xB0, 20, 99), learn, synth);
     EXPECT_EQ(learn.mapped(20), kNoParam);  // the old binding is gone; setParameter rebinds
-    EXPECT_EQ(synth.calls, (Calls{"set 79 0.156250", "set 98 0.000000"}));
+    EXPECT_EQ(synth.calls, (Calls{"release 20", "set 79 0.156250", "set 98 0.000000"}));
 }
 
 TEST(MidiHandler, LearnWithoutAnAssignableTargetOnlyUnbindsAndEnds) {
@@ -129,7 +130,7 @@ TEST(MidiHandler, LearnWithoutAnAssignableTargetOnlyUnbindsAndEnds) {
         if (target != kNoParam) learn.touch(target);
         handleMidi(message(0xB0, 21, 1), learn, synth);
         EXPECT_EQ(learn.mapped(21), kNoParam);
-        EXPECT_EQ(synth.calls, (Calls{"set 98 0.000000"})) << target;
+        EXPECT_EQ(synth.calls, (Calls{"release 21", "set 98 0.000000"})) << target;
     }
 }
 

@@ -13,14 +13,15 @@ check() {  # description, command...
   if "${@:2}"; then echo "ok: $1"; else echo "FAILED: $1" >&2; failures=$((failures + 1)); fi
 }
 listed() { printf '%s\n' "$@" | LC_ALL=C sort; }
-common=(README.md velora-factory.fxb licences/CLI11.txt)
-for file in "$root"/LICENSE*; do [[ -f "$file" ]] && common+=("$(basename "$file")"); done
+common=(README.md LICENSE velora-factory.fxb)
 check "linux archive holds exactly the listed files" diff -u \
-  <(listed "${common[@]/#/$linux_name/}" "$linux_name/velora.so" "$linux_name/velora-host") \
+  <(listed "${common[@]/#/$linux_name/}" "$linux_name/velora.so" "$linux_name/velora-host" \
+           "$linux_name/licences/CLI11.txt" "$linux_name/licences/FONT-LICENCES.txt") \
   <(tar -tzf "$work/$linux_name.tar.gz" | grep -v '/$' | LC_ALL=C sort)
 check "windows archive holds exactly the listed files" diff -u \
-  <(listed "${common[@]/#/$windows_name/}" "$windows_name/licences/mingw-w64-runtime.txt" \
-           "$windows_name/licences/gcc-runtime-library.txt" "$windows_name/velora.dll" "$windows_name/velora64.dll" \
+  <(listed "${common[@]/#/$windows_name/}" "$windows_name/licences/CLI11.txt" "$windows_name/licences/FONT-LICENCES.txt" \
+           "$windows_name/licences/mingw-w64-runtime.txt" "$windows_name/licences/gcc-runtime-library.txt" \
+           "$windows_name/velora.dll" "$windows_name/velora64.dll" \
            "$windows_name/velora-host.exe" "$windows_name/velora-host64.exe") \
   <(unzip -Z1 "$work/$windows_name.zip" | grep -v '/$' | LC_ALL=C sort)
 check "SHA-256 list matches both archives" \
@@ -29,6 +30,30 @@ check "SHA-256 list matches both archives" \
 mkdir -p "$work/unpacked"
 unzip -q "$work/$windows_name.zip" -d "$work/unpacked"
 tar -xzf "$work/$linux_name.tar.gz" -C "$work/unpacked"
+
+# Every bundled binary has its third-party texts beside it, whole.
+texts_of_every_binary() {  # unpacked archive folder
+  local folder=$1 binary missing=0
+  for binary in "$folder"/*; do
+    [[ -f "$binary" && ( -x "$binary" || "$binary" == *.so || "$binary" == *.dll || "$binary" == *.exe ) ]] || continue
+    local name rows
+    name=$(basename "$binary")
+    rows=$(awk -v b="$name" '$1 == b {print $2}' "$root/scripts/third-party-texts.txt")
+    if [[ -z "$rows" ]]; then
+      echo "$name has no row in scripts/third-party-texts.txt" >&2
+      missing=1
+    fi
+    local text
+    for text in $rows; do
+      [[ -s "$folder/licences/$text" ]] || { echo "$name: licences/$text is missing" >&2; missing=1; }
+    done
+  done
+  return $missing
+}
+check "every binary of the linux archive has its third-party texts" texts_of_every_binary "$work/unpacked/$linux_name"
+check "every binary of the windows archive has its third-party texts" texts_of_every_binary "$work/unpacked/$windows_name"
+check "the licence is the project's MIT licence" \
+  bash -c "cmp -s '$root/LICENSE' '$work/unpacked/$linux_name/LICENSE' && cmp -s '$root/LICENSE' '$work/unpacked/$windows_name/LICENSE'"
 exports() {  # objdump, dll
   "$1" -p "$2" | awk '/\[Ordinal\/Name Pointer\] Table/ {on = 1; next} on && NF == 0 {exit} on {print $NF}' | LC_ALL=C sort | tr '\n' ' '
 }

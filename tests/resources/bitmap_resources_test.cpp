@@ -7,8 +7,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "editor/control_layout.h"
+#include "resources/bitmap_ids.h"
 #include "resources/bitmap_resource.h"
 
+namespace editor = velora::editor;
+using namespace velora::resources;
 using velora::resources::BitmapResource;
 using velora::resources::describeBmp;
 using velora::resources::findBitmapResource;
@@ -78,7 +82,8 @@ TEST(BitmapResources, EveryIdHasItsSizeFramesAndTransparency) {
 }
 
 TEST(BitmapResources, UnknownIdsAndBrokenFilesAreRefused) {
-    for (int id : {0, -1, 1, 10000, 10041, 20001, INT_MIN, INT_MAX}) EXPECT_EQ(findBitmapResource(id), nullptr) << id;
+    for (int id : {0, -1, 1, kFirstBitmapId - 1, kLastBitmapId + 1, 20001, INT_MIN, INT_MAX})
+        EXPECT_EQ(findBitmapResource(id), nullptr) << id;
 
     const BitmapResource* handle = findBitmapResource(10002);
     ASSERT_NE(handle, nullptr);
@@ -129,26 +134,19 @@ TEST(BitmapResources, KnobDotStaysOnTheBallAndStandsOut) {
     }
 }
 
-struct Slider {
-    int trackId, left, top;
-};
-
-// Every slider of the editor with its track; the kind follows from the
-// track's shape.
-constexpr Slider kSliders[] = {
-    {10003, 8, 34},    {10004, 38, 34},   {10005, 62, 34},   {10006, 92, 34},   {10007, 116, 34},
-    {10008, 140, 34},  {10009, 170, 34},  {10011, 194, 34},  {10012, 218, 34},  {10010, 242, 34},
-    {10013, 8, 161},   {10014, 38, 161},  {10015, 62, 161},  {10016, 92, 161},  {10017, 116, 161},
-    {10018, 140, 161}, {10019, 170, 161}, {10020, 194, 161}, {10021, 218, 161}, {10022, 242, 161},
-    {10023, 272, 161}, {10024, 296, 161}, {10036, 326, 161}, {10037, 350, 161}, {10025, 281, 34},
-    {10026, 305, 34},  {10027, 329, 34},  {10028, 353, 34},  {10032, 18, 296},  {10033, 18, 322},
-    {10040, 190, 374}, {10034, 56, 392},  {10034, 56, 374},
-};
-
+// Every slider of the editor's control table over its track; the kind follows
+// from the track's shape.
 TEST(BitmapResources, TracksAreThePanelBehindTheSliderWithTheSlotDrawnIn) {
-    const BitmapResource* panel = findBitmapResource(10001);
+    const BitmapResource* panel = findBitmapResource(kBackgroundBitmap);
     ASSERT_NE(panel, nullptr);
-    for (const Slider& slider : kSliders) {
+    int sliders = 0;
+    for (const editor::ControlRow& row : editor::kControlTable) {
+        if (row.kind != editor::ControlKind::VerticalSlider && row.kind != editor::ControlKind::HorizontalSlider)
+            continue;
+        ++sliders;
+        const struct {
+            int trackId, left, top;
+        } slider{row.bitmap, row.rect.left, row.rect.top};
         SCOPED_TRACE(slider.trackId);
         const BitmapResource* track = findBitmapResource(slider.trackId);
         ASSERT_NE(track, nullptr);
@@ -171,6 +169,7 @@ TEST(BitmapResources, TracksAreThePanelBehindTheSliderWithTheSlotDrawnIn) {
                 }
             }
     }
+    EXPECT_EQ(sliders, 33);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "pe_resources.h"
+#include "resources/bitmap_ids.h"
 #include "resources/bitmap_resource.h"
 
 namespace {
@@ -13,8 +14,9 @@ namespace {
 TEST(DllResources, EveryBitmapIsAResourceOfTheDllWithTheSameBytes) {
     if (std::string(VELORA_WINDOWS_DLL).empty()) GTEST_SKIP() << "no Windows build given (VELORA_WINDOWS_BUILD)";
     const auto resources = velora::test::readBitmapResources(VELORA_WINDOWS_DLL);
-    ASSERT_EQ(resources.size(), 40u) << VELORA_WINDOWS_DLL;
-    for (int id = 10001; id <= 10040; ++id) {
+    using velora::resources::kFirstBitmapId, velora::resources::kLastBitmapId;
+    ASSERT_EQ(resources.size(), static_cast<std::size_t>(kLastBitmapId - kFirstBitmapId + 1)) << VELORA_WINDOWS_DLL;
+    for (int id = kFirstBitmapId; id <= kLastBitmapId; ++id) {
         SCOPED_TRACE(id);
         const auto* bitmap = velora::resources::findBitmapResource(id);
         ASSERT_NE(bitmap, nullptr);

@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdlib>
@@ -333,6 +334,38 @@ TEST(VeloraHostPresets, ExportsLoadAndRefusalsAreOneLine) {
         EXPECT_EQ(runHost("render " + song + " " + wav + " --tail 0 " + load, err), 1) << load;
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << load << ": " << err;
         EXPECT_FALSE(std::filesystem::exists(wav)) << load;
+    }
+}
+
+// Loading an exported program, or the exported bank, renders exactly as the
+// factory program: the preset goes over program 0, whose delay is synced.
+// At 240 BPM every first echo comes within a second of the note.
+TEST(VeloraHostPresets, EveryExportedProgramRendersAsTheFactoryProgram) {
+    const std::string bank = scratchPath("bank.fxb"), song = scratchPath("note.mid");
+    writeFile(song, concat({midiHeader(0, 1, 480), trackChunk({event(0, {0x90, 60, 100}), event(240, {0x80, 60, 0}),
+                                                               endOfTrack()})}));
+    std::string err;
+    ASSERT_EQ(runHost("export-bank " + bank, err), 0) << err;
+    const std::string factory = scratchPath("factory"), fromBank = scratchPath("from-bank");
+    const std::string render = "--tempo 240 render " + song + " --tail 1.3 --format float --all-programs ";
+    ASSERT_EQ(runHost(render + factory, err), 0) << err;
+    ASSERT_EQ(runHost(render + fromBank + " --bank " + bank, err), 0) << err;
+
+    std::vector<std::filesystem::path> renders;
+    for (const auto& entry : std::filesystem::directory_iterator(factory)) renders.push_back(entry.path());
+    std::sort(renders.begin(), renders.end());  // numbered 01.. in program order
+    ASSERT_EQ(renders.size(), static_cast<std::size_t>(kPrograms));
+    const Bytes bankBytes = readFile(bank);
+    for (int i = 0; i < kPrograms; ++i) {
+        const std::filesystem::path& expected = renders[static_cast<std::size_t>(i)];
+        const Bytes wanted = readFile(expected.string());
+        EXPECT_EQ(readFile((std::filesystem::path(fromBank) / expected.filename()).string()), wanted) << expected;
+        const auto begin = bankBytes.begin() + 156 + 492 * i;
+        const std::string preset = scratchPath("p.fxp"), wav = scratchPath("p.wav");
+        writeFile(preset, Bytes(begin, begin + 492));
+        ASSERT_EQ(runHost("--tempo 240 render " + song + " " + wav + " --tail 1.3 --format float --preset " + preset, err), 0)
+            << err;
+        EXPECT_EQ(readFile(wav), wanted) << expected;
     }
 }
 

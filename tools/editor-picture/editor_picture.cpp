@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     velora::SynthEffect effect(quietHost);
     effect.open();  // the factory sounds
     effect.setProgram(program);
-    effect.getEditor()->useWindowSystem(&windows);
+    effect.getEditor()->usePlatform(&windows);
     int parent = 0;
     if (effect.dispatcher(vst::effEditOpen, 0, 0, &parent, 0.0f) != 1) {
         std::fprintf(stderr, "velora-editor-picture: the editor did not open\n");

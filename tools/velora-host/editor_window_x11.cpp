@@ -1,11 +1,9 @@
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include <chrono>
 #include <cstdint>
 #include <thread>
 
 #include "editor_window.h"
+#include "host_xlib.h"
 
 namespace velora::host {
 namespace {
@@ -16,28 +14,29 @@ int ignoreError(Display*, XErrorEvent*) { return 0; }
 
 class X11EditorWindow final : public EditorWindow {
 public:
-    X11EditorWindow(Display* display, const std::string& title, int width, int height) : display_(display) {
+    X11EditorWindow(const HostXlib& x, Display* display, const std::string& title, int width, int height)
+        : x_(x), display_(display) {
         const int screen = DefaultScreen(display);
         width_ = width;
         height_ = height;
-        window_ = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
+        window_ = x_.CreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
                                       static_cast<unsigned>(height), 0, 0, BlackPixel(display, screen));
-        XStoreName(display, window_, title.c_str());
-        XSelectInput(display, window_, StructureNotifyMask);
-        deleteWindow_ = XInternAtom(display, "WM_DELETE_WINDOW", False);
-        XSetWMProtocols(display, window_, &deleteWindow_, 1);
+        x_.StoreName(display, window_, title.c_str());
+        x_.SelectInput(display, window_, StructureNotifyMask);
+        deleteWindow_ = x_.InternAtom(display, "WM_DELETE_WINDOW", False);
+        x_.SetWMProtocols(display, window_, &deleteWindow_, 1);
         fixSize();
-        XMapWindow(display, window_);
+        x_.MapWindow(display, window_);
         // The editor's window goes into a mapped parent, as in a host.
         XEvent event;
-        for (int round = 0; round < 500 && !XCheckTypedWindowEvent(display, window_, MapNotify, &event); ++round) {
-            XSync(display, False);
+        for (int round = 0; round < 500 && !x_.CheckTypedWindowEvent(display, window_, MapNotify, &event); ++round) {
+            x_.Sync(display, False);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
     }
     ~X11EditorWindow() override {
-        XDestroyWindow(display_, window_);
-        XCloseDisplay(display_);
+        x_.DestroyWindow(display_, window_);
+        x_.CloseDisplay(display_);
     }
 
     void* parentHandle() const override { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window_)); }
@@ -46,14 +45,14 @@ public:
         width_ = width;
         height_ = height;
         fixSize();
-        XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
-        XSync(display_, False);
+        x_.ResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+        x_.Sync(display_, False);
     }
 
     void screenPosition(int& x, int& y) const override {
         Window child = 0;
         x = y = 0;
-        XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+        x_.TranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
     }
 
     // The plug-in's window has a connection of its own, served by its idle.
@@ -62,9 +61,9 @@ public:
     }
 
     bool serveEvents() override {
-        while (XPending(display_) > 0) {
+        while (x_.Pending(display_) > 0) {
             XEvent event;
-            XNextEvent(display_, &event);
+            x_.NextEvent(display_, &event);
             // A window manager's close button, or the window taken off the
             // screen (xdotool windowunmap, a session without manager).
             if (event.type == ClientMessage && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_)
@@ -75,7 +74,7 @@ public:
     }
 
     bool grab(RgbImage& image) override {
-        XImage* pixels = XGetImage(display_, window_, 0, 0, static_cast<unsigned>(width_),
+        XImage* pixels = x_.GetImage(display_, window_, 0, 0, static_cast<unsigned>(width_),
                                    static_cast<unsigned>(height_), AllPlanes, ZPixmap);
         if (!pixels) return false;
         image.width = width_;
@@ -103,15 +102,16 @@ private:
     }
 
     void fixSize() {
-        XSizeHints* hints = XAllocSizeHints();
+        XSizeHints* hints = x_.AllocSizeHints();
         if (!hints) return;
         hints->flags = PMinSize | PMaxSize;
         hints->min_width = hints->max_width = width_;
         hints->min_height = hints->max_height = height_;
-        XSetWMNormalHints(display_, window_, hints);
-        XFree(hints);
+        x_.SetWMNormalHints(display_, window_, hints);
+        x_.Free(hints);
     }
 
+    const HostXlib& x_;
     Display* display_;
     Window window_ = 0;
     Atom deleteWindow_ = 0;
@@ -124,13 +124,15 @@ private:
 
 std::unique_ptr<EditorWindow> EditorWindow::create(const std::string& title, int width, int height,
                                                    std::string& error) {
-    Display* display = XOpenDisplay(nullptr);
+    const HostXlib* x = hostXlib(error);
+    if (!x) return nullptr;
+    Display* display = x->OpenDisplay(nullptr);
     if (!display) {
         error = "cannot open the X display (is DISPLAY set?)";
         return nullptr;
     }
-    XSetErrorHandler(ignoreError);
-    return std::make_unique<X11EditorWindow>(display, title, width, height);
+    x->SetErrorHandler(ignoreError);
+    return std::make_unique<X11EditorWindow>(*x, display, title, width, height);
 }
 
 }  // namespace velora::host

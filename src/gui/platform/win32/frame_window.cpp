@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include <string>
+
+#include "core/log.h"
 #include "gui/platform/win32/drop_target.h"
 #include "gui/platform/win32/edit_box.h"
 #include "gui/platform/win32/gdi_canvas.h"
@@ -17,7 +20,10 @@ constexpr int kLargestSide = 1 << 15;
 }  // namespace
 
 std::unique_ptr<FrameWindow> FrameWindow::create(HWND parent, const Rect& size, WindowEvents& events) {
-    if (!parent || !IsWindow(parent)) return nullptr;
+    if (!parent || !IsWindow(parent)) {
+        log::say("editor: the host's parent window is not a window");
+        return nullptr;
+    }
     if (size.width() <= 0 || size.height() <= 0 || size.width() > kLargestSide || size.height() > kLargestSide)
         return nullptr;
     std::unique_ptr<FrameWindow> window(new FrameWindow(events));
@@ -27,12 +33,18 @@ std::unique_ptr<FrameWindow> FrameWindow::create(HWND parent, const Rect& size, 
 
 bool FrameWindow::open(HWND parent, const Rect& size) {
     classAcquired_ = acquireWindowClass(&FrameWindow::procedure);
-    if (!classAcquired_) return false;
+    if (!classAcquired_) {
+        log::say("editor: cannot register the window class (system error ", std::to_string(GetLastError()), ")");
+        return false;
+    }
     // Children clipped: a repaint of the frame must not paint over the edit box.
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
     CreateWindowExA(0, windowClassName(), "Window", style, 0, 0, size.width(), size.height(), parent, nullptr,
                     thisModule(), this);
-    if (!window_) return false;
+    if (!window_) {
+        log::say("editor: cannot create the editor's window (system error ", std::to_string(GetLastError()), ")");
+        return false;
+    }
     registerDropTarget();
     return true;
 }

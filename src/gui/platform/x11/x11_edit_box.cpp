@@ -3,7 +3,7 @@
 #include <X11/keysym.h>
 
 #include "gui/platform/x11/x11_window.h"
-#include "gui/platform/x11/x11_window_system.h"
+#include "gui/platform/x11/x11_platform_impl.h"
 #include "gui/software/glyph_font.h"
 #include "gui/software/software_canvas.h"
 

@@ -1,10 +1,11 @@
+#include "core/log.h"
 #include "gui/platform/x11/x11_window.h"
 
 #include <cstdint>
 
 #include "gui/platform/x11/changed_area.h"
 #include "gui/platform/x11/x11_edit_box.h"
-#include "gui/platform/x11/x11_window_system.h"
+#include "gui/platform/x11/x11_platform_impl.h"
 #include "gui/software/software_canvas.h"
 
 namespace velora::gui::x11 {
@@ -59,8 +60,15 @@ X11Window::X11Window(X11Platform& platform, ::Window parent, const Rect& size, W
     Display* display = platform_.display();
     const unsigned before = platform_.settledErrors();
     XWindowAttributes parentAttributes{};
-    if (!x.GetWindowAttributes(display, parent, &parentAttributes)) return;  // not a window
-    if (!ImagePresenter::supports(parentAttributes.visual)) return;
+    if (!x.GetWindowAttributes(display, parent, &parentAttributes)) {
+        log::say("editor: the host's parent window ", std::to_string(parent), " is not a window");
+        return;
+    }
+    if (!ImagePresenter::supports(parentAttributes.visual)) {
+        log::say("editor: the host's parent window has no TrueColor visual of 16, 24 or 32 bits (depth ",
+                 std::to_string(parentAttributes.depth), ")");
+        return;
+    }
     visual_ = parentAttributes.visual;
     depth_ = parentAttributes.depth;
 
@@ -79,6 +87,7 @@ X11Window::X11Window(X11Platform& platform, ::Window parent, const Rect& size, W
     }
     // The parent may have gone between the check and the creation.
     if (!platform_.requestsSucceeded(before)) {
+        log::say("editor: the X server refused the editor's window (the parent may have gone)");
         presenter_.reset();
         if (id_ != 0 && platform_.connected()) x.DestroyWindow(display, id_);
         id_ = 0;

@@ -2,12 +2,18 @@
 
 #include <dlfcn.h>
 
+#include <string>
+
 namespace velora::gui::x11 {
 namespace {
+
+// The reason of the last failed load, for the log.
+std::string loadError;
 
 template <typename Function>
 bool find(void* library, const char* name, Function& out) {
     out = reinterpret_cast<Function>(dlsym(library, name));
+    if (!out && loadError.empty()) loadError = std::string("no ") + name;
     return out != nullptr;
 }
 
@@ -18,8 +24,13 @@ bool loadXlib(const char* libraryName, Xlib& out) {
     if (!libraryName) return false;
     // Kept loaded for the life of the process: the host's own Xlib calls may
     // still reach our error handlers, and hosts load libX11 anyway.
+    loadError.clear();
     void* library = dlopen(libraryName, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (!library) return false;
+    if (!library) {
+        const char* reason = dlerror();
+        loadError = reason ? reason : "not found";
+        return false;
+    }
     bool ok = find(library, "XOpenDisplay", out.OpenDisplay);
     ok = find(library, "XCloseDisplay", out.CloseDisplay) && ok;
     ok = find(library, "XSync", out.Sync) && ok;
@@ -42,10 +53,13 @@ bool loadXlib(const char* libraryName, Xlib& out) {
     ok = find(library, "XGetInputFocus", out.GetInputFocus) && ok;
     ok = find(library, "XSetErrorHandler", out.SetErrorHandler) && ok;
     ok = find(library, "XSetIOErrorHandler", out.SetIOErrorHandler) && ok;
-    find(library, "XSetIOErrorExitHandler", out.SetIOErrorExitHandler);  // optional
+    if (ok) out.SetIOErrorExitHandler = reinterpret_cast<decltype(out.SetIOErrorExitHandler)>(
+                dlsym(library, "XSetIOErrorExitHandler"));  // optional
     if (!ok) dlclose(library);
     return ok;
 }
+
+const char* xlibLoadError() { return loadError.c_str(); }
 
 const Xlib* xlib() {
     // Thread-safe once: loaded by whichever thread opens the first editor.

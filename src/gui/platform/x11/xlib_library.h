@@ -40,6 +40,9 @@ struct Xlib {
 // when the library or one of the functions is missing.
 const Xlib* xlib();
 
+// Why xlib() answered null: the loader's message or the missing function.
+const char* xlibLoadError();
+
 // Loads the functions from the library of the given file name; false when
 // it or one of the required functions is missing (`out` is then unusable).
 bool loadXlib(const char* libraryName, Xlib& out);

@@ -1,4 +1,4 @@
-#include "programs/midi_handler.h"
+#include "midi/midi_handler.h"
 
 #include "core/midi_scale.h"
 
@@ -24,6 +24,7 @@ void handleController(int controller, int value, MidiLearn& learn, MidiReceiver&
         // Only a parameter with an assignment slot after it can be bound;
         // anything else would write the controller number into a neighbour.
         const int target = learn.getLearnTarget();
+        synth.releaseController(controller);  // one controller drives one parameter
         if (target != kNoParam && synth.hasAssignment(target))
             synth.setParameter(assignmentParam(static_cast<ParamId>(target)), static_cast<float>(controller) * kPerMidiNumber);
         synth.setParameter(kParamMidiLearn, 0.0f);

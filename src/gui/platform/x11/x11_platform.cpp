@@ -1,12 +1,14 @@
-#include "gui/platform/x11/x11_window_system.h"
+#include "gui/platform/x11/x11_platform_impl.h"
 
 #include <X11/keysym.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <thread>
 
+#include "core/log.h"
 #include "gui/platform/x11/x11_edit_box.h"
 #include "gui/platform/x11/x11_errors.h"
 #include "gui/platform/x11/x11_platform.h"
@@ -19,11 +21,18 @@ namespace velora::gui {
 
 std::unique_ptr<Platform> createX11Platform(const char* displayName) {
     const x11::Xlib* x = x11::xlib();
-    if (!x) return nullptr;
+    if (!x) {
+        log::say("editor: cannot load libX11.so.6 or one of its functions (", x11::xlibLoadError(), ")");
+        return nullptr;
+    }
     // Only a look whether the server answers: the connection of the windows
     // opens with the first of them.
     Display* probe = x->OpenDisplay(displayName);
-    if (!probe) return nullptr;
+    if (!probe) {
+        const char* name = displayName ? displayName : std::getenv("DISPLAY");
+        log::say("editor: cannot open the X display '", name ? name : "", "'");
+        return nullptr;
+    }
     x->CloseDisplay(probe);
     return std::make_unique<x11::X11Platform>(*x, displayName);
 }
@@ -208,6 +217,7 @@ void X11Platform::readEvents(bool dispatchInput) {
 void X11Platform::noteLostConnection() {
     if (lostReported_) return;
     lostReported_ = true;
+    log::say("editor: the connection to the X server was lost; the editor's window is gone until it is opened again");
     deferred_.clear();
     const std::vector<X11Window*> windows = windows_;
     for (X11Window* window : windows) window->lost();

@@ -1,8 +1,8 @@
 #pragma once
 // Turns one due MIDI message into actions on the synthesizer. All channels
 // are treated alike.
-#include "programs/midi_event_queue.h"
-#include "programs/midi_learn.h"
+#include "midi/midi_event_queue.h"
+#include "midi/midi_learn.h"
 
 namespace velora {
 
@@ -19,6 +19,9 @@ public:
     virtual void silenceAll() = 0;
     virtual void pitchBend(int msb) = 0;
     virtual void setParameter(int index, float value) = 0;
+    // Clears every assignment that names the controller, before it is learned
+    // for another parameter.
+    virtual void releaseController(int controller) = 0;
     virtual void programChange(int index) = 0;  // at the message's sample, on the audio thread
     // Whether the parameter has an assignment parameter right after it.
     virtual bool hasAssignment(int index) const = 0;

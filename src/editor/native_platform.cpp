@@ -1,4 +1,4 @@
-#include "editor/window_system.h"
+#include "editor/native_platform.h"
 
 #include <new>
 
@@ -11,7 +11,7 @@
 
 namespace velora::editor {
 
-std::unique_ptr<gui::Platform> makeNativeWindowSystem() {
+std::unique_ptr<gui::Platform> makeNativePlatform() {
     try {
 #if defined(_WIN32)
         return gui::createWin32Platform();

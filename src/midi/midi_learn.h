@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "core/relaxed.h"
-#include "programs/param_id.h"
+#include "core/param_id.h"
 
 namespace velora {
 
@@ -18,6 +18,12 @@ public:
     // Controller numbers outside 0..127 are ignored.
     void bind(int controller, int parameter) {
         if (controller >= 0 && controller < 128) ccMap_[controller] = parameter;
+    }
+    // Takes a whole map; entries that stay the same are not rewritten, so a
+    // controller that keeps its parameter is never unbound on the way.
+    void setMap(const std::int32_t (&map)[128]) {
+        for (int controller = 0; controller < 128; ++controller)
+            if (ccMap_[controller].load() != map[controller]) ccMap_[controller] = map[controller];
     }
     int mapped(int controller) const {
         return controller >= 0 && controller < 128 ? ccMap_[controller].load() : kNoParam;
