@@ -51,5 +51,36 @@ if ((rendered == 0)); then
   failures=$((failures + 1))
 fi
 
+# Refusals and warnings: the same exit status and the same lines from both
+# hosts, the 32-bit one's size arithmetic included. Relative paths keep the
+# messages alike.
+files="$work/files"
+mkdir -p "$files/folder"
+"$native_host" --plugin "$native_plugin" export-program 0 "$files/program.fxp" >/dev/null
+cp "$files/program.fxp" "$files/loud.fxp"
+printf '\x40\x00\x00\x00' | dd of="$files/loud.fxp" bs=1 seek=96 conv=notrunc status=none  # parameter 10 = 2.0
+cp "$files/program.fxp" "$files/wrapped.fxp"
+printf '\xff\xff\xff\xff' | dd of="$files/wrapped.fxp" bs=1 seek=4 conv=notrunc status=none  # size 4 GB - 1
+# Running status after a tempo event, then an End of Track with a length.
+printf 'MThd\0\0\0\6\0\0\0\1\1\xe0MTrk\0\0\0\x13\0\x90\x3c\x64\0\xff\x51\3\7\xa1\x20\x60\x3c\0\0\xff\x2f\1\0' \
+  >"$files/lenient.mid"
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+native_host=$(absolute "$native_host") native_plugin=$(absolute "$native_plugin")
+windows_host=$(absolute "$windows_host") windows_plugin=$(absolute "$windows_plugin")
+refusal() {  # host and arguments: stderr without carriage returns, then the exit status
+  local status=0
+  (cd "$files" && "$@" 2>"$work/refusal.err" >/dev/null) || status=$?
+  tr -d '\r' <"$work/refusal.err"
+  echo "exit $status"
+}
+for request in "render folder out.wav" "render lenient.mid out.wav --preset loud.fxp" \
+               "render lenient.mid out.wav --preset wrapped.fxp" "render lenient.mid out.wav --tail 0"; do
+  # shellcheck disable=SC2086
+  refusal "$native_host" --plugin "$native_plugin" $request >"$work/refusal.linux.txt"
+  # shellcheck disable=SC2086
+  refusal wine "$windows_host" --plugin "$windows_plugin" $request >"$work/refusal.windows.txt"
+  compare "velora-host $request" "$work/refusal.linux.txt" "$work/refusal.windows.txt"
+done
+
 echo "$((failures == 0 ? 1 : 0)) passed, $((failures > 0 ? 1 : 0)) failed"
 exit $((failures > 0))

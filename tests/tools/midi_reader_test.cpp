@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
 #include "midi_file.h"
@@ -119,6 +120,61 @@ TEST(MidiReader, AnyPrefixOrCorruptionIsRejectedOrParsedWithoutOverrun) {
     }
 }
 
+// Each case reads with exactly one warning line, and what it reads is what
+// sequencers make of it.
+TEST(MidiReader, LenientReadingWarnsOncePerKind) {
+    auto song = [](std::initializer_list<Bytes> events) { return concat({midiHeader(0, 1, 480), trackChunk(events)}); };
+    const Bytes note = event(0, {0x90, 60, 100});
+    const struct {
+        const char* what;
+        Bytes bytes;
+        const char* warning;  // empty: none
+        std::size_t messages;  // in the first track
+        std::size_t tracks;
+    } cases[] = {
+        {"running status after a meta event", song({note, tempoEvent(0, 400000), event(5, {61, 90}), event(5, {62, 90})}),
+         "running status after a meta or system-exclusive event at byte 34", 3, 1},
+        {"running status after sysex", song({note, event(0, {0xF0, 0x01, 0xF7}), event(5, {61, 90})}),
+         "running status after a meta", 2, 1},
+        {"events after End of Track", song({note, endOfTrack(), note, note}), "8 bytes after End of Track", 1, 1},
+        {"End of Track with a length", song({note, event(0, {0xFF, 0x2F, 0x02, 1, 2})}), "End of Track with a length of 2", 1, 1},
+        {"sysex without its end byte", song({event(0, {0xF0, 0x02, 0x43, 0x10}), note, endOfTrack()}),
+         "system-exclusive message without its end byte at byte 22", 1, 1},
+        {"unended sysex at the end of the track", song({note, event(0, {0xF0, 0x01, 0x43})}), "without its end byte", 1, 1},
+        {"sysex in packets", song({event(0, {0xF0, 0x01, 0x43}), event(1, {0xF7, 0x02, 0x10, 0xF7}), note}), "", 1, 1},
+        {"more tracks than declared",
+         concat({midiHeader(1, 1, 480), trackChunk({note}), trackChunk({note}), trackChunk({note})}),
+         "2 track chunks beyond the 1 the header declares ignored", 1, 1},
+        {"a second header", concat({midiHeader(0, 1, 480), midiHeader(0, 1, 96), trackChunk({note})}),
+         "a second MThd header at byte 14 ignored", 1, 1},
+        {"a tempo of 1 microsecond", song({tempoEvent(0, 1), note}), "tempo of 1 microseconds per quarter note", 1, 1},
+        {"a fast but plausible tempo", song({tempoEvent(0, 60000), note}), "", 1, 1},
+    };
+    for (const auto& c : cases) {
+        const MidiReadResult result = parseMidiFile(c.bytes);
+        ASSERT_TRUE(result.file) << c.what << ": " << result.error;
+        ASSERT_EQ(result.warnings.size(), *c.warning ? 1u : 0u) << c.what;
+        if (*c.warning) {
+            EXPECT_NE(result.warnings[0].find(c.warning), std::string::npos) << c.what << ": " << result.warnings[0];
+        }
+        EXPECT_EQ(result.file->tracks.size(), c.tracks) << c.what;
+        EXPECT_EQ(result.file->tracks[0].messages.size(), c.messages) << c.what;
+    }
+    // Many of one kind still give one line.
+    EXPECT_EQ(parseMidiFile(song({note, tempoEvent(0, 1), tempoEvent(0, 2), tempoEvent(0, 3)})).warnings.size(), 1u);
+}
+
+TEST(MidiReader, EventCountIsBounded) {
+    // Program changes in running status: two bytes an event, the budget plus one.
+    Bytes body = {0x00, 0xC0, 0x05};
+    for (std::size_t i = 1; i <= kMaxMidiEvents; ++i) body.insert(body.end(), {0x00, 0x05});
+    const MidiReadResult result = parseMidiFile(concat({midiHeader(0, 1, 480), chunk("MTrk", body)}));
+    EXPECT_FALSE(result.file);
+    EXPECT_NE(result.error.find("more than 4000000 events"), std::string::npos) << result.error;
+    body.resize(body.size() - 2);
+    EXPECT_TRUE(parseMidiFile(concat({midiHeader(0, 1, 480), chunk("MTrk", body)})).file);
+}
+
 TEST(MidiReader, FileErrorsNameTheFile) {
     EXPECT_NE(readMidiFile("/nonexistent/song.mid").error.find("/nonexistent/song.mid"), std::string::npos);
     const std::string path = scratchPath("short.mid");
@@ -126,6 +182,15 @@ TEST(MidiReader, FileErrorsNameTheFile) {
     const MidiReadResult result = readMidiFile(path);
     EXPECT_FALSE(result.file.has_value());
     EXPECT_NE(result.error.find(path), std::string::npos);
+    const std::string huge = scratchPath("huge.mid");
+    writeFile(huge, {});
+    std::filesystem::resize_file(huge, kMaxMidiFileBytes + 1);
+    EXPECT_NE(readMidiFile(huge).error.find("more than a MIDI file may (at most 64 MB)"), std::string::npos);
+    const std::string lenient = scratchPath("lenient.mid");
+    writeFile(lenient, concat({midiHeader(0, 1, 480), trackChunk({event(0, {0xFF, 0x2F, 0x01, 0})})}));
+    const MidiReadResult warned = readMidiFile(lenient);
+    ASSERT_EQ(warned.warnings.size(), 1u);
+    EXPECT_EQ(warned.warnings[0].rfind(lenient + ": End of Track", 0), 0u) << warned.warnings[0];
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 
 #include "fx_file.h"
 #include "plugin_host.h"
@@ -134,7 +135,7 @@ TEST(PresetFiles, EveryDamagedFileIsRefusedWithItsReason) {
         {"unknown version", false, changed(good, 15, {7}), "version 7"},
         {"preset as bank", true, good, "not a bank"},
         {"truncated bank", true, cut(goodBank, 700), "truncated"},
-        {"bank program NaN", true, bankNan, "program 1: the value of parameter 1"},
+        {"bank program NaN", true, bankNan, "program 1 \"p\": the value of parameter 1 is not"},
         {"bank count too high", true, changed(goodBank, 27, {3}), "program 2: truncated"},
         {"bank count zero", true, changed(goodBank, 27, {0}), "program count 0"},
     };
@@ -145,6 +146,81 @@ TEST(PresetFiles, EveryDamagedFileIsRefusedWithItsReason) {
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.what << ": " << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << c.what;
     }
+}
+
+TEST(PresetFiles, ValuesOutsideZeroToOneAreRefusedNamingProgramAndParameter) {
+    const struct {
+        float value;
+        bool accepted;
+        const char* shown;
+    } cases[] = {
+        {0.0f, true, ""},   {1.0f, true, ""},          {-0.0f, true, ""},        {2.0f, false, "is 2, outside 0..1"},
+        {1e6f, false, "is 1e+06"}, {-1e-7f, false, "is -1e-07"}, {1.0000001f, false, "is 1, outside"},
+    };
+    for (const auto& c : cases) {
+        std::vector<float> values = someValues();
+        values[36] = c.value;
+        std::string error;
+        const auto preset = presets::readProgramFile(handProgram("Soft Keys", values), error);
+        EXPECT_EQ(bool(preset), c.accepted) << c.value;
+        if (!c.accepted) {
+            EXPECT_EQ(error.rfind("program \"Soft Keys\": the value of parameter 36 ", 0), 0u) << error;
+            EXPECT_NE(error.find(c.shown), std::string::npos) << error;
+        }
+        const auto bank = presets::readBankFile(handBank({handProgram("a", someValues()), handProgram("b", values)}), error);
+        EXPECT_EQ(bool(bank), c.accepted) << c.value;
+        if (!c.accepted) {
+            EXPECT_EQ(error.rfind("program 1 \"b\": the value of parameter 36 ", 0), 0u) << error;
+        }
+    }
+}
+
+// Sizes near 4 GB are reported as they are, on 32-bit systems too.
+TEST(PresetFiles, SizeFieldsAreNotWrapped) {
+    Bytes program = handProgram("p", someValues());
+    std::copy_n(Bytes{0xFF, 0xFF, 0xFF, 0xFF}.begin(), 4, program.begin() + 4);
+    Bytes bank = handBank({handProgram("p", someValues())});
+    std::copy_n(Bytes{0xFF, 0xFF, 0xFF, 0xF8}.begin(), 4, bank.begin() + 156 + 4);
+    std::string error;
+    EXPECT_FALSE(presets::readProgramFile(program, error));
+    EXPECT_NE(error.find("announces 4294967303 bytes, only 492"), std::string::npos) << error;
+    EXPECT_FALSE(presets::readBankFile(bank, error));
+    EXPECT_NE(error.find("program 0: truncated: the header announces 4294967296 bytes, only 492"), std::string::npos)
+        << error;
+}
+
+TEST(PresetFiles, BankCurrentProgramAndPartialBanks) {
+    const Bytes p = handProgram("p", someValues());
+    const struct {
+        std::uint32_t version;
+        std::uint32_t current;
+        std::optional<std::int32_t> chosen;
+        const char* warning;
+    } cases[] = {
+        {2, 1, 1, ""},
+        {2, 0, 0, ""},
+        {2, 2, std::nullopt, "current program 2 is not one of its 2 programs; ignored"},
+        {2, 0xFFFFFFFF, std::nullopt, "current program -1 is not"},
+        {1, 7, std::nullopt, ""},  // version 1 keeps the field reserved
+    };
+    for (const auto& c : cases) {
+        Bytes bank = handBank({p, p}, c.version);
+        for (int i = 0; i < 4; ++i) bank[28 + i] = static_cast<std::uint8_t>(c.current >> (24 - 8 * i));
+        std::string error;
+        const auto file = presets::readBankFile(bank, error);
+        ASSERT_TRUE(file) << error;
+        EXPECT_EQ(file->currentProgram, c.chosen) << c.current;
+        EXPECT_EQ(file->warnings.size(), *c.warning ? 1u : 0u) << c.current;
+        if (*c.warning) {
+            EXPECT_EQ(file->warnings[0].rfind(c.warning, 0), 0u) << file->warnings[0];
+        }
+    }
+    std::string error;
+    const auto two = presets::readBankFile(handBank({p, p}), error);
+    ASSERT_TRUE(two);
+    EXPECT_EQ(presets::partialBankNote(*two, 2), "");
+    EXPECT_EQ(presets::partialBankNote(*two, 3), "holds 2 of the plug-in's 3 programs; program 2 is left as it is");
+    EXPECT_EQ(presets::partialBankNote(*two, 64), "holds 2 of the plug-in's 64 programs; programs 2..63 are left as they are");
 }
 
 TEST(PresetFiles, FilesOfAnotherShapeDoNotFit) {

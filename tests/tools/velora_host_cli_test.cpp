@@ -194,6 +194,71 @@ TEST(VeloraHostCli, ProgramsByNameAndAllProgramsFiles) {
     }
 }
 
+// What the host says of files it cannot use: the file, the reason, one line.
+TEST(VeloraHostCli, FileRefusalsNameTheFileAndTheReason) {
+    const std::string song = songFile();
+    const std::string folder = std::filesystem::path(song).parent_path().string();
+    const std::string existing = scratchPath("existing.wav");
+    writeFile(existing, {'o', 'l', 'd'});
+    const struct {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {"render " + folder + " " + existing, "'" + folder + "' is a folder, not a file"},
+        {"render /dev/zero " + existing, "'/dev/zero' is not a regular file"},
+        {"render " + song + " " + existing + " --preset /dev/urandom", "'/dev/urandom' is not a regular file"},
+        {"render " + song + " /dev/full --tail 0", "cannot write '/dev/full': No space left on device"},
+        {"render " + song + " " + folder + " --tail 0", "'" + folder + "' is a folder, not a file"},
+        {"export-bank /dev/full", "cannot write '/dev/full': No space left on device"},
+    };
+    for (const auto& c : cases) {
+        const HostRun run = velora(withFake(c.arguments));
+        EXPECT_EQ(run.exitCode, 1) << c.arguments;
+        EXPECT_EQ(run.err, "velora-host: error: " + c.message + "\n") << c.arguments;
+    }
+    EXPECT_EQ(readFile(existing), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST(VeloraHostCli, LenientFilesWarnAndLongRendersAreAnnounced) {
+    const std::string lenient = scratchPath("lenient.mid");
+    writeFile(lenient, concat({midiHeader(0, 1, 480), trackChunk({event(0, {0x90, 60, 100}), tempoEvent(0, 500000),
+                                                                  event(480, {60, 0}), endOfTrack()})}));
+    const HostRun warned = velora(withFake("render " + lenient + " " + scratchPath("w.wav") + " --tail 0"));
+    EXPECT_EQ(warned.exitCode, 0) << warned.err;
+    EXPECT_EQ(warned.err, "velora-host: warning: " + lenient +
+                              ": running status after a meta or system-exclusive event at byte 35\n");
+    // 20 minutes of one held note, refused by --set before rendering starts.
+    const std::string held = scratchPath("held.mid");
+    writeFile(held, concat({midiHeader(0, 1, 1), trackChunk({event(0, {0x90, 60, 100}), event(2400, {0x80, 60, 0})})}));
+    const HostRun announced = velora(withFake("render " + held + " " + scratchPath("h.wav") + " --tail 0 --set 99=1"));
+    EXPECT_EQ(announced.exitCode, 1);
+    EXPECT_EQ(announced.err.rfind("velora-host: note: '" + held + "' runs 0:20:00; each render writes up to 202 MB", 0), 0u)
+        << announced.err;
+}
+
+// SIGINT and SIGTERM in the middle of a render: the old file stays, no
+// temporary is left, and the exit status tells which signal it was.
+TEST(VeloraHostCli, AnInterruptedRenderLeavesTheOldFileAndNoTemporary) {
+    const std::string held = scratchPath("held.mid");  // 6 hours at 1 kHz: far longer than the test waits
+    writeFile(held, concat({midiHeader(0, 1, 1), trackChunk({event(0, {0x90, 60, 100}), event(43200, {0x80, 60, 0})})}));
+    for (const auto& [signal, status] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
+        const std::string out = scratchPath("out.wav"), folder = std::filesystem::path(out).parent_path().string();
+        writeFile(out, {'o', 'l', 'd'});
+        const std::string script = std::string(VELORA_HOST_EXE) + " " + withFake("render " + held + " " + out) +
+                                   " --tail 0 --rate 1000 2>/dev/null & pid=$!; "
+                                   "for i in $(seq 200); do ls -A " + folder + " | grep -q '^\\.out' && break; sleep 0.02; done; "
+                                   "kill -" + signal + " $pid; wait $pid; exit $?";
+        const std::string scriptFile = scratchPath("interrupt.sh");
+        const std::string text = script + "\n";
+        writeFile(scriptFile, Bytes(text.begin(), text.end()));
+        const int result = std::system(("sh " + scriptFile).c_str());
+        EXPECT_EQ(WIFEXITED(result) ? WEXITSTATUS(result) : -1, status) << signal;
+        EXPECT_EQ(readFile(out), (Bytes{'o', 'l', 'd'})) << signal;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1)
+            << signal;
+    }
+}
+
 TEST(VeloraHostCli, ListingsOfTheFakePlugin) {
     const HostRun programs = velora(withFake("programs"));
     EXPECT_EQ(programs.exitCode, 0);

@@ -1,7 +1,6 @@
 #include "midi_file.h"
 
-#include <fstream>
-#include <iterator>
+#include "input_file.h"
 
 namespace velora::tools {
 namespace {
@@ -85,105 +84,203 @@ constexpr std::uint8_t kSysEx = 0xF0;
 constexpr std::uint8_t kSysExContinuation = 0xF7;
 constexpr std::uint8_t kMetaTempo = 0x51;
 constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
+constexpr std::uint32_t kFastestPlausibleTempo = 60000;  // microseconds per quarter note: 1000 BPM
 
-// Reads one meta event after its 0xFF byte; records tempo changes.
-bool readMeta(ByteCursor& in, std::uint64_t tick, MidiTrack& track, bool& endOfTrack,
-              std::string& error) {
-    const std::size_t start = in.offset();
-    std::uint8_t type = 0;
-    std::uint32_t length = 0;
-    if (!in.byte(type) || !in.variableLength(length) || in.remaining() < length) {
-        error = "truncated meta event" + at(start);
-        return false;
+// What a file reads leniently: each kind once, at its first occurrence.
+class Warnings {
+public:
+    enum Kind { runningStatusAfterMeta, bytesAfterEnd, endWithLength, openSysEx, fastTempo, extraTracks, secondHeader, kKinds };
+    void note(Kind kind, const std::string& text) {
+        if (noted_[kind]) return;
+        noted_[kind] = true;
+        lines_.push_back(text);
     }
-    auto body = in.take(length);
-    if (type == kMetaTempo) {
-        if (length != 3) {
-            error = "tempo event with length " + std::to_string(length) + at(start);
-            return false;
-        }
-        const std::uint32_t micros = (std::uint32_t(body[0]) << 16) | (std::uint32_t(body[1]) << 8) | body[2];
-        if (micros == 0) {
-            error = "tempo of 0 microseconds per quarter note" + at(start);
-            return false;
-        }
-        track.tempoChanges.push_back({tick, micros});
-    } else if (type == kMetaEndOfTrack) {
-        endOfTrack = true;
-    }
-    return true;
-}
+    std::vector<std::string> take() { return std::move(lines_); }
 
-// Parses the events of one MTrk chunk. Running status carries over meta and
-// system-exclusive events, which some writers rely on.
-bool readTrack(ByteCursor in, MidiTrack& track, std::string& error) {
-    std::uint64_t tick = 0;
-    std::uint8_t runningStatus = 0;
-    bool endOfTrack = false;
-    while (!in.atEnd() && !endOfTrack) {
-        const std::size_t eventStart = in.offset();
+private:
+    bool noted_[kKinds] = {};
+    std::vector<std::string> lines_;
+};
+
+// The events of one MTrk chunk into `track`, within the file's event budget.
+class TrackReader {
+public:
+    TrackReader(ByteCursor in, MidiTrack& track, std::size_t& eventBudget, Warnings& warnings)
+        : in_(in), track_(track), budget_(eventBudget), warnings_(warnings) {}
+
+    bool read(std::string& error) {
+        while (!in_.atEnd() && !endOfTrack_) {
+            if (!readEvent(error)) return false;
+        }
+        if (sysExOpenAt_) noteOpenSysEx();
+        if (!in_.atEnd())
+            warnings_.note(Warnings::bytesAfterEnd, std::to_string(in_.remaining()) + " bytes after End of Track" +
+                                                        at(in_.offset()) + " ignored");
+        track_.endTick = tick_;
+        return true;
+    }
+
+private:
+    bool readEvent(std::string& error) {
+        const std::size_t eventStart = in_.offset();
         std::uint32_t delta = 0;
-        if (!in.variableLength(delta)) {
+        if (!in_.variableLength(delta)) {
             error = "truncated or overlong delta time" + at(eventStart);
             return false;
         }
-        tick += delta;
+        tick_ += delta;
         std::uint8_t first = 0;
-        if (!in.peek(first)) {
-            error = "track ends after a delta time" + at(in.offset());
+        if (!in_.peek(first)) {
+            error = "track ends after a delta time" + at(in_.offset());
             return false;
         }
+        if (first == kSysExContinuation) return readSysEx(eventStart, true, error);
+        if (sysExOpenAt_) noteOpenSysEx();
+        if (first == kSysEx) return readSysEx(eventStart, false, error);
         if (first == kMetaEvent) {
-            in.skip(1);
-            if (!readMeta(in, tick, track, endOfTrack, error)) return false;
-        } else if (first == kSysEx || first == kSysExContinuation) {
-            in.skip(1);
-            std::uint32_t length = 0;
-            if (!in.variableLength(length) || !in.skip(length)) {
-                error = "truncated system-exclusive event" + at(eventStart);
-                return false;
-            }
-        } else {
-            std::uint8_t status = runningStatus;
-            if (first & 0x80) {
-                if (first >= 0xF0) {
-                    error = "unexpected status byte " + hexByte(first) + at(in.offset());
-                    return false;
-                }
-                in.skip(1);
-                status = first;
-                runningStatus = first;
-            } else if (status == 0) {
-                error = "data byte without a status byte" + at(in.offset());
-                return false;
-            }
-            ChannelMessage message;
-            message.tick = tick;
-            message.bytes[0] = status;
-            message.size = static_cast<std::uint8_t>(1 + dataBytesOf(status));
-            for (int i = 1; i < message.size; ++i) {
-                std::uint8_t data = 0;
-                if (!in.byte(data)) {
-                    error = "truncated channel message" + at(eventStart);
-                    return false;
-                }
-                if (data & 0x80) {
-                    error = "data byte above 127 in channel message" + at(in.offset() - 1);
-                    return false;
-                }
-                message.bytes[i] = data;
-            }
-            track.messages.push_back(message);
+            in_.skip(1);
+            afterMetaOrSysEx_ = true;
+            return readMeta(error);
         }
+        return readChannelMessage(first, eventStart, error);
     }
-    track.endTick = tick;
-    return true;
-}
+
+    // Skipped, but followed so that a message without its end byte is told.
+    bool readSysEx(std::size_t eventStart, bool continuation, std::string& error) {
+        in_.skip(1);
+        afterMetaOrSysEx_ = true;
+        std::uint32_t length = 0;
+        if (!in_.variableLength(length) || in_.remaining() < length) {
+            error = "truncated system-exclusive event" + at(eventStart);
+            return false;
+        }
+        const auto body = in_.take(length);
+        const bool ends = !body.empty() && body.back() == kSysExContinuation;
+        if (!continuation) sysExOpenAt_ = ends ? 0 : eventStart + 1;  // +1: offset 0 means none
+        else if (ends) sysExOpenAt_ = 0;
+        return true;
+    }
+
+    void noteOpenSysEx() {
+        warnings_.note(Warnings::openSysEx, "system-exclusive message without its end byte" + at(sysExOpenAt_ - 1));
+        sysExOpenAt_ = 0;
+    }
+
+    // One meta event after its 0xFF byte; records tempo changes.
+    bool readMeta(std::string& error) {
+        const std::size_t start = in_.offset();
+        std::uint8_t type = 0;
+        std::uint32_t length = 0;
+        if (!in_.byte(type) || !in_.variableLength(length) || in_.remaining() < length) {
+            error = "truncated meta event" + at(start);
+            return false;
+        }
+        auto body = in_.take(length);
+        if (type == kMetaTempo) {
+            if (length != 3) {
+                error = "tempo event with length " + std::to_string(length) + at(start);
+                return false;
+            }
+            const std::uint32_t micros = (std::uint32_t(body[0]) << 16) | (std::uint32_t(body[1]) << 8) | body[2];
+            if (micros == 0) {
+                error = "tempo of 0 microseconds per quarter note" + at(start);
+                return false;
+            }
+            if (micros < kFastestPlausibleTempo)
+                warnings_.note(Warnings::fastTempo, "tempo of " + std::to_string(micros) +
+                                                        " microseconds per quarter note (above 1000 BPM)" + at(start));
+            if (!spend(error)) return false;
+            track_.tempoChanges.push_back({tick_, micros});
+        } else if (type == kMetaEndOfTrack) {
+            if (length != 0)
+                warnings_.note(Warnings::endWithLength,
+                               "End of Track with a length of " + std::to_string(length) + at(start));
+            endOfTrack_ = true;
+        }
+        return true;
+    }
+
+    // Running status carries over meta and system-exclusive events, as
+    // sequencers read it, though the format says they cancel it.
+    bool readChannelMessage(std::uint8_t first, std::size_t eventStart, std::string& error) {
+        std::uint8_t status = runningStatus_;
+        if (first & 0x80) {
+            if (first >= 0xF0) {
+                error = "unexpected status byte " + hexByte(first) + at(in_.offset());
+                return false;
+            }
+            in_.skip(1);
+            status = first;
+            runningStatus_ = first;
+        } else if (status == 0) {
+            error = "data byte without a status byte" + at(in_.offset());
+            return false;
+        } else if (afterMetaOrSysEx_) {
+            warnings_.note(Warnings::runningStatusAfterMeta,
+                           "running status after a meta or system-exclusive event" + at(in_.offset()));
+        }
+        afterMetaOrSysEx_ = false;
+        ChannelMessage message;
+        message.tick = tick_;
+        message.bytes[0] = status;
+        message.size = static_cast<std::uint8_t>(1 + dataBytesOf(status));
+        for (int i = 1; i < message.size; ++i) {
+            std::uint8_t data = 0;
+            if (!in_.byte(data)) {
+                error = "truncated channel message" + at(eventStart);
+                return false;
+            }
+            if (data & 0x80) {
+                error = "data byte above 127 in channel message" + at(in_.offset() - 1);
+                return false;
+            }
+            message.bytes[i] = data;
+        }
+        if (!spend(error)) return false;
+        track_.messages.push_back(message);
+        return true;
+    }
+
+    bool spend(std::string& error) {
+        if (budget_ == 0) {
+            error = "more than " + std::to_string(kMaxMidiEvents) + " events" + at(in_.offset()) +
+                    ", more than a MIDI file may hold here";
+            return false;
+        }
+        --budget_;
+        return true;
+    }
+
+    ByteCursor in_;
+    MidiTrack& track_;
+    std::size_t& budget_;
+    Warnings& warnings_;
+    std::uint64_t tick_ = 0;
+    std::uint8_t runningStatus_ = 0;
+    bool afterMetaOrSysEx_ = false;
+    bool endOfTrack_ = false;
+    std::size_t sysExOpenAt_ = 0;  // one past the offset of an unended message's event
+};
 
 bool isChunk(std::span<const std::uint8_t> id, const char* name) {
     for (int i = 0; i < 4; ++i)
         if (id[i] != static_cast<std::uint8_t>(name[i])) return false;
     return true;
+}
+
+// MTrk chunks after the declared tracks, as far as the chunks are whole.
+std::size_t countTrackChunks(ByteCursor& in, Warnings& warnings) {
+    std::size_t count = 0;
+    while (in.remaining() >= 8) {
+        const std::size_t chunkStart = in.offset();
+        auto id = in.take(4);
+        std::uint32_t length = 0;
+        in.bigEndian(4, length);
+        if (!in.skip(length)) break;
+        if (isChunk(id, "MTrk")) ++count;
+        if (isChunk(id, "MThd")) warnings.note(Warnings::secondHeader, "a second MThd header" + at(chunkStart) + " ignored");
+    }
+    return count;
 }
 
 }  // namespace
@@ -210,6 +307,8 @@ MidiReadResult parseMidiFile(std::span<const std::uint8_t> bytes) {
     MidiFile file;
     file.format = static_cast<int>(format);
     file.ticksPerQuarter = static_cast<int>(division);
+    Warnings warnings;
+    std::size_t eventBudget = kMaxMidiEvents;
     while (file.tracks.size() < trackCount) {
         const std::size_t chunkStart = in.offset();
         if (in.remaining() < 8)
@@ -222,24 +321,29 @@ MidiReadResult parseMidiFile(std::span<const std::uint8_t> bytes) {
             return failure("chunk length " + std::to_string(length) + " runs past the end of the file" + at(chunkStart));
         const std::size_t bodyStart = in.offset();
         auto body = in.take(length);
+        if (isChunk(id, "MThd")) warnings.note(Warnings::secondHeader, "a second MThd header" + at(chunkStart) + " ignored");
         if (!isChunk(id, "MTrk")) continue;  // unknown chunks are skipped
         MidiTrack track;
         std::string error;
-        if (!readTrack(ByteCursor(body, bodyStart), track, error)) return failure(error);
+        if (!TrackReader(ByteCursor(body, bodyStart), track, eventBudget, warnings).read(error)) return failure(error);
         file.tracks.push_back(std::move(track));
     }
+    if (const std::size_t extra = countTrackChunks(in, warnings); extra > 0)
+        warnings.note(Warnings::extraTracks, std::to_string(extra) + " track chunks beyond the " +
+                                                 std::to_string(trackCount) + " the header declares ignored");
     MidiReadResult result;
     result.file = std::move(file);
+    result.warnings = warnings.take();
     return result;
 }
 
 MidiReadResult readMidiFile(const std::string& path) {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) return failure("cannot open MIDI file '" + path + "'");
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad()) return failure("cannot read MIDI file '" + path + "'");
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!readInputFile(path, kMaxMidiFileBytes, "a MIDI file", bytes, error)) return failure(error);
     MidiReadResult result = parseMidiFile(bytes);
     if (!result.file) result.error = path + ": " + result.error;
+    for (std::string& warning : result.warnings) warning = path + ": " + warning;
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "wav_writer.h"
 
 #include <bit>
+#include <cerrno>
 #include <cmath>
 #include <vector>
 
@@ -46,25 +47,16 @@ std::int16_t toPcm16(float sample) { return static_cast<std::int16_t>(std::lroun
 
 std::int32_t toPcm24(float sample) { return static_cast<std::int32_t>(std::lround(clipped(sample) * 8388607.0)); }
 
-WavWriter::~WavWriter() {
-    std::string ignored;
-    close(ignored);
-}
+WavWriter::~WavWriter() = default;
 
 bool WavWriter::open(const std::string& path, int channels, std::uint32_t sampleRate, WavFormat format,
                      std::string& error) {
-    std::string ignored;
-    close(ignored);
+    file_.discard();
     if (channels < 1 || channels > 64 || sampleRate == 0) {
         error = "invalid WAV channel count or sample rate";
         return false;
     }
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) {
-        error = "cannot create '" + path + "'";
-        return false;
-    }
-    path_ = path;
+    if (!file_.open(path, error)) return false;
     channels_ = channels;
     sampleRate_ = sampleRate;
     format_ = format;
@@ -99,21 +91,28 @@ bool WavWriter::writeHeader(std::string& error) {
     }
     putTag(header, "data");
     put32(header, dataBytes);
-    if (std::fseek(file_, 0, SEEK_SET) != 0 || std::fwrite(header.data(), 1, header.size(), file_) != header.size()) {
-        error = "cannot write '" + path_ + "'";
+    errno = 0;
+    if (std::fseek(file_.stream(), 0, SEEK_SET) != 0) {
+        error = file_.writeFailure();
         return false;
     }
-    return std::fseek(file_, 0, SEEK_END) == 0;
+    if (!file_.write(header.data(), header.size(), error)) return false;
+    errno = 0;
+    if (std::fseek(file_.stream(), 0, SEEK_END) != 0) {
+        error = file_.writeFailure();
+        return false;
+    }
+    return true;
 }
 
 bool WavWriter::write(const float* const* channels, std::size_t frames, std::string& error) {
-    if (!file_) {
+    if (!file_.isOpen()) {
         error = "WAV file is not open";
         return false;
     }
     const std::uint64_t blockAlign = std::uint64_t(channels_) * bytesPerSample(format_);
     if ((frames_ + frames) * blockAlign > kMaxDataBytes) {
-        error = "'" + path_ + "' would exceed the 4 GB limit of WAV files";
+        error = "'" + file_.path() + "' would exceed the 4 GB limit of WAV files";
         return false;
     }
     std::vector<std::uint8_t> bytes;
@@ -128,25 +127,17 @@ bool WavWriter::write(const float* const* channels, std::size_t frames, std::str
             }
         }
     }
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-        error = "cannot write '" + path_ + "'";
-        return false;
-    }
+    if (!file_.write(bytes.data(), bytes.size(), error)) return false;
     frames_ += frames;
     return true;
 }
 
 bool WavWriter::close(std::string& error) {
-    if (!file_) return true;
+    if (!file_.isOpen()) return true;
     const std::uint64_t dataBytes = frames_ * std::uint64_t(channels_) * bytesPerSample(format_);
-    bool ok = true;
-    if (dataBytes & 1) ok = std::fputc(0, file_) != EOF;  // chunks are padded to even length
-    ok = ok && writeHeader(error);
-    if (std::fclose(file_) != 0 && ok) {
-        error = "cannot finish '" + path_ + "'";
-        ok = false;
-    }
-    file_ = nullptr;
+    const std::uint8_t pad = 0;  // chunks are padded to even length
+    const bool ok = (!(dataBytes & 1) || file_.write(&pad, 1, error)) && writeHeader(error) && file_.commit(error);
+    if (!ok) file_.discard();
     return ok;
 }
 

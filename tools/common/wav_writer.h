@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "output_file.h"
+
 namespace velora::tools {
 
 enum class WavFormat { pcm16, pcm24, float32 };
@@ -12,6 +14,8 @@ enum class WavFormat { pcm16, pcm24, float32 };
 std::int16_t toPcm16(float sample);
 std::int32_t toPcm24(float sample);
 
+// The file appears under its name only when close() succeeds; a writer
+// destroyed without close() leaves an existing file of that name as it was.
 class WavWriter {
 public:
     WavWriter() = default;
@@ -22,7 +26,7 @@ public:
     bool open(const std::string& path, int channels, std::uint32_t sampleRate, WavFormat format, std::string& error);
     // One pointer per channel, `frames` samples each.
     bool write(const float* const* channels, std::size_t frames, std::string& error);
-    // Writes the final chunk sizes and closes the file.
+    // Writes the final chunk sizes and puts the file in place.
     bool close(std::string& error);
 
     std::uint64_t framesWritten() const { return frames_; }
@@ -30,8 +34,7 @@ public:
 private:
     bool writeHeader(std::string& error);
 
-    std::FILE* file_ = nullptr;
-    std::string path_;
+    OutputFile file_;
     int channels_ = 2;
     std::uint32_t sampleRate_ = 44100;
     WavFormat format_ = WavFormat::pcm16;

@@ -4,15 +4,12 @@
 
 #include <csetjmp>
 #include <cstdio>
-#include <memory>
 #include <vector>
+
+#include "output_file.h"
 
 namespace velora::tools {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // libpng reports failures by jumping back here; nothing with a destructor
 // may live between the jump buffer and the calls.
@@ -43,20 +40,17 @@ bool writeRgbPng(int width, int height, const std::uint8_t* rgb, const std::stri
     }
     const PngApi* api = pngApi(error);
     if (!api) return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        error = "cannot open '" + path + "' for writing";
-        return false;
-    }
+    OutputFile file;
+    if (!file.open(path, error)) return false;
     const auto stride = static_cast<std::size_t>(width) * 3;
     std::vector<png_bytep> rows(static_cast<std::size_t>(height));
     for (std::size_t y = 0; y < rows.size(); ++y)
         rows[y] = const_cast<png_bytep>(rgb + y * stride);  // libpng only reads them
-    if (!writeRows(*api, file.get(), width, height, rows.data()) || std::fflush(file.get()) != 0) {
-        error = "cannot write '" + path + "'";
+    if (!writeRows(*api, file.stream(), width, height, rows.data())) {
+        error = file.writeFailure();
         return false;
     }
-    return true;
+    return file.commit(error);
 }
 
 }  // namespace velora::tools

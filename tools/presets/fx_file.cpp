@@ -4,8 +4,9 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+
+#include "input_file.h"
+#include "output_file.h"
 
 namespace velora::presets {
 namespace {
@@ -82,6 +83,17 @@ std::string fourCCText(std::int32_t value) {
     return "'" + text + "'";
 }
 
+std::string numberText(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    return text;
+}
+
+// "program 3 "Bright Keys"" in a bank, "program "Bright Keys"" in a preset.
+std::string programLabel(std::int32_t index, const std::string& name) {
+    return index < 0 ? "program \"" + name + "\"" : "program " + std::to_string(index) + " \"" + name + "\"";
+}
+
 void writeProgram(ByteWriter& out, const FxOwner& owner, const FxProgram& program) {
     const auto count = static_cast<std::int32_t>(program.values.size());
     out.int32(kChunkMagic);
@@ -100,6 +112,8 @@ void writeProgram(ByteWriter& out, const FxOwner& owner, const FxProgram& progra
 // a bank may be followed by more.
 bool readChunkExtent(const std::uint8_t* data, std::size_t available, bool wholeFile, std::size_t& extent,
                      std::string& error) {
+    // In 64 bits: a size field near 4 GB must not wrap on 32-bit systems.
+    const auto have = static_cast<std::uint64_t>(available);
     if (available < 8) {
         // Built by appending: GCC 12 warns falsely on literal + to_string chains.
         error = "truncated: ";
@@ -112,22 +126,23 @@ bool readChunkExtent(const std::uint8_t* data, std::size_t available, bool whole
         error = "not a VST preset or bank (no 'CcnK' header)";
         return false;
     }
-    extent = 8 + static_cast<std::size_t>(static_cast<std::uint32_t>(in.int32()));
-    if (extent > available) {
+    const std::uint64_t announced = 8 + std::uint64_t(static_cast<std::uint32_t>(in.int32()));
+    if (announced > have) {
         error = "truncated: the header announces ";
-        error += std::to_string(extent);
+        error += std::to_string(announced);
         error += " bytes, only ";
-        error += std::to_string(available);
+        error += std::to_string(have);
         error += " are there";
         return false;
     }
-    if (wholeFile && extent != available) {
+    if (wholeFile && announced != have) {
         error = "wrong size: the header announces ";
-        error += std::to_string(extent);
+        error += std::to_string(announced);
         error += " bytes, the file holds ";
-        error += std::to_string(available);
+        error += std::to_string(have);
         return false;
     }
+    extent = static_cast<std::size_t>(announced);
     return true;
 }
 
@@ -164,22 +179,40 @@ bool readProgram(const std::uint8_t* data, std::size_t available, bool wholeFile
     owner.pluginId = in.int32();
     owner.pluginVersion = in.int32();
     const std::int32_t count = in.int32();
-    if (count < 0 || count > kMaxCount || used != kProgramHeaderBytes + 4 * static_cast<std::size_t>(count)) {
+    if (count < 0 || count > kMaxCount || std::uint64_t(used) != kProgramHeaderBytes + 4 * std::uint64_t(count)) {
         error = "wrong size: " + std::to_string(count) + " parameter values do not fill " + std::to_string(used) +
                 " bytes";
         return false;
     }
     program.name = in.text(kNameBytes);
     program.values.resize(static_cast<std::size_t>(count));
-    for (std::int32_t i = 0; i < count; ++i) {
-        const float value = in.real();
-        if (!std::isfinite(value)) {
-            error = "the value of parameter " + std::to_string(i) + " is not a finite number";
-            return false;
-        }
-        program.values[static_cast<std::size_t>(i)] = value;
-    }
+    for (float& value : program.values) value = in.real();
     return true;
+}
+
+// Empty when every value is a normalised parameter value; otherwise the
+// first that is not. Others would reach the plug-in as they are (a level
+// of 1e6 is +120 dB).
+std::string valueFault(const FxProgram& program) {
+    for (std::size_t i = 0; i < program.values.size(); ++i) {
+        const float value = program.values[i];
+        if (!std::isfinite(value)) return "the value of parameter " + std::to_string(i) + " is not a finite number";
+        if (!(value >= 0.0f && value <= 1.0f))
+            return "the value of parameter " + std::to_string(i) + " is " + numberText(value) + ", outside 0..1";
+    }
+    return {};
+}
+
+// A version-2 bank names its current program in the first reserved field.
+void readCurrentProgram(ByteReader& in, std::int32_t version, FxFile& file) {
+    const std::int32_t current = in.int32();
+    if (version < 2) return;
+    const auto count = static_cast<std::int32_t>(file.programs.size());
+    if (current >= 0 && current < count)
+        file.currentProgram = current;
+    else
+        file.warnings.push_back("current program " + std::to_string(current) + " is not one of its " +
+                                std::to_string(count) + " programs; ignored");
 }
 
 }  // namespace
@@ -211,6 +244,10 @@ std::optional<FxFile> readProgramFile(const std::vector<std::uint8_t>& bytes, st
     file.programs.resize(1);
     std::size_t used = 0;
     if (!readProgram(bytes.data(), bytes.size(), true, file.owner, file.programs[0], used, error)) return std::nullopt;
+    if (const std::string fault = valueFault(file.programs[0]); !fault.empty()) {
+        error = programLabel(-1, file.programs[0].name) + ": " + fault;
+        return std::nullopt;
+    }
     return file;
 }
 
@@ -253,6 +290,10 @@ std::optional<FxFile> readBankFile(const std::vector<std::uint8_t>& bytes, std::
             error = "program " + std::to_string(i) + " belongs to another plug-in than the bank";
             return std::nullopt;
         }
+        if (const std::string fault = valueFault(program); !fault.empty()) {
+            error = programLabel(i, program.name) + ": " + fault;
+            return std::nullopt;
+        }
         file.programs.push_back(std::move(program));
         offset += used;
     }
@@ -260,6 +301,8 @@ std::optional<FxFile> readBankFile(const std::vector<std::uint8_t>& bytes, std::
         error = "wrong size: " + std::to_string(bytes.size() - offset) + " bytes after the last program";
         return std::nullopt;
     }
+    ByteReader reserved(bytes.data() + kBankHeaderBytes - kBankReservedBytes);
+    readCurrentProgram(reserved, version, file);
     return file;
 }
 
@@ -278,29 +321,22 @@ std::string mismatchWith(const FxFile& file, std::int32_t pluginId, std::int32_t
     return {};
 }
 
-bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open '" + path + "'";
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = "cannot read '" + path + "'";
-        return false;
-    }
-    return true;
+std::string partialBankNote(const FxFile& file, std::int32_t programCount) {
+    const auto count = static_cast<std::int64_t>(file.programs.size());
+    if (count >= programCount) return {};
+    return "holds " + std::to_string(count) + " of the plug-in's " + std::to_string(programCount) + " programs; " +
+           (count + 1 == programCount
+                ? "program " + std::to_string(count) + " is left as it is"
+                : "programs " + std::to_string(count) + ".." + std::to_string(programCount - 1) + " are left as they are");
+}
+
+bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+                   std::uint64_t maxBytes) {
+    return tools::readInputFile(path, maxBytes, "a preset or bank file", bytes, error);
 }
 
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        error = "cannot write '" + path + "'";
-        return false;
-    }
-    return true;
+    return tools::writeWholeFile(path, bytes, error);
 }
 
 }  // namespace velora::presets

@@ -31,14 +31,23 @@ struct FxProgram {
 struct FxFile {
     FxOwner owner;
     std::vector<FxProgram> programs;  // exactly one in a preset file
+    // A version-2 bank's current program, when it names one of its programs.
+    std::optional<std::int32_t> currentProgram;
+    // What was read leniently, one line each; not part of the contents.
+    std::vector<std::string> warnings;
 };
+
+// Far above any plug-in's files (Velora's: 492 and 31 444 bytes); larger
+// files are refused before they are read.
+inline constexpr std::uint64_t kMaxProgramFileBytes = 1u << 20;
+inline constexpr std::uint64_t kMaxBankFileBytes = 64u << 20;
 
 std::vector<std::uint8_t> writeProgramFile(const FxOwner& owner, const FxProgram& program);
 std::vector<std::uint8_t> writeBankFile(const FxOwner& owner, const std::vector<FxProgram>& programs);
 
 // Read the whole file and check all of it: header, kind, sizes, counts and
-// that every value is a finite number. On failure: nullopt and one line in
-// `error` saying what is wrong.
+// that every value is a normalised parameter value, a number in [0, 1]. On
+// failure: nullopt and one line in `error` saying what is wrong.
 std::optional<FxFile> readProgramFile(const std::vector<std::uint8_t>& bytes, std::string& error);
 std::optional<FxFile> readBankFile(const std::vector<std::uint8_t>& bytes, std::string& error);
 
@@ -47,8 +56,15 @@ std::optional<FxFile> readBankFile(const std::vector<std::uint8_t>& bytes, std::
 // otherwise why not.
 std::string mismatchWith(const FxFile& file, std::int32_t pluginId, std::int32_t paramCount, std::int32_t programCount);
 
-// The whole file, or false with a one-line reason.
-bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
+// Empty when a bank fills the plug-in's programs; otherwise the warning
+// that the rest keep what they hold (a short bank is loaded partly).
+std::string partialBankNote(const FxFile& file, std::int32_t programCount);
+
+// The whole file if it is a regular file of at most `maxBytes`, or false
+// with a one-line reason naming the file.
+bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,
+                   std::uint64_t maxBytes = kMaxBankFileBytes);
+// Replaces `path` only once the whole file is written.
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
 
 }  // namespace velora::presets

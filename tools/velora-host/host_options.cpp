@@ -78,4 +78,6 @@ int reportError(const std::string& message) {
     return 1;
 }
 
+void reportWarning(const std::string& message) { std::fprintf(stderr, "velora-host: warning: %s\n", message.c_str()); }
+
 }  // namespace velora::host

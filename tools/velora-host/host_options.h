@@ -24,5 +24,7 @@ std::unique_ptr<PluginInstance> loadPlugin(const GlobalOptions& options, std::st
 
 // Prints "velora-host: error: MESSAGE" as one line on stderr; returns 1.
 int reportError(const std::string& message);
+// Prints "velora-host: warning: MESSAGE" as one line on stderr.
+void reportWarning(const std::string& message);
 
 }  // namespace velora::host

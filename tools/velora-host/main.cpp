@@ -3,6 +3,9 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <new>
+
+#include "interruption.h"
 
 #include "edit_command.h"
 #include "host_options.h"
@@ -107,17 +110,23 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velora-host: error: %s (see --help)\n", e.what());
         return 2;
     }
+    velora::tools::installInterruptHandling();
+    int result = 2;
     try {
-        if (info->parsed()) return velora::host::runInfo(global);
-        if (params->parsed()) return velora::host::runParams(global);
-        if (programs->parsed()) return velora::host::runPrograms(global);
-        if (renderCommand->parsed()) return velora::host::runRender(global, render);
-        if (exportProgramCommand->parsed()) return velora::host::runExportProgram(global, exportProgram, exportPath);
-        if (exportBankCommand->parsed()) return velora::host::runExportBank(global, exportPath);
-        if (editCommand->parsed()) return velora::host::runEdit(global, edit);
-        if (screenshotCommand->parsed()) return velora::host::runScreenshot(global, edit, pngPath);
-    } catch (const std::exception& e) {
-        return velora::host::reportError(e.what());
+        if (info->parsed()) result = velora::host::runInfo(global);
+        if (params->parsed()) result = velora::host::runParams(global);
+        if (programs->parsed()) result = velora::host::runPrograms(global);
+        if (renderCommand->parsed()) result = velora::host::runRender(global, render);
+        if (exportProgramCommand->parsed()) result = velora::host::runExportProgram(global, exportProgram, exportPath);
+        if (exportBankCommand->parsed()) result = velora::host::runExportBank(global, exportPath);
+        if (editCommand->parsed()) result = velora::host::runEdit(global, edit);
+        if (screenshotCommand->parsed()) result = velora::host::runScreenshot(global, edit, pngPath);
+    } catch (const std::bad_alloc&) {
+        result = velora::host::reportError("out of memory");
+    } catch (const std::exception&) {
+        // Every expected failure is reported where it happens, with its file
+        // and reason; this is a fault of ours, not a message for the user.
+        result = velora::host::reportError("internal error; please report the command that caused it");
     }
-    return 2;
+    return velora::tools::interruptRequested() ? velora::tools::interruptExitCode() : result;
 }

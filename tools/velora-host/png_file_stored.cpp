@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <fstream>
+
+#include "output_file.h"
 
 namespace velora::host {
 namespace {
@@ -89,13 +90,7 @@ bool writePng(const RgbImage& image, const std::string& path, std::string& error
     putChunk(file, "IHDR", header);
     putChunk(file, "IDAT", storedZlib(raw));
     putChunk(file, "IEND", {});
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    if (!out.flush()) {
-        error = "cannot write '" + path + "'";
-        return false;
-    }
-    return true;
+    return tools::writeWholeFile(path, file, error);
 }
 
 }  // namespace velora::host

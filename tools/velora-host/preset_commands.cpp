@@ -49,9 +49,12 @@ int runExportBank(const GlobalOptions& global, const std::string& path) {
 
 std::optional<presets::FxFile> readPresetFile(const std::string& path, bool bank, std::string& error) {
     std::vector<std::uint8_t> bytes;
-    if (!presets::readFileBytes(path, bytes, error)) return std::nullopt;
+    if (!presets::readFileBytes(path, bytes, error, bank ? presets::kMaxBankFileBytes : presets::kMaxProgramFileBytes))
+        return std::nullopt;
     auto file = bank ? presets::readBankFile(bytes, error) : presets::readProgramFile(bytes, error);
     if (!file) error = path + ": " + error;
+    if (file)
+        for (const std::string& warning : file->warnings) reportWarning(path + ": " + warning);
     return file;
 }
 

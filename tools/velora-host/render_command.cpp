@@ -6,12 +6,15 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "preset_commands.h"
 #include "preset_transfer.h"
 #include "program_choice.h"
+#include "interruption.h"
 #include "progress_bar.h"
 #include "text_format.h"
+#include "file_reason.h"
 #include "timeline.h"
 #include "wav_writer.h"
 
@@ -22,6 +25,7 @@ using tools::Timeline;
 
 constexpr double kAutoTailCapSeconds = 30.0;
 constexpr double kQuietSeconds = 0.5;
+constexpr double kLongRenderSeconds = 600.0;  // longer renders are announced
 const float kQuietLevel = static_cast<float>(std::pow(10.0, -90.0 / 20.0));  // -90 dBFS
 
 struct ParameterSetting {
@@ -44,6 +48,7 @@ struct RenderPlan {
     tools::WavFormat format;
     std::optional<presets::FxFile> preset;
     std::optional<presets::FxFile> bank;
+    mutable bool bankNoted = false;  // the partial-bank warning is given once per command
 };
 
 bool parseSetting(const std::string& text, ParameterSetting& setting, std::string& error) {
@@ -82,10 +87,14 @@ bool prepare(PluginInstance& plugin, const RenderPlan& plan, std::optional<int> 
     plugin.setBlockSize(plan.options.blockSize);
     plugin.resume();
     if (plan.bank) {
-        if (!loadBank(plugin, *plan.bank, program.value_or(0), error)) {
+        // Without --program, the bank's own current program, as hosts load it.
+        if (!loadBank(plugin, *plan.bank, program.value_or(plan.bank->currentProgram.value_or(0)), error)) {
             error = plan.options.bankPath + ": " + error;
             return false;
         }
+        const std::string partial = presets::partialBankNote(*plan.bank, plugin.effect()->numPrograms);
+        if (!partial.empty() && !std::exchange(plan.bankNoted, true))
+            reportWarning(plan.options.bankPath + ": " + partial);
     } else if (program) {
         plugin.setProgram(*program);
     }
@@ -162,11 +171,34 @@ struct RenderLength {
     }
 };
 
+std::int64_t bytesPerFrame(tools::WavFormat format) {
+    return format == tools::WavFormat::pcm16 ? 4 : format == tools::WavFormat::pcm24 ? 6 : 8;
+}
+
 bool fitsWavLimit(const RenderLength& length, tools::WavFormat format, std::string& error) {
-    const std::int64_t bytesPerFrame = format == tools::WavFormat::pcm16 ? 4 : format == tools::WavFormat::pcm24 ? 6 : 8;
-    if (length.limit <= std::int64_t(0xFFFFFF00u) / bytesPerFrame) return true;
+    if (length.limit <= std::int64_t(0xFFFFFF00u) / bytesPerFrame(format)) return true;
     error = "the rendering would exceed the 4 GB limit of WAV files; shorten the MIDI file or the tail";
     return false;
+}
+
+std::string clockText(double seconds) {
+    const auto whole = static_cast<long long>(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    return text;
+}
+
+// A file can ask for hours in a few bytes: say so before rendering starts.
+void noteLongRender(const RenderPlan& plan) {
+    const RenderLength length(plan.timeline, plan.options);
+    const double rate = plan.options.sampleRate;
+    if (static_cast<double>(length.eventsEnd) < kLongRenderSeconds * rate) return;
+    std::string error;
+    if (!fitsWavLimit(length, plan.format, error)) return;  // refused later, with its own message
+    const auto bytes = static_cast<unsigned long long>(length.limit * bytesPerFrame(plan.format) + 64);
+    std::fprintf(stderr, "velora-host: note: '%s' runs %s; each render writes up to %s (Ctrl+C stops it cleanly)\n",
+                 plan.options.midiPath.c_str(), clockText(static_cast<double>(length.eventsEnd) / rate).c_str(),
+                 tools::sizeText(bytes).c_str());
 }
 
 bool renderInto(PluginInstance& plugin, const RenderPlan& plan, const std::string& wavPath, RenderResult& result,
@@ -192,6 +224,10 @@ bool renderInto(PluginInstance& plugin, const RenderPlan& plan, const std::strin
         pluginTime += std::chrono::steady_clock::now() - started;
         meter.measure(left.data(), right.data(), frames);
         if (!writer.write(channels, static_cast<std::size_t>(frames), error)) return false;
+        if (tools::interruptRequested()) {
+            error = "interrupted; '" + wavPath + "' was not written";
+            return false;
+        }
         position += frames;
         const std::int64_t inTail = std::max<std::int64_t>(position - length.eventsEnd, 0);
         progress.update(static_cast<double>(position) / length.eventsEnd,
@@ -265,6 +301,7 @@ std::optional<Timeline> loadTimeline(const GlobalOptions& global, const RenderOp
         error = midi.error;
         return std::nullopt;
     }
+    for (const std::string& warning : midi.warnings) reportWarning(warning);
     const auto microsPerQuarter = static_cast<std::uint32_t>(std::llround(60.0e6 / global.tempo));
     return Timeline::build(*midi.file, options.sampleRate, microsPerQuarter, error);
 }
@@ -285,6 +322,7 @@ int runRender(const GlobalOptions& global, const RenderOptions& options) {
     const std::optional<Timeline> timeline = loadTimeline(global, options, error);
     if (!timeline) return reportError(error);
     RenderPlan plan{global, options, *timeline, settings, wavFormat(options.format), std::nullopt, std::nullopt};
+    noteLongRender(plan);
     // Both files are read and checked whole before anything is rendered.
     if (!options.presetPath.empty() && !(plan.preset = readPresetFile(options.presetPath, false, error)))
         return reportError(error);
