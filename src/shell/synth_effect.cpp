@@ -215,8 +215,10 @@ void SynthEffect::stopSound() {
 }
 
 // On the audio thread, before the next sample is rendered.
-void SynthEffect::takePendingStop() {
-    if (stopPending_.load() && stopPending_.exchange(false)) stopSound();
+bool SynthEffect::takePendingStop() {
+    if (!stopPending_.load() || !stopPending_.exchange(false)) return false;
+    stopSound();
+    return true;
 }
 
 // From the host's dispatcher. While audio may be rendering on another
@@ -230,6 +232,7 @@ void SynthEffect::setProgram(VstInt32 index) {
         stopPending_ = true;
     } else {
         stopSound();
+        converter_.silenceHistory();
         applyProgram(index);
     }
 }
@@ -273,10 +276,12 @@ bool SynthEffect::copyProgram(VstInt32 destination) {
 // ---- lifecycle --------------------------------------------------------------
 
 void SynthEffect::open() {
-    // A rate stored by effSetBlockSizeAndSampleRate takes effect here.
-    engine_.storeSampleRate(sampleRate());
+    // A rate stored by effSetBlockSizeAndSampleRate takes effect here; the
+    // host reads the latency after the open.
+    applyHostRate(false);
+    engine_.storeSampleRate(converter_.engineRate());
     engine_.open();
-    effects_.setSampleRate(sampleRate());
+    effects_.setSampleRate(converter_.engineRate());
     if (canHostDo("sendVstTimeInfo")) pollTempo();
     effects_.open();
     if (bank_) {
@@ -288,11 +293,13 @@ void SynthEffect::open() {
 void SynthEffect::setSampleRate(float rate) {
     storeSampleRate(rate);
     if (!std::isfinite(rate) || rate <= 0.0f) return;
-    if (rate > engine::kMaxResonatorRate)
-        log::say("sample rate ", log::number(rate), " Hz: the resonators are tuned as at ",
+    applyHostRate(true);
+    const float engineRate = converter_.engineRate();
+    if (engineRate > engine::kMaxResonatorRate)
+        log::say("sample rate ", log::number(engineRate), " Hz: the resonators are tuned as at ",
                  log::number(engine::kMaxResonatorRate), " Hz (their longest lines)");
-    engine_.setSampleRate(rate);
-    effects_.setSampleRate(rate);
+    engine_.setSampleRate(engineRate);
+    effects_.setSampleRate(engineRate);
     setParameter(kParamVibFreq, mirror_[kParamVibFreq].load());
     setParameter(kParamVibDev, mirror_[kParamVibDev].load());
 }
@@ -301,12 +308,23 @@ void SynthEffect::setSampleRate(float rate) {
 // (decays, reverb gains, free delay lengths) use the new one from now on.
 void SynthEffect::setBlockSizeAndSampleRate(VstInt32 size, float rate) {
     EffectShell::setBlockSizeAndSampleRate(size, rate);
-    engine_.storeSampleRate(sampleRate());
-    effects_.storeSampleRate(sampleRate());
+    engine_.storeSampleRate(effects::RateConverter::engineRateFor(sampleRate()));
+    effects_.storeSampleRate(effects::RateConverter::engineRateFor(sampleRate()));
+}
+
+// The engine runs at the rate the sounds were made at and the converter
+// brings it to the host's; the host learns the converter's delay.
+void SynthEffect::applyHostRate(bool tellHost) {
+    if (converter_.hostRate() != sampleRate() || !converter_.active()) converter_.setHostRate(sampleRate());
+    if (initialDelay() == converter_.latency()) return;
+    setInitialDelay(converter_.latency());
+    if (tellHost) ioChanged();
 }
 
 void SynthEffect::resume() {
     takePendingStop();
+    applyHostRate(true);
+    converter_.reset();
     engine_.resume();
     effects_.resume();
     running_ = true;
@@ -331,9 +349,15 @@ void SynthEffect::render(float** outputs, VstInt32 frames) {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) return;
     // A host that renders without resuming is running all the same.
     if (!running_.load()) running_ = true;
-    takePendingStop();
-    engine_.renderBlock(outputs[0], outputs[1], frames, *this);
+    // A selection made between blocks also silences what the converter still holds.
+    if (takePendingStop()) converter_.silenceHistory();
+    if (converter_.active())
+        converter_.process(outputs[0], outputs[1], frames, *this);
+    else
+        engine_.renderBlock(outputs[0], outputs[1], frames, *this);
 }
+
+void SynthEffect::renderEngine(float* left, float* right, int count) { engine_.renderBlock(left, right, count, *this); }
 
 void SynthEffect::process(float**, float** outputs, VstInt32 frames) { render(outputs, frames); }
 
@@ -347,6 +371,7 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
         MidiEventRecord record;
         static_assert(sizeof record == sizeof(VstMidiEvent));
         std::memcpy(&record, event, sizeof record);
+        record.deltaFrames = converter_.engineOffset(record.deltaFrames);
         if (!events_.push(record)) incidents().raise(log::AudioIncidents::kEventDropped);
     }
     return 1;
