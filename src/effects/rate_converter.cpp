@@ -6,8 +6,18 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numeric>
 
 namespace velora::effects {
+namespace {
+
+float horizontalSum(__m128 sum) {
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, sum);
+    return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
+}
+
+}  // namespace
 
 float RateConverter::engineRateFor(float hostRate) { return converts(hostRate) ? kDesignRate : hostRate; }
 
@@ -19,16 +29,18 @@ void RateConverter::setHostRate(float hostRate) {
     if (!active_) {
         latency_ = 0;
         kernel_ = {};
-        historyL_ = historyR_ = weights_ = {};
+        historyL_ = historyR_ = {};
         return;
     }
     inRate_ = static_cast<std::int64_t>(kDesignRate);
     outRate_ = static_cast<std::int64_t>(std::min(hostRate, 1e9f));
-    kernel_ = designKernel(double(inRate_), double(outRate_));
+    // Every host sample falls on one of outRate / gcd positions between two engine samples.
+    const std::int64_t positions = outRate_ / std::gcd(inRate_, outRate_);
+    phaseStep_ = positions <= kKernelPhases ? outRate_ / positions : 0;
+    kernel_ = designKernel(double(inRate_), double(outRate_), phaseStep_ ? int(positions) : kKernelPhases);
     const std::size_t size = static_cast<std::size_t>(kernel_.taps - 1 + kChunk);
     historyL_.assign(size, 0.0f);
     historyR_.assign(size, 0.0f);
-    weights_.assign(static_cast<std::size_t>(kernel_.taps), 0.0f);
     latency_ = static_cast<int>(kernel_.taps / 2 * outRate_ / inRate_);
     reset();
 }
@@ -68,23 +80,20 @@ void RateConverter::makeRoom() noexcept {
     count_ = keep;
 }
 
-// Four running sums in a fixed order: the same bits on every SSE2 build.
-float RateConverter::dot(const float* weights, const float* history) const noexcept {
-    __m128 sum = _mm_setzero_ps();
-    for (int k = 0; k < kernel_.taps; k += 4)
-        sum = _mm_add_ps(sum, _mm_mul_ps(_mm_loadu_ps(weights + k), _mm_loadu_ps(history + k)));
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, sum);
-    return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
-}
-
 void RateConverter::process(float* left, float* right, int frames, RateSource& source) noexcept {
     if (!active_ || frames <= 0) return;
+    if (phaseStep_ != 0)
+        convert<false>(left, right, frames, source);
+    else
+        convert<true>(left, right, frames, source);
+}
+
+template <bool kBlend>
+void RateConverter::convert(float* left, float* right, int frames, RateSource& source) noexcept {
     const int taps = kernel_.taps;
     // The engine renders up to the last engine sample this block reads, never further,
     // so events for the next block still find their samples ahead.
     const std::int64_t last = next_ + (remainder_ + std::int64_t(frames - 1) * inRate_) / outRate_;
-    float* weights = weights_.data();
     for (int i = 0; i < frames; ++i) {
         while (next_ >= rendered_) {
             if (count_ == static_cast<int>(historyL_.size())) makeRoom();
@@ -94,19 +103,35 @@ void RateConverter::process(float* left, float* right, int frames, RateSource& s
             count_ += count;
             rendered_ += count;
         }
-        // Blend the two kernel rows around the fractional position.
-        const std::int64_t scaled = remainder_ * kKernelPhases;
-        const int phase = static_cast<int>(scaled / outRate_);
-        const float blend = static_cast<float>(scaled % outRate_) / static_cast<float>(outRate_);
-        const __m128 b = _mm_set1_ps(blend), a = _mm_set1_ps(1.0f - blend);
-        const float* lower = kernel_.row(phase);
-        const float* upper = kernel_.row(phase + 1);
-        for (int k = 0; k < taps; k += 4)
-            _mm_storeu_ps(weights + k, _mm_add_ps(_mm_mul_ps(a, _mm_loadu_ps(lower + k)),
-                                                  _mm_mul_ps(b, _mm_loadu_ps(upper + k))));
+        // The kernel row of the fractional position (or a blend of the two
+        // around it), tap by tap, into four running sums per channel in a
+        // fixed order: the same bits on every SSE2 build.
         const int first = count_ - static_cast<int>(rendered_ - next_) - (taps - 1);
-        left[i] = dot(weights, historyL_.data() + first);
-        right[i] = dot(weights, historyR_.data() + first);
+        const float* inL = historyL_.data() + first;
+        const float* inR = historyR_.data() + first;
+        __m128 sumL = _mm_setzero_ps(), sumR = _mm_setzero_ps();
+        if constexpr (kBlend) {
+            const std::int64_t scaled = remainder_ * kKernelPhases;
+            const int phase = static_cast<int>(scaled / outRate_);
+            const float blend = static_cast<float>(scaled % outRate_) / static_cast<float>(outRate_);
+            const __m128 b = _mm_set1_ps(blend), a = _mm_set1_ps(1.0f - blend);
+            const float* lower = kernel_.row(phase);
+            const float* upper = kernel_.row(phase + 1);
+            for (int k = 0; k < taps; k += 4) {
+                const __m128 w = _mm_add_ps(_mm_mul_ps(a, _mm_loadu_ps(lower + k)), _mm_mul_ps(b, _mm_loadu_ps(upper + k)));
+                sumL = _mm_add_ps(sumL, _mm_mul_ps(w, _mm_loadu_ps(inL + k)));
+                sumR = _mm_add_ps(sumR, _mm_mul_ps(w, _mm_loadu_ps(inR + k)));
+            }
+        } else {
+            const float* row = kernel_.row(static_cast<int>(remainder_ / phaseStep_));
+            for (int k = 0; k < taps; k += 4) {
+                const __m128 w = _mm_loadu_ps(row + k);
+                sumL = _mm_add_ps(sumL, _mm_mul_ps(w, _mm_loadu_ps(inL + k)));
+                sumR = _mm_add_ps(sumR, _mm_mul_ps(w, _mm_loadu_ps(inR + k)));
+            }
+        }
+        left[i] = horizontalSum(sumL);
+        right[i] = horizontalSum(sumR);
         ++produced_;
         remainder_ += inRate_;
         next_ += remainder_ / outRate_;

@@ -60,16 +60,18 @@ public:
 
 private:
     void makeRoom() noexcept;
-    float dot(const float* weights, const float* history) const noexcept;
+    template <bool kBlend>
+    void convert(float* left, float* right, int frames, RateSource& source) noexcept;
 
     bool active_ = false;
     float hostRate_ = kDesignRate;
     float engineRate_ = kDesignRate;
     int latency_ = 0;
     std::int64_t inRate_ = 0, outRate_ = 0;  // the exact ratio, in whole hertz
+    std::int64_t phaseStep_ = 0;             // remainder per exact kernel row; 0 when rows are blended
     ResamplingKernel kernel_;
     // The newest engine samples; entry p holds engine sample rendered_ - count_ + p.
-    std::vector<float> historyL_, historyR_, weights_;
+    std::vector<float> historyL_, historyR_;
     int count_ = 0;
     std::int64_t rendered_ = 0;
     // The next host sample's kernel centre lies at engine time

@@ -26,7 +26,7 @@ double sinc(double x) { return x == 0.0 ? 1.0 : exact::sin(kPi * x) / (kPi * x);
 
 }  // namespace
 
-ResamplingKernel designKernel(double inputRate, double outputRate) {
+ResamplingKernel designKernel(double inputRate, double outputRate, int phases) {
     // Band edges in cycles per input sample.
     const double scale = std::min(1.0, outputRate / inputRate);
     const double stop = 0.5 * scale, pass = std::min(kPassBandHz / inputRate, 0.5) * scale;
@@ -38,9 +38,10 @@ ResamplingKernel designKernel(double inputRate, double outputRate) {
     kernel.taps = (static_cast<int>(std::ceil(length)) + 3) / 4 * 4;
     const int taps = kernel.taps;
     const double half = 0.5 * taps, normaliser = 1.0 / besselI0(beta);
-    kernel.rows.resize(static_cast<std::size_t>(kKernelPhases + 1) * taps);
-    for (int p = 0; p <= kKernelPhases; ++p) {
-        const double fraction = double(p) / kKernelPhases;
+    kernel.phases = phases;
+    kernel.rows.resize(static_cast<std::size_t>(phases + 1) * taps);
+    for (int p = 0; p <= phases; ++p) {
+        const double fraction = double(p) / phases;
         for (int k = 0; k < taps; ++k) {
             // Distance from the output instant to the input this tap weighs.
             const double tau = fraction + double(taps - 1 - k) - half;

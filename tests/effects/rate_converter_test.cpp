@@ -20,12 +20,12 @@ constexpr double kPi = 3.14159265358979323846;
 // kKernelPhases times the input rate, scaled to a gain of 1 in the pass band.
 double kernelGainDecibels(const ResamplingKernel& k, double f) {
     std::complex<double> sum = 0.0;
-    for (int p = 0; p < kKernelPhases; ++p)
+    for (int p = 0; p < k.phases; ++p)
         for (int t = 0; t < k.taps; ++t) {
-            const double tau = double(p) / kKernelPhases + double(k.taps - 1 - t) - 0.5 * k.taps;
+            const double tau = double(p) / k.phases + double(k.taps - 1 - t) - 0.5 * k.taps;
             sum += double(k.row(p)[t]) * std::polar(1.0, -2.0 * kPi * f * tau);
         }
-    return 20.0 * std::log10(std::abs(sum) / kKernelPhases + 1e-300);
+    return 20.0 * std::log10(std::abs(sum) / k.phases + 1e-300);
 }
 
 
