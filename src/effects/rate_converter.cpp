@@ -52,6 +52,7 @@ void RateConverter::reset() {
     std::fill(historyL_.begin(), historyL_.end(), 0.0f);
     std::fill(historyR_.begin(), historyR_.end(), 0.0f);
     rendered_ = produced_ = 0;
+    peak_ = 0.0f;
     // A whole number of host samples of delay: the kernel centre of host
     // sample 0 sits taps / 2 - latency x inRate / outRate engine samples in.
     const std::int64_t offset = kernel_.taps / 2 * outRate_ - std::int64_t(latency_) * inRate_;
@@ -62,6 +63,13 @@ void RateConverter::reset() {
 void RateConverter::silenceHistory() noexcept {
     std::fill(historyL_.begin(), historyL_.end(), 0.0f);
     std::fill(historyR_.begin(), historyR_.end(), 0.0f);
+    peak_ = 0.0f;
+}
+
+// Raises the peak by the samples from position `from` on.
+void RateConverter::trackPeak(int from) noexcept {
+    for (int p = from; p < count_; ++p)
+        peak_ = std::max({peak_, std::fabs(historyL_[std::size_t(p)]), std::fabs(historyR_[std::size_t(p)])});
 }
 
 std::int32_t RateConverter::engineOffset(std::int32_t hostOffset) const {
@@ -78,6 +86,8 @@ void RateConverter::makeRoom() noexcept {
     std::memmove(historyL_.data(), historyL_.data() + (count_ - keep), sizeof(float) * std::size_t(keep));
     std::memmove(historyR_.data(), historyR_.data() + (count_ - keep), sizeof(float) * std::size_t(keep));
     count_ = keep;
+    peak_ = 0.0f;
+    trackPeak(0);
 }
 
 void RateConverter::process(float* left, float* right, int frames, RateSource& source) noexcept {
@@ -102,6 +112,7 @@ void RateConverter::convert(float* left, float* right, int frames, RateSource& s
             source.renderEngine(historyL_.data() + count_, historyR_.data() + count_, count);
             count_ += count;
             rendered_ += count;
+            trackPeak(count_ - count);
         }
         // The kernel row of the fractional position (or a blend of the two
         // around it), tap by tap, into four running sums per channel in a
@@ -130,8 +141,8 @@ void RateConverter::convert(float* left, float* right, int frames, RateSource& s
                 sumR = _mm_add_ps(sumR, _mm_mul_ps(w, _mm_loadu_ps(inR + k)));
             }
         }
-        left[i] = horizontalSum(sumL);
-        right[i] = horizontalSum(sumR);
+        left[i] = std::clamp(horizontalSum(sumL), -peak_, peak_);
+        right[i] = std::clamp(horizontalSum(sumR), -peak_, peak_);
         ++produced_;
         remainder_ += inRate_;
         next_ += remainder_ / outRate_;

@@ -60,6 +60,7 @@ public:
 
 private:
     void makeRoom() noexcept;
+    void trackPeak(int from) noexcept;
     template <bool kBlend>
     void convert(float* left, float* right, int frames, RateSource& source) noexcept;
 
@@ -78,6 +79,10 @@ private:
     // next_ + remainder_ / outRate_ - taps / 2, its own instant latency_ host samples earlier.
     std::int64_t next_ = 0, remainder_ = 0;
     std::int64_t produced_ = 0;  // host samples since the last reset
+    // The largest magnitude in the history, which holds every sample a
+    // kernel reaches: the converted output never exceeds it, so it stays
+    // within the final gain as the engine's own output does.
+    float peak_ = 0.0f;
 };
 
 }  // namespace velora::effects

@@ -9,7 +9,6 @@
 
 #include "core/numeric.h"
 #include "editor/synth_editor.h"
-#include "engine/voice_resonator.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
 #include "shell/host_text.h"
@@ -295,9 +294,9 @@ void SynthEffect::setSampleRate(float rate) {
     if (!std::isfinite(rate) || rate <= 0.0f) return;
     applyHostRate(true);
     const float engineRate = converter_.engineRate();
-    if (engineRate > engine::kMaxResonatorRate)
-        log::say("sample rate ", log::number(engineRate), " Hz: the resonators are tuned as at ",
-                 log::number(engine::kMaxResonatorRate), " Hz (their longest lines)");
+    if (converter_.active())
+        log::say("sample rate ", log::number(rate), " Hz: the sound is rendered at ", log::number(engineRate),
+                 " Hz and converted, with a latency of ", log::number(converter_.latency()), " samples");
     engine_.setSampleRate(engineRate);
     effects_.setSampleRate(engineRate);
     setParameter(kParamVibFreq, mirror_[kParamVibFreq].load());

@@ -79,7 +79,9 @@ struct ToneCase {
 
 class ConvertedTones : public ::testing::TestWithParam<ToneCase> {};
 
-TEST_P(ConvertedTones, ArriveExactlyLatencySamplesLateAndWithinMinus90Decibels) {
+// The output's clamp at the input's peak shaves crests that the pass band's
+// ripple lifts above it, so a tone sampled on its crests keeps -72 dB.
+TEST_P(ConvertedTones, ArriveExactlyLatencySamplesLateAndWithinMinus72Decibels) {
     const ToneCase t = GetParam();
     RateConverter c;
     c.setHostRate(t.rate);
@@ -94,7 +96,7 @@ TEST_P(ConvertedTones, ArriveExactlyLatencySamplesLateAndWithinMinus90Decibels) 
         error += (out[std::size_t(n)] - ideal) * (out[std::size_t(n)] - ideal);
         power += ideal * ideal;
     }
-    EXPECT_LT(10.0 * std::log10(error / power), -90.0) << t.rate << " Hz, tone " << t.hz;
+    EXPECT_LT(10.0 * std::log10(error / power), -72.0) << t.rate << " Hz, tone " << t.hz;
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, ConvertedTones,
@@ -117,6 +119,29 @@ TEST(RateConverter, GivesTheSameSamplesWhateverTheBlockSizesAndRendersNoFurtherT
         const double centre = (frames - 1 - whole.latency()) * 44100.0 / rate;
         EXPECT_LE(double(a.rendered), centre + 0.5 * designKernel(44100.0, rate).taps + 1.0) << rate;
         EXPECT_EQ(a.rendered, b.rendered) << rate;
+    }
+}
+
+// Full-scale runs of +1, +1, -1 (a clipped, harsh signal) ring between their
+// samples far beyond 1 once band-limited; the output stays within the input's peak.
+class ClippedSource : public RateSource {
+public:
+    void renderEngine(float* left, float* right, int count) override {
+        for (int i = 0; i < count; ++i, ++n) left[i] = right[i] = (n % 3 == 2) ? -0.8f : 0.8f;
+    }
+    long long n = 0;
+};
+
+TEST(RateConverter, NeverExceedsThePeakOfWhatTheEngineRendered) {
+    for (float rate : {48000.0f, 96000.0f, 47999.0f}) {
+        RateConverter c;
+        c.setHostRate(rate);
+        ClippedSource source;
+        std::vector<float> l(30000), r(30000);
+        c.process(l.data(), r.data(), 30000, source);
+        float peak = 0.0f;
+        for (float v : l) peak = std::max(peak, std::fabs(v));
+        EXPECT_EQ(peak, 0.8f) << rate;
     }
 }
 
