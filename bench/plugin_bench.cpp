@@ -1,12 +1,12 @@
 // Whole-render cost through the plug-in file, as a host sees it: one
-// instance at 44100 Hz in 512-frame blocks, N notes held at velocity 100 on
+// instance at 44100 Hz (or the given rate) in 512-frame blocks, N notes held at velocity 100 on
 // keys i x 127 / N (0..126 for 127 voices), CPU time of the rendering thread
 // over a few seconds of audio after the first block (longer with fewer
 // voices), best of several runs.
 // Plain program (no benchmark library) so the Windows build can run it under
 // Wine against velora.dll.
 //
-//   plugin_bench <plug-in file> [seconds per run] [runs] [heavy|program1|init] [voices]
+//   plugin_bench <plug-in file> [seconds per run] [runs] [heavy|program1|init|all] [voices] [rate]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +26,7 @@ namespace {
 using velora::host::MidiMessage;
 using velora::host::PluginInstance;
 
-constexpr float kRate = 44100.0f;
+float hostRate = 44100.0f;  // the host's rate, from the command line
 constexpr int kBlock = 512;
 constexpr int kDistortionOn = 84;
 constexpr int kVoiceLimit = 104;
@@ -78,7 +78,7 @@ bool prepare(PluginInstance& plugin, Sound sound) {
     std::vector<float> init(kParamCount);
     for (int i = 0; i < kParamCount; ++i) init[i] = plugin.getParameter(i);
     plugin.open();
-    plugin.setSampleRate(kRate);
+    plugin.setSampleRate(hostRate);
     plugin.setBlockSize(kBlock);
     plugin.resume();
     switch (sound) {
@@ -118,8 +118,8 @@ bool measure(const std::string& path, Sound sound, int voices, double seconds, i
 
     // Fewer voices render longer, so every run costs about the same CPU time
     // and a coarse thread clock (Wine's) still resolves it.
-    const int blocks = std::max(1, static_cast<int>(seconds * kRate / kBlock * 127 / voices));
-    const double audioSeconds = static_cast<double>(blocks) * kBlock / kRate;
+    const int blocks = std::max(1, static_cast<int>(seconds * hostRate / kBlock * 127 / voices));
+    const double audioSeconds = static_cast<double>(blocks) * kBlock / hostRate;
     best = Figures{};
     for (int run = 0; run < runs; ++run) {
         const double started = threadSeconds();
@@ -136,15 +136,16 @@ bool measure(const std::string& path, Sound sound, int voices, double seconds, i
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <plug-in file> [seconds per run] [runs] [heavy|program1|init] [voices]\n",
+        std::fprintf(stderr, "usage: %s <plug-in file> [seconds per run] [runs] [heavy|program1|init|all] [voices] [rate]\n",
                      argv[0]);
         return 2;
     }
     const std::string path = argv[1];
     const double seconds = argc > 2 ? std::atof(argv[2]) : 3.0;
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
-    const std::string onlySound = argc > 4 ? argv[4] : "";
+    const std::string onlySound = argc > 4 && std::string(argv[4]) != "all" ? argv[4] : "";
     const int onlyVoices = argc > 5 ? std::atoi(argv[5]) : 0;
+    if (argc > 6 && std::atof(argv[6]) >= 8000.0) hostRate = static_cast<float>(std::atof(argv[6]));
     std::printf("%-24s %6s %18s %15s\n", "sound", "voices", "ns/voice-sample", "x real time");
     for (Sound sound : {Sound::Heavy, Sound::Program1, Sound::Init}) {
         if (!onlySound.empty() && onlySound != soundKey(sound)) continue;

@@ -136,6 +136,8 @@ bool EffectShell::beginEdit(VstInt32 index) { return callHost(audioMasterBeginEd
 bool EffectShell::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
 void EffectShell::hostIdle() { callHost(audioMasterIdle); }
 
+void EffectShell::ioChanged() { callHost(audioMasterIOChanged); }
+
 VstIntPtr EffectShell::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     if (opcode >= effProcessEvents && opcode <= effBeginLoadProgram)
         return dispatchExtended(opcode, index, value, ptr, opt);

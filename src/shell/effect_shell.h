@@ -73,6 +73,7 @@ public:
     bool beginEdit(vst::VstInt32 index);
     bool endEdit(vst::VstInt32 index);
     void hostIdle();
+    void ioChanged();  // the latency (initialDelay) changed
 
     // The editor, owned here; null when none could be made.
     editor::SynthEditor* getEditor() const { return editor_.get(); }
@@ -94,6 +95,8 @@ protected:
     void setNumInputs(vst::VstInt32 n) { effect_.numInputs = n; }
     void setNumOutputs(vst::VstInt32 n) { effect_.numOutputs = n; }
     void setFlag(vst::VstInt32 flag, bool on);
+    void setInitialDelay(vst::VstInt32 samples) { effect_.initialDelay = samples; }
+    vst::VstInt32 initialDelay() const { return effect_.initialDelay; }
     // Keeps only usable rates: finite and above 0.
     void storeSampleRate(float rate);
     // Takes the editor over and announces it to the host (has-editor flag).

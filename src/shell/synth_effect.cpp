@@ -11,7 +11,6 @@
 
 #include "core/numeric.h"
 #include "editor/synth_editor.h"
-#include "engine/voice_resonator.h"
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
 #include "shell/host_text.h"
@@ -244,8 +243,10 @@ void SynthEffect::stopSound() {
 }
 
 // On the audio thread, before the next sample is rendered.
-void SynthEffect::takePendingStop() {
-    if (stopPending_.load() && stopPending_.exchange(false)) stopSound();
+bool SynthEffect::takePendingStop() {
+    if (!stopPending_.load() || !stopPending_.exchange(false)) return false;
+    stopSound();
+    return true;
 }
 
 // From the host's dispatcher. While audio may be rendering on another
@@ -259,6 +260,7 @@ void SynthEffect::setProgram(VstInt32 index) {
         stopPending_ = true;
     } else {
         stopSound();
+        converter_.silenceHistory();
         applyProgram(index);
     }
 }
@@ -302,10 +304,12 @@ bool SynthEffect::copyProgram(VstInt32 destination) {
 // ---- lifecycle --------------------------------------------------------------
 
 void SynthEffect::open() {
-    // A rate stored by effSetBlockSizeAndSampleRate takes effect here.
-    engine_.storeSampleRate(sampleRate());
+    // A rate stored by effSetBlockSizeAndSampleRate takes effect here; the
+    // host reads the latency after the open.
+    applyHostRate(false);
+    engine_.storeSampleRate(converter_.engineRate());
     engine_.open();
-    effects_.setSampleRate(sampleRate());
+    effects_.setSampleRate(converter_.engineRate());
     if (canHostDo("sendVstTimeInfo")) pollTempo();
     effects_.open();
     if (bank_) {
@@ -317,11 +321,13 @@ void SynthEffect::open() {
 void SynthEffect::setSampleRate(float rate) {
     storeSampleRate(rate);
     if (!std::isfinite(rate) || rate <= 0.0f) return;
-    if (rate > engine::kMaxResonatorRate)
-        log::say("sample rate ", log::number(rate), " Hz: the resonators are tuned as at ",
-                 log::number(engine::kMaxResonatorRate), " Hz (their longest lines)");
-    engine_.setSampleRate(rate);
-    effects_.setSampleRate(rate);
+    applyHostRate(true);
+    const float engineRate = converter_.engineRate();
+    if (converter_.active())
+        log::say("sample rate ", log::number(rate), " Hz: the sound is rendered at ", log::number(engineRate),
+                 " Hz and converted, with a latency of ", log::number(converter_.latency()), " samples");
+    engine_.setSampleRate(engineRate);
+    effects_.setSampleRate(engineRate);
     setParameter(kParamVibFreq, mirror_[kParamVibFreq].load());
     setParameter(kParamVibDev, mirror_[kParamVibDev].load());
 }
@@ -330,12 +336,23 @@ void SynthEffect::setSampleRate(float rate) {
 // (decays, reverb gains, free delay lengths) use the new one from now on.
 void SynthEffect::setBlockSizeAndSampleRate(VstInt32 size, float rate) {
     EffectShell::setBlockSizeAndSampleRate(size, rate);
-    engine_.storeSampleRate(sampleRate());
-    effects_.storeSampleRate(sampleRate());
+    engine_.storeSampleRate(effects::RateConverter::engineRateFor(sampleRate()));
+    effects_.storeSampleRate(effects::RateConverter::engineRateFor(sampleRate()));
+}
+
+// The engine runs at the rate the sounds were made at and the converter
+// brings it to the host's; the host learns the converter's delay.
+void SynthEffect::applyHostRate(bool tellHost) {
+    if (converter_.hostRate() != sampleRate() || !converter_.active()) converter_.setHostRate(sampleRate());
+    if (initialDelay() == converter_.latency()) return;
+    setInitialDelay(converter_.latency());
+    if (tellHost) ioChanged();
 }
 
 void SynthEffect::resume() {
     takePendingStop();
+    applyHostRate(true);
+    converter_.reset();
     engine_.resume();
     effects_.resume();
     running_ = true;
@@ -360,9 +377,15 @@ void SynthEffect::render(float** outputs, VstInt32 frames) {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) return;
     // A host that renders without resuming is running all the same.
     if (!running_.load()) running_ = true;
-    takePendingStop();
-    engine_.renderBlock(outputs[0], outputs[1], frames, *this);
+    // A selection made between blocks also silences what the converter still holds.
+    if (takePendingStop()) converter_.silenceHistory();
+    if (converter_.active())
+        converter_.process(outputs[0], outputs[1], frames, *this);
+    else
+        engine_.renderBlock(outputs[0], outputs[1], frames, *this);
 }
+
+void SynthEffect::renderEngine(float* left, float* right, int count) { engine_.renderBlock(left, right, count, *this); }
 
 void SynthEffect::process(float**, float** outputs, VstInt32 frames) { render(outputs, frames); }
 
@@ -376,6 +399,7 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
         MidiEventRecord record;
         static_assert(sizeof record == sizeof(VstMidiEvent));
         std::memcpy(&record, event, sizeof record);
+        record.deltaFrames = converter_.engineOffset(record.deltaFrames);
         if (!events_.push(record)) incidents().raise(log::AudioIncidents::kEventDropped);
     }
     return 1;

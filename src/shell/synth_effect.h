@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "effects/effect_chain.h"
+#include "effects/rate_converter.h"
 #include "core/relaxed.h"
 #include "engine/synth_engine.h"
 #include "midi/midi_event_queue.h"
@@ -16,7 +17,10 @@
 
 namespace velora {
 
-class SynthEffect final : public EffectShell, private engine::RenderHooks, private MidiReceiver {
+class SynthEffect final : public EffectShell,
+                          private engine::RenderHooks,
+                          private MidiReceiver,
+                          private effects::RateSource {
 public:
     explicit SynthEffect(vst::audioMasterCallback host);
     ~SynthEffect() override;
@@ -60,12 +64,16 @@ public:
 
     const engine::SynthEngine& engine() const { return engine_; }
     const effects::EffectChain& effects() const { return effects_; }
+    const effects::RateConverter& rateConverter() const { return converter_; }
 
 private:
     // Render hooks.
     void dispatchDueEvents() override;
     void tempoCheck() override;
     void processOutput(float mixL, float mixR, float& outL, float& outR) override;
+
+    // Rate source: the engine at its own rate, for the converter.
+    void renderEngine(float* left, float* right, int count) override;
 
     // MIDI receiver.
     void noteOn(int key, int velocity) override { engine_.noteOn(key, velocity); }
@@ -88,12 +96,14 @@ private:
     void applyProgram(vst::VstInt32 index);
     void rebuildControllerMap();
     void stopSound();
-    void takePendingStop();
+    bool takePendingStop();
     bool pollTempo();
     void render(float** outputs, vst::VstInt32 frames);
+    void applyHostRate(bool tellHost);
 
     engine::SynthEngine engine_;
     effects::EffectChain effects_;
+    effects::RateConverter converter_;
     std::unique_ptr<Program[]> bank_;
     Relaxed<float> mirror_[kParamCount];
     MidiEventQueue events_;

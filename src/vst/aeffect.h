@@ -161,6 +161,7 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterWantMidi = 6,
     audioMasterGetTime = 7,
     audioMasterProcessEvents = 8,
+    audioMasterIOChanged = 13,
     audioMasterGetSampleRate = 16,
     audioMasterGetBlockSize = 17,
     audioMasterGetVendorString = 32,

@@ -33,16 +33,48 @@ protected:
 
 TEST_F(SampleRateLifecycle, CombinedRequestStoresTheRateForLaterParameterChanges) {
     ASSERT_EQ(synth.effects().xdLength(0), 22051);  // trunc(0.5 x 44100) + 1
-    EXPECT_EQ(dispatch(effSetBlockSizeAndSampleRate, 256, 48000.0f), 1);
+    // A rate below the converted ones: the engine itself runs at it.
+    EXPECT_EQ(dispatch(effSetBlockSizeAndSampleRate, 256, 16000.0f), 1);
     EXPECT_EQ(synth.blockSize(), 256);
-    EXPECT_EQ(synth.sampleRate(), 48000.0f);
+    EXPECT_EQ(synth.sampleRate(), 16000.0f);
     EXPECT_EQ(synth.effects().xdLength(0), 22051) << "nothing is recomputed by the request itself";
     EXPECT_EQ(synth.effects().reverb().lineGain(0), static_cast<float>(effects::reverbLineDecay(601, 44100.0f, 0.1f)));
 
     synth.setParameter(kXdLengthL, 0.5f);
-    EXPECT_EQ(synth.effects().xdLength(0), 24001);
+    EXPECT_EQ(synth.effects().xdLength(0), 8001);
     synth.setParameter(kReverbTime, 0.0f);
-    EXPECT_EQ(synth.effects().reverb().lineGain(0), static_cast<float>(effects::reverbLineDecay(601, 48000.0f, 0.1f)));
+    EXPECT_EQ(synth.effects().reverb().lineGain(0), static_cast<float>(effects::reverbLineDecay(601, 16000.0f, 0.1f)));
+}
+
+// Host answers recorded for the latency test.
+int ioChangedCalls = 0;
+VstIntPtr countingHost(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    if (opcode == audioMasterIOChanged) ++ioChangedCalls;
+    return test::inProcessHost(e, opcode, index, value, ptr, opt);
+}
+
+TEST(SampleRateConversion, EngineAndEffectsStayAtTheDesignRateAndTheHostLearnsTheLatency) {
+    ioChangedCalls = 0;
+    SynthEffect synth{countingHost};
+    synth.dispatcher(effOpen, 0, 0, nullptr, 0.0f);
+    synth.setParameter(kTempoSync, 0.0f);
+    EXPECT_EQ(synth.effect()->initialDelay, 0);
+    struct Step {
+        float rate;
+        bool converts;
+        int calls;  // audioMasterIOChanged calls so far
+    };
+    for (Step s : {Step{48000.0f, true, 1}, Step{96000.0f, true, 2}, Step{96000.0f, true, 2}, Step{44100.0f, false, 3},
+                   Step{16000.0f, false, 3}}) {
+        synth.dispatcher(effSetSampleRate, 0, 0, nullptr, s.rate);
+        synth.setParameter(kXdLengthL, 0.5f);
+        EXPECT_EQ(synth.rateConverter().active(), s.converts) << s.rate;
+        EXPECT_EQ(synth.engine().sampleRate(), s.converts ? 44100.0f : s.rate) << s.rate;
+        EXPECT_EQ(synth.effects().xdLength(0), static_cast<int>(0.5 * (s.converts ? 44100.0 : s.rate)) + 1) << s.rate;
+        EXPECT_EQ(synth.effect()->initialDelay, synth.rateConverter().latency()) << s.rate;
+        EXPECT_EQ(synth.effect()->initialDelay > 0, s.converts) << s.rate;
+        EXPECT_EQ(ioChangedCalls, s.calls) << s.rate;
+    }
 }
 
 TEST_F(SampleRateLifecycle, CombinedRequestIgnoresUnusableRates) {

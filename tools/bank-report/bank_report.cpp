@@ -193,6 +193,26 @@ void measureTopKeys(Player& player, int program, const ReportSettings& s, Progra
 
 }  // namespace
 
+RateFigures measureRateFigures(Player& player, int program, int velocity) {
+    RateFigures f;
+    const std::size_t window = player.frames(kLoudestSpan), hop = player.frames(0.05);
+    const Stereo c4 = heldKey(player, program, kMiddleC, velocity, kHeld, 0.0);
+    f.heldLoudness = loudestWindowDecibels(c4, 0, c4.frames(), window, hop);
+    f.heldCentroid = spectralCentroid(c4, 0, c4.frames(), player.sampleRate());
+    const Stereo c = chord(player, program, velocity);
+    const std::size_t held = player.frames(1.5);
+    f.chordLoudness = loudestWindowDecibels(c, 0, held, window, hop);
+    f.chordCentroid = spectralCentroid(c, 0, held, player.sampleRate());
+    return f;
+}
+
+void addRateColumns(ProgramReport& report, Player& at44, Player& at48, Player& at96, int velocity) {
+    const int program = report.number - 1;
+    const double reference = measureRateFigures(at44, program, velocity).heldLoudness;
+    report.loudness48 = measureRateFigures(at48, program, velocity).heldLoudness - reference;
+    report.loudness96 = measureRateFigures(at96, program, velocity).heldLoudness - reference;
+}
+
 ProgramReport measureProgram(Player& player, int program, const ReportSettings& settings) {
     ProgramReport r;
     r.number = program + 1;
@@ -248,6 +268,8 @@ const std::vector<Bound>& bankBounds() {
          }},
         {'R', "top keys repeated within 6 dB of the held note", [](const ProgramReport& r) { return r.repeatRise <= 6.0; }},
         {'A', "no folded partial above the fundamental", [](const ProgramReport& r) { return r.aliasMargin < 0.0; }},
+        {'F', "held middle C at 48 and 96 kHz within 1.5 dB of 44.1 kHz",
+         [](const ProgramReport& r) { return std::fabs(r.loudness48) <= 1.5 && std::fabs(r.loudness96) <= 1.5; }},
     };
     return bounds;
 }
@@ -261,17 +283,18 @@ std::string failedBounds(const ProgramReport& r) {
 
 std::string reportHeader() {
     return "prog name                   chord  @ceil  phrase @ceil  C4-400ms  corr   bal  corr36 bal36  "
-           "repeat@key   alias@key  tnr96  centroid  bounds";
+           "repeat@key   alias@key  tnr96  centroid  d48k  d96k  bounds";
 }
 
 std::string reportLine(const ProgramReport& r) {
     char line[256];
     std::snprintf(line, sizeof line,
                   "%3d  %-22.22s %6.1f %5zu  %6.1f %5zu  %7.1f  %5.2f %5.1f  %5.2f %5.1f  %6.1f@%-3d  %6.1f@%-3d "
-                  "%5.1f  %7.0f  %s",
+                  "%5.1f  %7.0f  %+5.1f %+5.1f  %s",
                   r.number, r.name.c_str(), r.chordPeak, r.chordAtCeiling, r.phrasePeak, r.phraseAtCeiling,
                   r.heldLoudness, r.heldCorrelation, r.heldBalance, r.lowCorrelation, r.lowBalance, r.repeatRise,
-                  r.repeatKey, r.aliasMargin, r.aliasKey, r.toneToNoise96, r.centroid, failedBounds(r).c_str());
+                  r.repeatKey, r.aliasMargin, r.aliasKey, r.toneToNoise96, r.centroid, r.loudness48, r.loudness96,
+                  failedBounds(r).c_str());
     return line;
 }
 

@@ -32,7 +32,20 @@ struct ProgramReport {
     int aliasKey = 0;
     double toneToNoise96 = 0;                 // partials over everything else at key 96, dB
     double centroid = 0;                      // Hz, held middle C
+    double loudness48 = 0, loudness96 = 0;    // held middle C at 48 and 96 kHz over 44.1 kHz, dB
 };
+
+// What the sample rate may change: the loudest 400 ms and the spectral
+// centroid of a held middle C and of the C-major chord.
+struct RateFigures {
+    double heldLoudness = 0, heldCentroid = 0;
+    double chordLoudness = 0, chordCentroid = 0;
+};
+RateFigures measureRateFigures(Player& player, int program, int velocity);
+
+// Fills the 48 and 96 kHz loudness columns from players at those rates and
+// at 44.1 kHz.
+void addRateColumns(ProgramReport& report, Player& at44, Player& at48, Player& at96, int velocity);
 
 ProgramReport measureProgram(Player& player, int program, const ReportSettings& settings = {});
 

@@ -18,12 +18,16 @@ Player::Player(const std::string& pluginPath, double sampleRate) : rate_(sampleR
     plugin_->resume();
 }
 
-Stereo Player::play(int program, std::vector<NoteEvent> events, std::size_t length) {
+int Player::latency() const { return plugin_ && plugin_->effect() ? std::max(0, plugin_->effect()->initialDelay) : 0; }
+
+Stereo Player::play(int program, std::vector<NoteEvent> events, std::size_t wanted) {
+    const std::size_t delay = static_cast<std::size_t>(latency()), length = wanted + delay;
     Stereo out;
     out.left.assign(length, 0.0f);
     out.right.assign(length, 0.0f);
     if (!plugin_) return out;
     plugin_->setProgram(program);
+    for (auto [index, value] : overrides_) plugin_->setParameter(index, value);
     std::stable_sort(events.begin(), events.end(), [](auto& a, auto& b) { return a.frame < b.frame; });
     std::size_t next = 0;
     for (std::size_t start = 0; start < length; start += kBlock) {
@@ -40,6 +44,8 @@ Stereo Player::play(int program, std::vector<NoteEvent> events, std::size_t leng
         if (!due.empty()) plugin_->sendMidi(due);
         plugin_->processReplacing(&out.left[start], &out.right[start], static_cast<vst::VstInt32>(count));
     }
+    out.left.erase(out.left.begin(), out.left.begin() + std::ptrdiff_t(delay));
+    out.right.erase(out.right.begin(), out.right.begin() + std::ptrdiff_t(delay));
     return out;
 }
 

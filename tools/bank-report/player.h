@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plugin_host.h"
@@ -25,8 +26,13 @@ public:
     std::size_t frames(double seconds) const { return static_cast<std::size_t>(seconds * rate_); }
 
     // Selects the program afresh (every voice silent, the effects cleared as
-    // a program change clears them) and renders `length` frames of events.
+    // a program change clears them), applies the overrides and renders
+    // `length` frames of events, shifted back by the plug-in's reported
+    // latency as a host's delay compensation does.
     Stereo play(int program, std::vector<NoteEvent> events, std::size_t length);
+    // Parameter values set after every program selection (to switch a stage off).
+    void setOverrides(std::vector<std::pair<int, float>> overrides) { overrides_ = std::move(overrides); }
+    int latency() const;
     float parameter(int index);
     std::string programName(int program);
 
@@ -34,6 +40,7 @@ private:
     std::unique_ptr<host::PluginInstance> plugin_;
     std::string error_;
     double rate_;
+    std::vector<std::pair<int, float>> overrides_;
 };
 
 // A key held from `on` for `held` seconds at `velocity`.

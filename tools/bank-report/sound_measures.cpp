@@ -1,6 +1,7 @@
 #include "sound_measures.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <complex>
 #include <limits>
@@ -41,12 +42,14 @@ void fft(std::vector<std::complex<double>>& a) {
     }
 }
 
-// Mid signal of `size` frames from first, shaped by `window`, transformed.
+// Mid signal of `length` frames from first (all of `size` unless shorter),
+// shaped by `window`, zero-padded to `size` and transformed.
 std::vector<std::complex<double>> midSpectrum(const Stereo& audio, std::size_t first, std::size_t size,
-                                              double (*window)(std::size_t, std::size_t)) {
+                                              double (*window)(std::size_t, std::size_t), std::size_t length = 0) {
+    if (length == 0 || length > size) length = size;
     std::vector<std::complex<double>> bins(size);
-    for (std::size_t i = 0; i < size && first + i < audio.frames(); ++i)
-        bins[i] = window(i, size) * 0.5 * (double(audio.left[first + i]) + audio.right[first + i]);
+    for (std::size_t i = 0; i < length && first + i < audio.frames(); ++i)
+        bins[i] = window(i, length) * 0.5 * (double(audio.left[first + i]) + audio.right[first + i]);
     fft(bins);
     return bins;
 }
@@ -121,13 +124,16 @@ double balanceDecibels(const Stereo& audio, std::size_t first, std::size_t count
 }
 
 double spectralCentroid(const Stereo& audio, std::size_t first, std::size_t count, double sampleRate) {
-    constexpr std::size_t kFrame = 4096;
+    // Frames of the same duration at every rate (4096 samples at 44.1 kHz),
+    // so that rates are compared over the same stretches of the sound.
+    const std::size_t frame = static_cast<std::size_t>(std::llround(4096.0 * sampleRate / 44100.0));
+    const std::size_t size = std::bit_ceil(std::max<std::size_t>(frame, 2));
     double weighted = 0.0, total = 0.0;
-    for (std::size_t start = first; start + kFrame <= clampedEnd(audio, first, count); start += kFrame) {
-        const std::vector<std::complex<double>> bins = midSpectrum(audio, start, kFrame, hann);
-        for (std::size_t k = 1; k < kFrame / 2; ++k) {
+    for (std::size_t start = first; start + frame <= clampedEnd(audio, first, count); start += frame) {
+        const std::vector<std::complex<double>> bins = midSpectrum(audio, start, size, hann, frame);
+        for (std::size_t k = 1; k < size / 2; ++k) {
             const double power = std::norm(bins[k]);
-            weighted += power * static_cast<double>(k) * sampleRate / kFrame;
+            weighted += power * static_cast<double>(k) * sampleRate / static_cast<double>(size);
             total += power;
         }
     }
