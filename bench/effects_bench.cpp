@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Per-sample cost of the effect chain: the reverb, the cross delay and the
 // whole output stage, each over blocks of 1024 samples of a test signal.
 #include <benchmark/benchmark.h>

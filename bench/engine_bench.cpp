@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cost of the voice loop per active voice and sample, and the real-time
 // factor at 44100 Hz, for the initial program and a heavy setting.
 #include <benchmark/benchmark.h>

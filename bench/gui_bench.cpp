@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cost of the software canvas on an editor-sized frame: a full paint of 384 x
 // 410 pixels with 33 sliders, 11 knobs and the status text, and the idle
 // pass after one slider and the text changed (what a parameter change costs).

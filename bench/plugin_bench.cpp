@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-render cost through the plug-in file, as a host sees it: one
 // instance at 44100 Hz (or the given rate) in 512-frame blocks, N notes held at velocity 100 on
 // keys i x 127 / N (0..126 for 127 voices), CPU time of the rendering thread

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Set-up functions whose results must not depend on the C runtime: the
 // Linux and Windows builds have to derive the same coefficients bit for bit,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The log a user can send with a bug report. Off unless the environment
 // variable VELORA_LOG asks for it: "1" (or "stderr") writes to standard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // MIDI numbers and values as fractions: the float constants every such
 // conversion shares.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Number conventions shared by every layer: checked float-to-int truncation,
 // the flush of tiny values that keeps recursive state free of denormals, and

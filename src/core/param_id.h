@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The host's parameter indexes by name. A learnable parameter's controller
 // assignment is the index right after it (assignmentParam).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A value that one thread writes and another reads, sample by sample, without
 // locks. Relaxed ordering compiles to plain loads and stores on x86 but keeps

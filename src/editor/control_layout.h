@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor's controls as data: one row per control, in creation order,
 // with its kind, parameter tag, place, bitmaps and settings. Header-only:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the editor needs of the plug-in instance, and nothing more: the
 // parameters, the voice limit, the MIDI-learn state, the host's edit brackets

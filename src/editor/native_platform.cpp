@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editor/native_platform.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The platform (window system) the plug-in's editor opens its window on.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editor/synth_editor.h"
 
 #include <bit>

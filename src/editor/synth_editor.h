@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The plug-in's editor: a 384 x 410 frame with the 56 controls of the
 // control table, the status text that shows the value last touched or

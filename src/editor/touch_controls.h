@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor's sliders and knobs: the toolkit's, except that every mouse
 // press first names the control to the editor (any button), which then shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "effects/cross_delay.h"
 
 #include <algorithm>

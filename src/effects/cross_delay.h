@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Stereo ping-pong delay: each line is fed by one input plus the other line's
 // output and is heard on the opposite channel. Lengths are free (up to one

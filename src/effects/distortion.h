@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The waveshaper: s * (dry + wet * ln|s|), with ln|s| replaced by its cubic
 // Taylor polynomial about |s| = 1, so full scale passes at the dry gain.

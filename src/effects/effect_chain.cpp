@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "effects/effect_chain.h"
 
 #include "effects/distortion.h"

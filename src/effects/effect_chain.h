@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Everything between the summed voices and the host's output buffers:
 // pre-gain, cross delay, distortion, reverb, balance, limit and final gain.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "effects/output_ramps.h"
 
 #include "effects/signal_guard.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The 24-sample ramps that smooth "Panning" and "Volume Minor". A parameter
 // change refills a ramp from the value next due; the audio side takes one

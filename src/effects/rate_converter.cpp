@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "effects/rate_converter.h"
 
 #include <emmintrin.h>

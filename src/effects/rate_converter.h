@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs the voices and the effect chain at the rate the factory sounds were
 // made at and converts their output to the host's rate. Every stage of the

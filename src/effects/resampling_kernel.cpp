@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "effects/resampling_kernel.h"
 
 #include <algorithm>

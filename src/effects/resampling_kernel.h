@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The band-limiting kernel of the rate converter: a Kaiser-windowed sinc,
 // tabulated at `phases` + 1 fractional positions. Where the two rates make a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "effects/reverb.h"
 
 #include <algorithm>

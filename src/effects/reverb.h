@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Feedback delay network of twelve recirculating lines fed by the mono sum
 // through a tone-correction filter; two differently signed sums of the

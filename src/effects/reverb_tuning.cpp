@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "effects/reverb_tuning.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Set-up of the reverb's twelve lines: their fixed lengths, the decay gain of
 // each line for a reverberation time, and its absorption filter.

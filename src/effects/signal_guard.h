@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Guards that keep hostile values from turning into undefined conversions or
 // from poisoning recursive state with inf and NaN. Ordinary values pass

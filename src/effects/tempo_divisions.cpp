@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "effects/tempo_divisions.h"
 
 #include "core/numeric.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The ten note values a tempo-synced cross-delay length can take.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Quantities derived from parameter values when a parameter is set, read by
 // the render loop sample by sample from another thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The voice's main envelope (Adsr, seven stages) and the per-layer amplitude
 // envelopes that follow its stage.

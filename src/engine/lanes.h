@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Four voices side by side in the lanes of an SSE2 register. Every lane
 // operation is the same IEEE single-precision operation the one-voice code

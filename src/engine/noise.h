@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Per-instance noise source: the classic linear congruential generator, so
 // every build and platform makes the same noise and instances share nothing.

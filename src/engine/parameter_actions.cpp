@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What setting each engine parameter does: set-up formulas in double from the
 // stored float value and float32 constants, rounded once.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The per-sample voice loop. Engine values are loaded once per sample after
 // the due events have acted; then the sounding voices, in key order, pass
 // through the envelopes, the layers (cutoff steps, Tone, Attack) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Per-sample calls the render loop makes into its owner, which holds the MIDI
 // queue, the host connection and the effect chain.

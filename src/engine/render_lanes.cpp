@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Four voices side by side in SSE2 lanes: the envelopes, the cutoff steps and
 // both layers of the render loop for groups of four voices.
 #include <algorithm>

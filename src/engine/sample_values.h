@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the render loop reads once per sample: the engine values after the
 // due events have acted, shared by the one-voice and the lane code.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/synth_engine.h"
 
 #include <algorithm>

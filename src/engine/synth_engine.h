@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The whole synth engine state of one plug-in instance: 128 voices, the start
 // order, the derived parameter quantities and the per-sample voice loop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The state of one MIDI key's voice. Fields the render loop touches every
 // sample come first; the level ramp, read one entry at a time, comes last.

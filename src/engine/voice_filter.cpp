@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/voice_filter.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Resonant 4-pole low-pass of one voice layer (two equal biquads in series)
 // and the key-tracked cutoff envelope that drives it.

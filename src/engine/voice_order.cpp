@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/voice_order.h"
 
 namespace velora::engine {

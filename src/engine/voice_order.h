@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Ring of the keys in the order they were started, oldest at head; the
 // polyphony limit steals from its head.

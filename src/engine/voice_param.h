@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The parameters whose values the engine turns into its own quantities.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Per-voice network of four stages of cross-fed delay lines, one key period
 // long, that turns the voice's mono signal into its stereo output.

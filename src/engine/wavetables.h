@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Band-limited wavetables shared by every instance, the per-instance key
 // frequencies and the table access rules of the oscillators.

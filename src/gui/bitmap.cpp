@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/bitmap.h"
 
 #include "gui/platform/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A reference-counted bitmap resource. Loading gives one reference; every
 // holder retains its own and releases it once; the last release frees the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The drawing surface of one paint or idle pass, or an off-screen image.
 // Coordinates are frame coordinates on a window surface and local ones (0, 0

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A view with a value in minValue..maxValue that reports changes to its
 // listener.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/font_table.h"
 
 namespace velora::gui {

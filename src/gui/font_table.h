@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The eight fonts of the toolkit, by index, and the face bits that vary them.
 #include <cstdint>

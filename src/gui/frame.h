@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The root of the view tree: the native child window in the host's editor
 // window, the background bitmap and the ordered views it owns. It turns the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Points, rectangles and colours in frame pixels. A rectangle spans
 // left..right and top..bottom; it covers right - left by bottom - top pixels

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The live mouse-button word and the host's key codes as the toolkit reads
 // them.

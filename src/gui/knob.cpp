@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/knob.h"
 
 #include <cmath>

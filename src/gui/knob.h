@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A round control: a background bitmap with an indicator (a small bitmap, or
 // two lines) on a circle, turned by a circular or linear drag.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/momentary_button.h"
 
 namespace velora::gui {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A button that is 1 while held over it and 0 once released; its background
 // holds the up and pressed images, frameHeight apart.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/shared_text.h"
 
 #include <cstring>

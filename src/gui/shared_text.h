@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A short text that any thread may replace while the GUI thread reads it,
 // without a lock and without torn reads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/slider.h"
 
 #include "core/numeric.h"

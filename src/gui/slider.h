@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A handle bitmap that travels over a background along one axis. The
 // control is composed off screen and copied once, so the handle never

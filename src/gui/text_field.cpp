@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/text_field.h"
 
 #include <cstring>

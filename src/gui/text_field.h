@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A value display whose text the user can edit: a press opens a native edit
 // box over it; Return, a focus loss or a press elsewhere ends the edit, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/toggle_button.h"
 
 #include "core/numeric.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An on/off button; its background holds the off and on images stacked
 // vertically.

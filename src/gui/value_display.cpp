@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/value_display.h"
 
 #include <cstdio>

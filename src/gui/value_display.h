@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One line of text in a box, with optional background bitmap, 3D frame and
 // shadow.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The base of everything a frame shows: a rectangle in frame coordinates that
 // draws itself, may take the mouse, keys and the focus, and remembers whether

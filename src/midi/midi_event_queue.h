@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Pending MIDI events, counted down sample by sample until they fall due.
 // A doubly linked list between two permanent end markers, in arrival order.

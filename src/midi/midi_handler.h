@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns one due MIDI message into actions on the synthesizer. All channels
 // are treated alike.

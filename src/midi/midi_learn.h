@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which parameter each MIDI controller drives, and the learn state that
 // binds a controller to the parameter touched last.

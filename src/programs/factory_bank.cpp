@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The factory sounds. Each one is a Tone layer (the body) and an Attack layer
 // (onset, partials, breath or vibrato), shaped by the main envelope, coloured
 // by the per-voice resonator and finished by the effect chain.

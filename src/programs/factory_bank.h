@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The 64 sounds the bank is filled with when the host opens the plug-in.
 #include "programs/program.h"

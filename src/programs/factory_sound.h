@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One factory sound as a sound designer reads it: the parameters grouped by
 // the part of the synthesizer they shape. writeFactoryProgram turns it into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "programs/program.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One stored sound: the value of every stored parameter, the controller
 // assignments learned for it, and its name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor's bitmap resource ids, 10001..10040: the editor, the resource
 // builds (CMake reads the first and last id from this file), the window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The editor's bitmaps built into the plug-in, found by resource id. Each is
 // a 24-bit uncompressed BMP file exactly as the Windows build carries it in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The BMP files of bitmaps/ as byte arrays; the definitions are generated
 // at build time by embed_bitmaps.cmake.

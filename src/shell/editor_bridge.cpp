@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/editor_bridge.h"
 
 #include <cstring>

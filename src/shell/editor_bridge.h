@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The instance as its editor sees it.
 #include "editor/editor_host.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/effect_shell.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The host-facing base layer of a plug-in instance: it embeds the AEffect
 // record handed to the host, maps every dispatcher opcode onto a virtual

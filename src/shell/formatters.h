@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The shell's text formatters for parameter displays and program names.
 // They truncate rather than round, and write at most 8 characters plus the

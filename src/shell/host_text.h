@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Texts written into a host's buffers: the room each kind may take,
 // terminator included, and the one bounded copy they all go through.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/parameter_table.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The 109 host parameters as data: one row per index with its name, label,
 // display rule, program slot, kind and the engine value it drives.

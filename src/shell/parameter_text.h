@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Typed parameter values: the leading number of a text, mapped from the
 // parameter's engineering range where it has one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The version hosts see (the record's version field and the vendor version):
 // the major number of the project version, handed in by the build so that

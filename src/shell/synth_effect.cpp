@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/synth_effect.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The plug-in instance: adapts the host's requests to the engine, the effect
 // chain, the program bank and the MIDI input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The VST 2 binary interface as hosts know it: the records that cross the
 // plug-in boundary, the opcodes and the flags. Declared here from the

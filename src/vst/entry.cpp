@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plug-in's exported entry points. Current hosts look up VSTPluginMain;
 // older ones look up `main`, which C++ cannot declare with this signature.
 // On Linux it gets its symbol name through an assembler label; the Windows

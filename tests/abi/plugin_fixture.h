@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Loads a fresh instance of the built plug-in for every test.
 #include <gtest/gtest.h>

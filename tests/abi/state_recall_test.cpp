@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A host that restores a sound without chunks sets the 109 values one by one,
 // in an order of its own, onto whatever sound the instance held. Whatever the
 // order and the sound before, the result must render exactly as selecting

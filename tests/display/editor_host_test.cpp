@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plug-in file's editor in real windows: velora-host's screenshot and
 // edit commands under an Xvfb of the test's own (velora.so, and velora.dll
 // under Wine), driven by xdotool; open, close and bad input through the ABI.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The X11 window system against an Xvfb of the test's own, driven by
 // xdotool as a user would drive it.
 #include <gtest/gtest.h>

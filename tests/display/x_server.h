@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An Xvfb of the test's own on a free display, and xdotool runs against it.
 #include <sys/types.h>

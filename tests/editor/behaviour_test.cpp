@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the controls do to the instance and what the status text shows.
 #include <algorithm>
 

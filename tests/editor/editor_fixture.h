@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A real instance with its editor opened on the headless window system, the
 // plug-in's own bitmaps as resources, and a host that records its calls.

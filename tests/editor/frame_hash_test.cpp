@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole editor on screen, as a hash of its pixels per program. A changed
 // hash must be deliberate (new artwork, a drawing change) and explained in
 // the commit; VELORA_UPDATE_FRAME_HASHES=1 rewrites the stored ones.

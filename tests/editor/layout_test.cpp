@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editor's window as built: every control's kind, tag, place and bitmaps,
 // read back from the frame; values shown at open; handles and tracks on
 // screen.

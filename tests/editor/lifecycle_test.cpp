@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening, closing and destroying in every order, and the host's bad input:
 // no crash, no leak, every bitmap given back once.
 #include <new>

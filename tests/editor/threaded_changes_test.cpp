@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A parameter set on another thread (host automation, MIDI on the audio
 // thread) while the GUI thread idles, draws, closes and reopens: free of
 // data races under ThreadSanitizer, and shown at the next idle.

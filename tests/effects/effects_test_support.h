@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared by the effect tests: hostile values and a stereo sample.
 #include <limits>

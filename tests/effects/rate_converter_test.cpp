@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The rate converter between the engine and the host: its kernel's pass and
 // stop bands, the accuracy and delay of converted tones, independence from
 // the host's block sizes, and where events land in engine samples.

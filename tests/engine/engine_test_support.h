@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared pieces of the engine tests: a recording owner for renderBlock and
 // the neutral program every test starts from.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/exact_math.h"
 
 #include <gtest/gtest.h>

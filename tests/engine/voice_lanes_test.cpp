@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four-lane render path against the one-voice reference: a long random
 // scenario, every output sample compared bit for bit.
 #include <gtest/gtest.h>

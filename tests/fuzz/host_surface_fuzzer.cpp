@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives one plug-in instance as a careless or hostile host would: a byte
 // string decoded into dispatcher calls with any payload, parameter changes
 // with any float, MIDI blocks with any bytes and render calls of any size.

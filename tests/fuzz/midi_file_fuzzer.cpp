@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as a Standard MIDI File: rejected with an error or read,
 // never read out of bounds; a file that reads builds a timeline.
 #include <cstddef>

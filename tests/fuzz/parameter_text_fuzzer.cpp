@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary text typed into every parameter: the plug-in either sets a value
 // or refuses, and never reads past the terminator.
 #include <cstddef>

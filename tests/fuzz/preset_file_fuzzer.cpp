@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary bytes as a preset or bank file: refused with a reason or read,
 // never read out of bounds; what reads holds only values in 0..1 and writes
 // back into a file that reads the same.

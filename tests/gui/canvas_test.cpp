@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The software canvas keeps the native drawing conventions, and the
 // built-in glyph data covers every font the toolkit asks for.
 #include <gtest/gtest.h>

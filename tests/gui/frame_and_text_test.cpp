@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame's painting, hit testing, key routing and window life, and the
 // text field's edits, through the headless window system.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A frame on the headless platform with a recording editor and listener.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Control values and the status text set from other threads while the GUI
 // thread idles and draws, as parameter changes from a host's audio thread
 // do. Run under ThreadSanitizer for the race check; everywhere it checks

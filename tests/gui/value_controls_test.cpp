@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sliders, knobs and buttons driven through the frame with scripted mouse
 // rounds, checked on the listener, the edit brackets and the screen.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-free parts of the X11 window system: the edit box's line and
 // the packing of pixels for the server's visuals.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "midi/midi_event_queue.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "midi/midi_handler.h"
 
 #include <gtest/gtest.h>

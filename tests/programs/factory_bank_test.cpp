@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checks the factory bank data: every record complete, the bank-wide bounds,
 // the three published programs slot by slot, and the names.
 #include "programs/factory_bank.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plays the whole bank through the built plug-in and holds every program to
 // the bank's bounds: levels, limiter, stereo image, top-key repeats, aliasing.
 #include <gtest/gtest.h>

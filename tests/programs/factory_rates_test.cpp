@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bank at the session rates hosts use most besides 44.1 kHz: every
 // program's held middle C and C-major chord keep their 44.1 kHz loudness and
 // colour, and notes start at the same instant.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Listens to every factory sound through the built plug-in: a held middle C
 // and a short phrase across the keyboard, measured for loudness, limiting,
 // decay and brightness.

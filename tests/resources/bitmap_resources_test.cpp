@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built-in bitmaps: the inventory the editor loads by id, and slider
 // tracks that are the panel behind their slider plus the slot.
 #include <gtest/gtest.h>

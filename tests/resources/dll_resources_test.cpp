@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows DLL carries the same 40 bitmaps as bitmap resources.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pe_resources.h"
 
 #include <fstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reads the bitmap resources (type 2) of a Windows PE file, as LoadBitmap
 // would find them: id -> the bitmap's bytes (a BMP file without its 14-byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/formatters.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every text written into a host's buffer stays within the room the host is
 // promised, whatever value the parameter holds.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // When a program selected through the dispatcher stops the voices: at once
 // while the instance is suspended, and on the audio thread before its next
 // sample while it runs. The values take effect at once either way.

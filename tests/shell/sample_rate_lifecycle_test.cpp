@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the host's sample-rate requests reach an instance: the combined
 // block-size-and-rate request stores the rate without recomputing anything,
 // yet every later parameter change works at the stored rate.

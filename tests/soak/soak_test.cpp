@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Minutes of random notes, controllers, pitch bend, aftertouch, program
 // changes and parameter automation: the output stays finite and within the
 // final gain, heap use stays flat, and the time per block is reported for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Renders pinned bit for bit: an FNV-1a hash over the sample bit patterns for
 // stored hashes, and a comparison that names the first differing sample.

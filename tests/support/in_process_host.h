@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // For tests that drive an instance in their own process (threads, soak): a
 // host callback that offers a fixed tempo, and a small repeatable random

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The initial program as program selection applies it to an engine: the
 // values initProgram gives, through the parameter table's engine rows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One thread renders blocks with MIDI (program changes among them), as a
 // host's audio thread does, while another automates every parameter, selects,
 // names and copies programs and reads values and texts back, as its

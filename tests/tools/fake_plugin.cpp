@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small stand-in plug-in for the host tests. One source, several builds:
 // FAKE_VARIANT selects which entry points exist and what they return.
 //   1: VSTPluginMain and main (different unique ids)   2: main only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Paths of the fake plug-in builds next to the test executable.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bounded input reading and outputs that replace their destination only
 // when complete.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The log switch through velora-host and the real plug-in: silent unless
 // VELORA_LOG asks, one line per event naming the instance, to standard error
 // or a file, and a log file that cannot be opened never stops the plug-in.

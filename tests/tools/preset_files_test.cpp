@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // .fxp/.fxb files: the reader against files laid out by hand here, every
 // refusal, and the round trip of the factory bank through the built plug-in.
 #include <gtest/gtest.h>

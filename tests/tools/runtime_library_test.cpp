@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Libraries opened at run time: usable only when the library and every
 // function asked for are there, with a reason that names what is missing.
 #include <gtest/gtest.h>

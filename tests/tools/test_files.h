@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Builders for MIDI file images and scratch files used across the tool tests.
 #include <cstdint>

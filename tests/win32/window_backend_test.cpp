@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The native Windows backend in a real window system (Wine on its own X
 // server): a host window, frames of toolkit controls, the mouse through
 // SendInput and the live button state, the edit box through its messages.

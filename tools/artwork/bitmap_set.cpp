@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bitmap_set.h"
 
 #include "control_art.h"

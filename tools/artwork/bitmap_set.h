@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // All 40 bitmaps of the editor, drawn and keyed by resource id.
 #include <map>

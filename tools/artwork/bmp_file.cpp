@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "bmp_file.h"
 
 namespace velora::artwork {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // 24-bit uncompressed BMP files: the form both the Windows resource compiler
 // and the plug-in's built-in bitmaps take.

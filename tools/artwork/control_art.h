@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The small bitmaps the controls draw themselves from: slider handle, knob
 // body and indicator dot, toggle pills and the plus and minus buttons.

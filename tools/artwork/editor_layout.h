@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the editor puts its controls, read from the editor's own control
 // table: the artwork prints labels beside them, cuts the slider tracks out

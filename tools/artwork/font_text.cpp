@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "font_text.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Printed labels in Liberation Sans, rasterised by the toolkit's own glyph
 // rasteriser at whole pixel heights, so panel text and text drawn at run time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velora-artwork: draws the editor's 40 bitmaps.
 //   velora-artwork --write DIR     write DIR/<id>.bmp for every bitmap
 //   velora-artwork --check DIR     exit 1 unless DIR holds exactly what would be written

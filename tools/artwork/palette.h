@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One palette for the whole panel: warm light faces on a dark chassis, dark
 // engraved lettering, amber for everything that is lit.

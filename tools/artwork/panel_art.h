@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The frame background: title strip, the four panels with their lettering and
 // the dark bottom bar.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A picture of the assembled editor for people: the background with every
 // control drawn from its bitmaps at a sample value, the way the toolkit

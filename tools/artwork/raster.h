@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The drawing surface of the artwork: a floating-point RGB image that shapes
 // are blended into with anti-aliased coverage, and the 8-bit image that the

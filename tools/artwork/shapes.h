@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Signed-distance outlines of the shapes the artwork is drawn from.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Slider tracks: the panel behind a slider with the slot its handle runs in.
 #include "editor_layout.h"

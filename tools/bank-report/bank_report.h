@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bank report: every program played through the test phrases (a held
 // middle C, a C-major chord from C3 to C4, a fast phrase across the keyboard,

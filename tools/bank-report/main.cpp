@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velora-bank-report: plays every factory program through the test phrases
 // and prints one line of measures per program, with the bounds it misses.
 #include <CLI/CLI.hpp>

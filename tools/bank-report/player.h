@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Plays note lists through the plug-in file, the way a host does, and hands
 // back the rendered stereo audio.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rate_comparison.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bank at other sample rates: per program, the loudness and spectral
 // centroid of a held middle C and of the C-major chord at each rate against

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Loudness, stereo image and spectrum measures of rendered stereo audio, for
 // judging the factory sounds through numbers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The system's own words for a failed file operation, for messages of the
 // form "cannot write 'OUT.wav': No space left on device".

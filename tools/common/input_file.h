@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading a whole input file with a bound: only regular files, and only up
 // to a size the caller names, so /dev/zero or a stray disk image given as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "interruption.h"
 
 #include <atomic>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Stopping a tool cleanly: SIGINT and SIGTERM (Ctrl+C, Ctrl+Break or a
 // closed console on Windows) remove the temporary file of the output being

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "midi_file.h"
 
 #include "input_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Standard MIDI File contents as the renderer needs them: channel messages
 // and tempo changes per track, with absolute tick positions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An output file that appears under its name only when it is complete. It is
 // written to a temporary file in the same folder and renamed over the

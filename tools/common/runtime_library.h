@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A system library the tools open at run time, for what only some commands
 // need (libX11 and libpng for the editor window and its screenshot), so the

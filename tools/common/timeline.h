@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A MIDI file laid out in samples: all tracks merged into one time-ordered
 // list of channel messages, with the tempo map for position queries.

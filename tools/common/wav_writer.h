@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // RIFF WAVE output: 16-bit or 24-bit PCM, or 32-bit float, little-endian.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes demo.mid: about 25 s in four tracks (tempo map, chords with sustain
 // pedal, a melody with pitch bend and a modulation-wheel sweep, bass and
 // bells), 100 BPM slowing to 80 BPM for the last two bars. Keys reach from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "midi_writer.h"
 
 #include <algorithm>

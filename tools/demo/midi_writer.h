@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes Standard MIDI Files (format 1) from events placed at absolute ticks.
 #include <cstdint>

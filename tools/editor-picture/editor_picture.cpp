@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velora-editor-picture: the editor as it opens on one program, drawn on the
 // headless window system with the plug-in's own bitmaps and written as PNG.
 //

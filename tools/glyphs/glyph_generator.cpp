@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the toolkit's built-in fonts as C++ data: every printable ASCII
 // glyph of the given faces at the given pixel heights, rasterised once here
 // so that the plug-in needs no font file or font library at run time.

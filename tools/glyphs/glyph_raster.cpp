@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "glyph_raster.h"
 
 #include <ft2build.h>

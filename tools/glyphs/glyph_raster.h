@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Rasterises a TrueType face at a pixel height with FreeType into the
 // toolkit's glyph form. Build machine only: the toolkit's generated fonts

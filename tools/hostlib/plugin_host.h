@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A minimal VST 2 host: loads a plug-in module, answers its audioMaster
 // calls and drives it through the AEffect record. Used by velora-host and by

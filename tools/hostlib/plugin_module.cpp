@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "plugin_module.h"
 
 #include <fstream>

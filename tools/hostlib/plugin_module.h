@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A loaded shared library (dlopen / LoadLibrary) and its exported symbols.
 #include <memory>

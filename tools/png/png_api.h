@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The libpng functions the writer uses, as a table: tools that may link
 // libpng fill it from the linked library; velora-host loads libpng at run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes an 8-bit RGB image as a PNG file with libpng (build machine and
 // Linux tools; the Windows host has a writer of its own).

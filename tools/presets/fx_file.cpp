@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fx_file.h"
 
 #include <algorithm>

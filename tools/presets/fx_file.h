@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Preset (.fxp) and bank (.fxb) files in the VST 2 exchange format of
 // plug-ins that keep programs as parameter values: a 'CcnK' header, then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "edit_command.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The edit and screenshot commands: the plug-in's editor in a window of the
 // host's own, with audio rendered silently in the background.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A top-level window of the host's own that holds the plug-in's editor: an
 // X11 window on Linux, a Win32 window on Windows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Options shared by every velora-host command, and loading the plug-in with them.
 #include <memory>

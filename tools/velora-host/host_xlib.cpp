@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "host_xlib.h"
 
 #include "runtime_library.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The libX11 functions of velora-host's own window, loaded at run time so
 // that render, info, the listings and the preset commands start on machines

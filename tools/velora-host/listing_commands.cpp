@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "listing_commands.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The read-only commands: info, params, programs. Their output is the same
 // text on every platform.

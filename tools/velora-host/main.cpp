@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // velora-host: renders MIDI files through the Velora plug-in, lists its
 // identity, parameters and programs, and shows its editor.
 #include <CLI/CLI.hpp>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes an RGB image as a PNG file: with libpng on Linux; on Windows, where
 // Debian has no libpng for mingw, with uncompressed ("stored") deflate blocks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "preset_commands.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // `velora-host export-program` and `export-bank`: programs of the opened
 // plug-in (its factory bank) into .fxp and .fxb files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Programs between a plug-in instance and .fxp/.fxb files, through the
 // plug-in's interface only: parameter values and program names, the way

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "program_choice.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Choosing a program by number or name, and naming one program's output file.
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A one-line progress display on stderr, shown only on a terminal.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // `velora-host render`: a MIDI file through the plug-in into a WAV file.
 #include <cstdint>

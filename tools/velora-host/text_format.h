@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Number formatting that gives the same text with every C runtime: the
 // listings must match byte for byte between the Linux and Windows builds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "x87_precision.h"
 
 namespace velora::host {

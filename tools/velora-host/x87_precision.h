@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The x87 precision control of the calling thread. Many Windows hosts run
 // with it at 53 bits; velora-host can do the same so tests can check that

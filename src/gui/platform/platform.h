@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The seam between the toolkit and a window system. Everything the toolkit
 // needs from the machine goes through these three interfaces; each backend

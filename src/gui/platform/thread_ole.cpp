@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/thread_ole.h"
 
 #if defined(_WIN32)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // OLE for the calling thread, where the system has it (Windows: the editor's
 // windows take part in drag and drop). Elsewhere both calls do nothing.

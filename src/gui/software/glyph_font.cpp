@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/software/glyph_font.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Pre-rasterised fonts: for each printable ASCII character an 8-bit coverage
 // image placed against the baseline, with integer advances. The toolkit's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A 24-bit RGB image in memory, row by row from the top.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A bitmap resource of the module as an RGB image of the software canvas.
 #include "gui/software/pixel_image.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/software/software_canvas.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The canvas of every system without native drawing (X11, headless): it
 // draws into a 24-bit RGB image with the native conventions (a line leaves

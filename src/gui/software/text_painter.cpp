@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/software/text_painter.h"
 
 namespace velora::gui {

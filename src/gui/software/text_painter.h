@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Draws one line of pre-rasterised text into a pixel image: grey-level
 // coverage blended over what is there, in exact integer arithmetic so that

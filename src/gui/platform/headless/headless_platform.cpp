@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/headless/headless_platform.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A window system in memory for tests and pictures: a scripted pointer and
 // button word, a clock that moves only when told or slept on, child windows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/headless/module_bitmaps.h"
 
 #include "gui/software/resource_pixels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bitmaps the plug-in carries, handed to a headless window system as
 // the module's resources, so that tests and pictures show the real editor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/win32/blend_library.h"
 
 #include <string>

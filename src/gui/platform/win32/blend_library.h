@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The system's blending library (msimg32), loaded while a frame window is
 // open rather than linked, so the DLL loads where it is missing. Without it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading what a drag brings: the file list of a CF_HDROP block and the
 // text of a CF_TEXT block. Both read only inside the bytes they are given,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/win32/drop_target.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The frame window's OLE drop target: dragged files and plain text are
 // offered, with the drop point, to the frame, which hands them to its views

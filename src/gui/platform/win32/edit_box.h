@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The system's single-line EDIT box laid over a text field while it is
 // edited. It is subclassed so that Return and the loss of the keyboard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The frame's child window in the host's editor window: class "Plugin…",
 // title "Window", at 0, 0 with the frame's size. Its procedure turns paints

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/win32/gdi_canvas.h"
 
 #include "gui/platform/win32/gdi_colour.h"

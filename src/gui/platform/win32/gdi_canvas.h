@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The toolkit's canvas on a GDI device context: a paint pass, the window's
 // own context, or an off-screen image. Frame coordinates are the window's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Fonts of the toolkit's font requests as GDI fonts.
 #include <windows.h>

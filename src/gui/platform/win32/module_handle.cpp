@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/win32/module_handle.h"
 
 // The linker's symbol at the start of the loaded image.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The module this code is linked into: the plug-in DLL (or a test program).
 // Its bitmap resources are loaded from it and its window class belongs to it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // OLE for the calling thread while a frame window lives: drag and drop
 // needs it. Every successful OleInitialize (including "already initialised")

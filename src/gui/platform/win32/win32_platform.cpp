@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/win32/win32_platform.h"
 
 #include <windows.h>

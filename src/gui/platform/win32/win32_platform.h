@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The native Windows window system for the plug-in DLL: GDI drawing, the
 // module's bitmap resources, the system's EDIT box and an OLE drop target.

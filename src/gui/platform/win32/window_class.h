@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The frame windows' class, "Plugin" and the module handle in eight
 // lowercase hex digits. The first window of the process registers it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/x11/changed_area.h"
 
 #include <cstring>

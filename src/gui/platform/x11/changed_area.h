@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The smallest rectangle holding every pixel in which two images of the
 // same size differ, so that an idle pass sends only what changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/x11/edit_line.h"
 
 namespace velora::gui::x11 {

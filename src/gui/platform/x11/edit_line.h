@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The text, caret and selection of a single-line edit box, apart from any
 // window: what typing and the editing keys do to them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/x11/image_presenter.h"
 
 #include "gui/platform/x11/pixel_packing.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shows areas of a pixel image in an X window with XPutImage, in the
 // window's own visual.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns the software canvas's RGB pixels into the bytes of an X image for a
 // TrueColor visual: the colour masks of the visual, 16, 24 or 32 bits per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The single-line edit box of the X11 frame: a child window of our own over
 // the text field, drawn with the toolkit's glyphs, holding the keyboard focus

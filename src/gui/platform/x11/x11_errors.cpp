@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/x11/x11_errors.h"
 
 #include <atomic>

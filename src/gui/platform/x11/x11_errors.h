@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Our own handlers for X errors. Xlib's default handlers end the process,
 // which would take the host down with it; the host's own handlers may do the

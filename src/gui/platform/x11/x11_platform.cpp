@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/x11/x11_platform_impl.h"
 
 #include <X11/keysym.h>

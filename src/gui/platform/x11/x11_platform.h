@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The X11 window system of the Linux plug-in.
 #include <memory>

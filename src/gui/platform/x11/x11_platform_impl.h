@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The X11 platform: one Display connection of our own while frame windows
 // are open, and the serving of their events from the editor's idle and from the

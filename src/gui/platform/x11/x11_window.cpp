@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "core/log.h"
 #include "gui/platform/x11/x11_window.h"
 

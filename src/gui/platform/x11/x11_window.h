@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The frame's child window in the host's X11 parent: the frame's pixels in
 // memory, drawn by the software canvas and shown with XPutImage.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "gui/platform/x11/xlib_library.h"
 
 #include <dlfcn.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // libX11 loaded at run time. The plug-in must load and render on machines
 // without X (render servers, containers), so it never links against libX11:
