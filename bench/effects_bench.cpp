@@ -26,8 +26,8 @@ std::vector<float> testSignal(float step) {
 void countSamples(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kBlock);
     // Seconds of CPU per sample, shown with its SI prefix (n = ns).
-    state.counters["per_sample"] = benchmark::Counter(
-        kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per_sample"] =
+        benchmark::Counter(kBlock, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_ProcessReverb(benchmark::State& state) {
@@ -101,4 +101,4 @@ void BM_ProcessOutput(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessOutput)->Arg(1)->Arg(0);
 
-} // namespace
+}  // namespace

@@ -47,12 +47,12 @@ const Setting& heavySetting() {
     using P = VoiceParam;
     static const Setting s = [] {
         Setting h = initSetting();
-        const Setting extra = {
-            {P::ToneUnisonDiff, 0.3f}, {P::ToneUnisonAmp, 0.6f}, {P::AttackUnisonDiff, 0.4f},
-            {P::AttackUnisonAmp, 0.5f}, {P::ToneWaveMix, 0.4f}, {P::AttackWaveMix, 0.6f},
-            {P::NoiseMix, 0.3f}, {P::VibratoFreq, 0.3f}, {P::VibratoDev, 0.4f}, {P::AttackFreqMult, 0.3f},
-            {P::Delay1, 0.4f}, {P::Feedback1, 0.6f}, {P::Delay2, 0.7f}, {P::Feedback2, 0.5f},
-            {P::AttackUnderAdsr, 1.0f}, {P::ToneAmpMin, 0.4f}, {P::AttackAmpMin, 0.3f}};
+        const Setting extra = {{P::ToneUnisonDiff, 0.3f},  {P::ToneUnisonAmp, 0.6f}, {P::AttackUnisonDiff, 0.4f},
+                               {P::AttackUnisonAmp, 0.5f}, {P::ToneWaveMix, 0.4f},   {P::AttackWaveMix, 0.6f},
+                               {P::NoiseMix, 0.3f},        {P::VibratoFreq, 0.3f},   {P::VibratoDev, 0.4f},
+                               {P::AttackFreqMult, 0.3f},  {P::Delay1, 0.4f},        {P::Feedback1, 0.6f},
+                               {P::Delay2, 0.7f},          {P::Feedback2, 0.5f},     {P::AttackUnderAdsr, 1.0f},
+                               {P::ToneAmpMin, 0.4f},      {P::AttackAmpMin, 0.3f}};
         h.insert(h.end(), extra.begin(), extra.end());
         return h;
     }();
@@ -71,15 +71,15 @@ void renderVoices(benchmark::State& state, const Setting& setting) {
     for (int i = 0; i < voices; ++i) engine->noteOn(i * 127 / voices, 100);
     NullHooks hooks;
     std::vector<float> l(kBlock), r(kBlock);
-    engine->renderBlock(l.data(), r.data(), kBlock, hooks); // past the attack
+    engine->renderBlock(l.data(), r.data(), kBlock, hooks);  // past the attack
     for (auto _ : state) {
         engine->renderBlock(l.data(), r.data(), kBlock, hooks);
         benchmark::DoNotOptimize(l.data());
         benchmark::DoNotOptimize(r.data());
     }
-    state.counters["s_per_voice_sample"] = benchmark::Counter(
-        static_cast<double>(kBlock) * voices,
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["s_per_voice_sample"] =
+        benchmark::Counter(static_cast<double>(kBlock) * voices,
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["realtime_factor"] =
         benchmark::Counter(kBlock / 44100.0, benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -113,5 +113,5 @@ void BM_VoiceMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_VoiceMemory)->Iterations(1);
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

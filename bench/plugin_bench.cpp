@@ -133,11 +133,12 @@ bool measure(const std::string& path, Sound sound, int voices, double seconds, i
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <plug-in file> [seconds per run] [runs] [heavy|program1|init|all] [voices] [rate]\n",
+        std::fprintf(stderr,
+                     "usage: %s <plug-in file> [seconds per run] [runs] [heavy|program1|init|all] [voices] [rate]\n",
                      argv[0]);
         return 2;
     }

@@ -119,7 +119,8 @@ DD sinCosSeries(DD r, bool odd) {
     DD term = odd ? r : DD{1.0, 0.0};
     DD sum = term;
     for (int k = odd ? 2 : 1; k < 60; ++k) {
-        const double n = odd ? static_cast<double>((2 * k - 2) * (2 * k - 1)) : static_cast<double>((2 * k - 1) * (2 * k));
+        const double n =
+            odd ? static_cast<double>((2 * k - 2) * (2 * k - 1)) : static_cast<double>((2 * k - 1) * (2 * k));
         term = div(mul(term, r2), DD{-n, 0.0});
         if (term.hi == 0.0 || std::fabs(term.hi) < 1e-36) break;
         sum = add(sum, term);

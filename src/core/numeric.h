@@ -97,4 +97,4 @@ auto withExtendedPrecision(Compute compute) {
 #endif
 }
 
-} // namespace velora
+}  // namespace velora

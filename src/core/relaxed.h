@@ -13,8 +13,14 @@ public:
     constexpr Relaxed() noexcept : value_(T{}) {}
     constexpr Relaxed(T v) noexcept : value_(v) {}
     Relaxed(const Relaxed& other) noexcept : value_(other.load()) {}
-    Relaxed& operator=(const Relaxed& other) noexcept { store(other.load()); return *this; }
-    Relaxed& operator=(T v) noexcept { store(v); return *this; }
+    Relaxed& operator=(const Relaxed& other) noexcept {
+        store(other.load());
+        return *this;
+    }
+    Relaxed& operator=(T v) noexcept {
+        store(v);
+        return *this;
+    }
 
     T load() const noexcept { return value_.load(std::memory_order_relaxed); }
     void store(T v) noexcept { value_.store(v, std::memory_order_relaxed); }
@@ -26,4 +32,4 @@ private:
     std::atomic<T> value_;
 };
 
-} // namespace velora
+}  // namespace velora

@@ -18,14 +18,14 @@ enum class ControlKind : std::uint8_t {
     HorizontalSlider,  // value 0 at the left
     Knob,
     Toggle,
-    Momentary,         // the voice-limit steppers
+    Momentary,  // the voice-limit steppers
 };
 
 struct ControlRow {
     ControlKind kind;
-    std::int32_t tag;       // the parameter index (103, 105, 106: no parameter)
+    std::int32_t tag;  // the parameter index (103, 105, 106: no parameter)
     gui::Rect rect;
-    std::int32_t bitmap;    // background resource id; 0 for none
+    std::int32_t bitmap;  // background resource id; 0 for none
     // Sliders only: the handle's travel limits in frame coordinates and its
     // offset inside the control.
     std::int32_t travelMin = 0;
@@ -40,7 +40,7 @@ using enum resources::BitmapId;
 // Loaded once per open and shared by several controls; every other bitmap
 // belongs to a single row.
 inline constexpr std::array<std::int32_t, 9> kSharedBitmaps = {
-    kBackgroundBitmap, kHandleBitmap,      kLightToggleBitmap, kKnobBodyBitmap, kKnobDotBitmap,
+    kBackgroundBitmap,  kHandleBitmap,     kLightToggleBitmap, kKnobBodyBitmap,  kKnobDotBitmap,
     kVolumeTrackBitmap, kDarkToggleBitmap, kVoiceUpBitmap,     kVoiceDownBitmap,
 };
 
@@ -81,6 +81,7 @@ constexpr ControlRow toggle(std::int32_t tag, std::int32_t left, std::int32_t to
 
 }  // namespace layout_rows
 
+// clang-format off
 inline constexpr std::array<ControlRow, kControlCount> kControlTable = [] {
     using namespace layout_rows;
     return std::array<ControlRow, kControlCount>{{
@@ -142,6 +143,7 @@ inline constexpr std::array<ControlRow, kControlCount> kControlTable = [] {
         toggle(108, 69, 150, kLightToggleBitmap), // Attack On
     }};
 }();
+// clang-format on
 
 namespace layout_detail {
 

@@ -7,8 +7,8 @@
 
 #include "core/log.h"
 #include "core/midi_scale.h"
-#include "gui/momentary_button.h"
 #include "editor/native_platform.h"
+#include "gui/momentary_button.h"
 #include "gui/platform/thread_ole.h"
 #include "gui/toggle_button.h"
 
@@ -35,7 +35,9 @@ struct HeldBitmap {
     HeldBitmap() = default;
     HeldBitmap(const HeldBitmap&) = delete;
     HeldBitmap& operator=(const HeldBitmap&) = delete;
-    ~HeldBitmap() { if (bitmap) bitmap->release(); }
+    ~HeldBitmap() {
+        if (bitmap) bitmap->release();
+    }
 };
 
 }  // namespace
@@ -153,7 +155,8 @@ gui::Control* SynthEditor::makeControl(const ControlRow& row, gui::Bitmap* backg
     TouchListener& toucher = *this;
     switch (row.kind) {
     case ControlKind::StatusField: {
-        auto field = std::make_unique<gui::TextField>(row.rect, this, row.tag, "", nullptr, gui::ValueDisplay::kInset3D);
+        auto field =
+            std::make_unique<gui::TextField>(row.rect, this, row.tag, "", nullptr, gui::ValueDisplay::kInset3D);
         field->setFont(6);
         field->setFontColour(gui::kWhite);
         field->setBackColour(gui::kBlack);
@@ -173,8 +176,8 @@ gui::Control* SynthEditor::makeControl(const ControlRow& row, gui::Bitmap* backg
         return slider.release();
     }
     case ControlKind::Knob: {
-        auto knob = std::make_unique<TouchKnob>(toucher, row.rect, this, row.tag, background, loadShared(kKnobDotBitmap),
-                                                gui::Point{0, 0});
+        auto knob = std::make_unique<TouchKnob>(toucher, row.rect, this, row.tag, background,
+                                                loadShared(kKnobDotBitmap), gui::Point{0, 0});
         knob->setTransparency(true);
         knob->setInset(kKnobInset);
         return knob.release();

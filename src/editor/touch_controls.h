@@ -18,8 +18,7 @@ template <typename Base>
 class Touchable : public Base {
 public:
     template <typename... Args>
-    explicit Touchable(TouchListener& toucher, Args&&... args)
-        : Base(std::forward<Args>(args)...), toucher_(toucher) {}
+    explicit Touchable(TouchListener& toucher, Args&&... args) : Base(std::forward<Args>(args)...), toucher_(toucher) {}
 
     void mouse(gui::Canvas& canvas, gui::Point where) override {
         toucher_.touched(*this);

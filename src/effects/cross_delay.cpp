@@ -5,9 +5,9 @@
 #include <cmath>
 #include <new>
 
+#include "core/numeric.h"
 #include "effects/signal_guard.h"
 #include "effects/tempo_divisions.h"
-#include "core/numeric.h"
 
 namespace velora::effects {
 
@@ -80,9 +80,7 @@ void CrossDelay::setSync(bool on) {
     recomputeLengths();
 }
 
-std::int32_t CrossDelay::length(Side side) const {
-    return side == Side::Left ? xdLengthL.load() : xdLengthR.load();
-}
+std::int32_t CrossDelay::length(Side side) const { return side == Side::Left ? xdLengthL.load() : xdLengthR.load(); }
 
 std::int32_t CrossDelay::division(Side side) const {
     return side == Side::Left ? xdDivisionL.load() : xdDivisionR.load();
@@ -91,7 +89,7 @@ std::int32_t CrossDelay::division(Side side) const {
 void CrossDelay::processCrossDelay(float inL, float inR, float& outL, float& outR) noexcept {
     if (clearPending.load(std::memory_order_relaxed) && clearPending.exchange(false)) zeroLines();
     const std::int32_t cap = xdCapacity.load();
-    if (cap <= 0) { // no lines could ever be allocated: pass the dry signal
+    if (cap <= 0) {  // no lines could ever be allocated: pass the dry signal
         outL = inL;
         outR = inR;
         return;
@@ -158,7 +156,7 @@ bool CrossDelay::replaceLines(std::int64_t capacity) {
     const auto size = static_cast<std::size_t>(capacity);
     std::unique_ptr<float[]> left(new (std::nothrow) float[size]());
     std::unique_ptr<float[]> right(new (std::nothrow) float[size]());
-    if (!left || !right) return false; // the old lines stay
+    if (!left || !right) return false;  // the old lines stay
     xdLineL = std::move(left);
     xdLineR = std::move(right);
     xdCapacity = static_cast<std::int32_t>(capacity);
@@ -186,4 +184,4 @@ void CrossDelay::zeroLines() {
     if (xdLineR) std::fill_n(xdLineR.get(), size, 0.0f);
 }
 
-} // namespace velora::effects
+}  // namespace velora::effects

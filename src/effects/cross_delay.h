@@ -18,17 +18,17 @@ public:
     // 4 beats at 1 beat per minute and 384 kHz; larger requests are refused.
     static constexpr std::int32_t kMaxCapacity = 240 * 384000;
 
-    CrossDelay(); // lines for 120 BPM at 44100 Hz, zeroed
+    CrossDelay();  // lines for 120 BPM at 44100 Hz, zeroed
     CrossDelay(const CrossDelay&) = delete;
     CrossDelay& operator=(const CrossDelay&) = delete;
 
     // Set-up. Never concurrent with processCrossDelay (host calls that are not
     // interleaved with processing, or the audio thread itself).
     void allocateCrossDelay();
-    bool growCrossDelay(); // true when the lines were replaced
+    bool growCrossDelay();  // true when the lines were replaced
     void clearCrossDelay();
-    bool setSampleRate(float rate); // false (and nothing changes) for a rate that is not finite and positive
-    bool storeSampleRate(float rate); // as setSampleRate, but the capacity scale stays
+    bool setSampleRate(float rate);    // false (and nothing changes) for a rate that is not finite and positive
+    bool storeSampleRate(float rate);  // as setSampleRate, but the capacity scale stays
     bool applyHostTempo(bool answered, double tempo);
     void recomputeLengths();
 
@@ -61,8 +61,8 @@ private:
     void recomputeSide(Side side);
     void zeroLines();
 
-    std::unique_ptr<float[]> xdLineL; // heard on the right output
-    std::unique_ptr<float[]> xdLineR; // heard on the left output
+    std::unique_ptr<float[]> xdLineL;  // heard on the right output
+    std::unique_ptr<float[]> xdLineR;  // heard on the left output
     Relaxed<std::int32_t> xdCapacity{0};
     std::int32_t xdPos = 0;
     Relaxed<std::int32_t> xdLengthL{1}, xdLengthR{1};
@@ -78,4 +78,4 @@ private:
     std::atomic<bool> clearPending{false};
 };
 
-} // namespace velora::effects
+}  // namespace velora::effects

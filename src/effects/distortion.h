@@ -17,8 +17,6 @@ inline float shapeSample(float s, float dry, float wet) noexcept {
 inline float distortionDryGain(float value) noexcept { return roundToFloat(2.0 * static_cast<double>(value)); }
 
 // "Dist. Wet" value -> shaping term, -5..5.
-inline float distortionWetGain(float value) noexcept {
-    return roundToFloat((static_cast<double>(value) - 0.5) * 10.0);
-}
+inline float distortionWetGain(float value) noexcept { return roundToFloat((static_cast<double>(value) - 0.5) * 10.0); }
 
-} // namespace velora::effects
+}  // namespace velora::effects

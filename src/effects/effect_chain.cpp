@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "effects/effect_chain.h"
 
+#include "core/numeric.h"
 #include "effects/distortion.h"
 #include "effects/signal_guard.h"
 #include "effects/tempo_divisions.h"
-#include "core/numeric.h"
 
 namespace velora::effects {
 
 namespace {
 
-const float kMasterGainScale = floatFromBits(0x407EC9E1u); // +12 dB at full scale
+const float kMasterGainScale = floatFromBits(0x407EC9E1u);  // +12 dB at full scale
 
-} // namespace
+}  // namespace
 
 EffectChain::EffectChain() = default;
 
@@ -91,4 +91,4 @@ void EffectChain::processOutput(float sumL, float sumR, float& outL, float& outR
     outR = limitToFullScale(balancedR) * finalGain;
 }
 
-} // namespace velora::effects
+}  // namespace velora::effects

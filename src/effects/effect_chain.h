@@ -5,17 +5,30 @@
 // Knows nothing of the host interface; the plug-in shell drives it.
 #include <cstdint>
 
+#include "core/relaxed.h"
 #include "effects/cross_delay.h"
 #include "effects/output_ramps.h"
 #include "effects/reverb.h"
-#include "core/relaxed.h"
 
 namespace velora::effects {
 
 enum class EffectParam : int {
-    XDelayOn, XdLengthL, XdFeedback, XdLengthR, XdMix, XdTempoSync,
-    ReverbOn, ReverbTime, ReverbWet, ReverbDry,
-    DistOn, DistDry, DistWet, Panning, VolumeMajor, VolumeMinor,
+    XDelayOn,
+    XdLengthL,
+    XdFeedback,
+    XdLengthR,
+    XdMix,
+    XdTempoSync,
+    ReverbOn,
+    ReverbTime,
+    ReverbWet,
+    ReverbDry,
+    DistOn,
+    DistDry,
+    DistWet,
+    Panning,
+    VolumeMajor,
+    VolumeMinor,
     Count
 };
 
@@ -30,14 +43,14 @@ public:
     void setParam(EffectParam p, float v);
 
     // Lifecycle steps, called where the host does not process at the same time.
-    void setSampleRate(float rate); // ignored unless finite and positive
-    void storeSampleRate(float rate); // the rate only, for later parameter actions
-    void open();                    // after the shell's optional tempo poll
+    void setSampleRate(float rate);    // ignored unless finite and positive
+    void storeSampleRate(float rate);  // the rate only, for later parameter actions
+    void open();                       // after the shell's optional tempo poll
     void resume();
     // The tempo poll without the host call: true when the tempo changed.
     bool applyHostTempo(bool answered, double tempo);
-    void followTempo(); // after applyHostTempo reported a change
-    void zeroReverbLoops(); // first step of a program selection
+    void followTempo();      // after applyHostTempo reported a change
+    void zeroReverbLoops();  // first step of a program selection
 
     // One output sample.
     void processOutput(float sumL, float sumR, float& outL, float& outR) noexcept;
@@ -74,4 +87,4 @@ private:
     Relaxed<float> distOn_{0.0f}, distDry_{0.0f}, distWet_{0.0f};
 };
 
-} // namespace velora::effects
+}  // namespace velora::effects

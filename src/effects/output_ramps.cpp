@@ -1,22 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "effects/output_ramps.h"
 
-#include "effects/signal_guard.h"
 #include "core/numeric.h"
+#include "effects/signal_guard.h"
 
 namespace velora::effects {
 
 namespace {
 
-const float kRampStep = floatFromBits(0x3D2AAAABu); // 1/24
+const float kRampStep = floatFromBits(0x3D2AAAABu);  // 1/24
 
 bool running(std::int32_t pos) { return pos >= 0 && pos < kRampLength; }
 
 // Entry k of a ramp from `start` to `target`, rounded once.
 float rampEntry(float start, float target, int k) {
-    return roundToFloat(static_cast<double>(start) +
-                        (static_cast<double>(target) - static_cast<double>(start)) * static_cast<double>(k + 1) *
-                            static_cast<double>(kRampStep));
+    return roundToFloat(static_cast<double>(start) + (static_cast<double>(target) - static_cast<double>(start)) *
+                                                         static_cast<double>(k + 1) * static_cast<double>(kRampStep));
 }
 
 float boundGain(double x) {
@@ -28,7 +27,7 @@ float boundGain(double x) {
 // min(x, 0.5); NaN counts as the centre.
 float balanceTarget(double x) { return boundGain(x < 0.5 ? x : 0.5); }
 
-} // namespace
+}  // namespace
 
 void BalanceRamp::start(float panning) {
     const std::int32_t pos = balancePos.load();
@@ -79,4 +78,4 @@ float VolumeRamp::step() noexcept {
     return gain;
 }
 
-} // namespace velora::effects
+}  // namespace velora::effects

@@ -17,7 +17,7 @@ inline constexpr float kGainBound = 1e6f;
 
 class BalanceRamp {
 public:
-    void start(float panning); // parameter action
+    void start(float panning);  // parameter action
     void step(float& weightL, float& weightR) noexcept;
 
     float weightL() const { return balanceL.load(); }
@@ -36,8 +36,8 @@ private:
 
 class VolumeRamp {
 public:
-    void start(float target); // parameter action
-    float step() noexcept;    // the final gain for this sample
+    void start(float target);  // parameter action
+    float step() noexcept;     // the final gain for this sample
 
     float gain() const { return volume.load(); }
     std::int32_t position() const { return volumePos.load(); }
@@ -48,4 +48,4 @@ private:
     Relaxed<std::int32_t> volumePos{0};
 };
 
-} // namespace velora::effects
+}  // namespace velora::effects

@@ -78,7 +78,8 @@ std::int32_t RateConverter::engineOffset(std::int32_t hostOffset) const {
     // The engine sample nearest to the event's instant.
     const std::int64_t instant = produced_ + std::max<std::int32_t>(hostOffset, 0);
     const std::int64_t due = (instant * inRate_ + outRate_ / 2) / outRate_;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(due - rendered_, 0, std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(due - rendered_, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
 // Keeps the taps - 1 newest samples, which any later host sample may still need.
@@ -130,7 +131,8 @@ void RateConverter::convert(float* left, float* right, int frames, RateSource& s
             const float* lower = kernel_.row(phase);
             const float* upper = kernel_.row(phase + 1);
             for (int k = 0; k < taps; k += 4) {
-                const __m128 w = _mm_add_ps(_mm_mul_ps(a, _mm_loadu_ps(lower + k)), _mm_mul_ps(b, _mm_loadu_ps(upper + k)));
+                const __m128 w =
+                    _mm_add_ps(_mm_mul_ps(a, _mm_loadu_ps(lower + k)), _mm_mul_ps(b, _mm_loadu_ps(upper + k)));
                 sumL = _mm_add_ps(sumL, _mm_mul_ps(w, _mm_loadu_ps(inL + k)));
                 sumR = _mm_add_ps(sumR, _mm_mul_ps(w, _mm_loadu_ps(inR + k)));
             }

@@ -46,7 +46,8 @@ ResamplingKernel designKernel(double inputRate, double outputRate, int phases) {
         for (int k = 0; k < taps; ++k) {
             // Distance from the output instant to the input this tap weighs.
             const double tau = fraction + double(taps - 1 - k) - half;
-            const double r = tau / half, window = r * r < 1.0 ? besselI0(beta * std::sqrt(1.0 - r * r)) * normaliser : 0.0;
+            const double r = tau / half,
+                         window = r * r < 1.0 ? besselI0(beta * std::sqrt(1.0 - r * r)) * normaliser : 0.0;
             kernel.rows[static_cast<std::size_t>(p) * taps + k] =
                 static_cast<float>(2.0 * cutoff * sinc(2.0 * cutoff * tau) * window);
         }

@@ -16,10 +16,10 @@ inline constexpr int kKernelPhases = 1024;
 inline constexpr double kStopBandDecibels = 100.0;
 
 struct ResamplingKernel {
-    int taps = 0;            // per row, a multiple of 4
+    int taps = 0;  // per row, a multiple of 4
     int phases = 0;
-    std::vector<float> rows; // (phases + 1) x taps; row p, tap k weighs the input k - taps + 1 samples
-                             // before the newest one at the fractional position p / phases
+    std::vector<float> rows;  // (phases + 1) x taps; row p, tap k weighs the input k - taps + 1 samples
+                              // before the newest one at the fractional position p / phases
 
     const float* row(int phase) const { return rows.data() + static_cast<std::size_t>(phase) * taps; }
 };

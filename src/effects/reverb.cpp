@@ -4,22 +4,22 @@
 #include <algorithm>
 #include <iterator>
 
-#include "effects/signal_guard.h"
 #include "core/numeric.h"
+#include "effects/signal_guard.h"
 
 namespace velora::effects {
 
 namespace {
 
-const float kFeedbackScale = floatFromBits(0xBE2AAAABu); // -1/6
-const float kTimeScale = floatFromBits(0x409CCCCDu);     // 4.9
-const float kTimeOffset = floatFromBits(0x3DCCCCCDu);    // 0.1
+const float kFeedbackScale = floatFromBits(0xBE2AAAABu);  // -1/6
+const float kTimeScale = floatFromBits(0x409CCCCDu);      // 4.9
+const float kTimeOffset = floatFromBits(0x3DCCCCCDu);     // 0.1
 
 bool takeFlag(std::atomic<bool>& flag) noexcept {
     return flag.load(std::memory_order_relaxed) && flag.exchange(false, std::memory_order_relaxed);
 }
 
-} // namespace
+}  // namespace
 
 Reverb::Reverb() : toneCoeff_(toneCoeffFor(toneRatio)) { resetReverb(); }
 
@@ -33,7 +33,7 @@ void Reverb::resetReverb() {
 
 void Reverb::switchOn(bool on) {
     if (!on) {
-        reverbOn = 0.0f; // the state freezes
+        reverbOn = 0.0f;  // the state freezes
         return;
     }
     computeReverbGains();
@@ -43,8 +43,8 @@ void Reverb::switchOn(bool on) {
 }
 
 void Reverb::setTime(float value) {
-    reverbTime_ = roundToFloat(static_cast<double>(value) * static_cast<double>(kTimeScale) +
-                               static_cast<double>(kTimeOffset));
+    reverbTime_ =
+        roundToFloat(static_cast<double>(value) * static_cast<double>(kTimeScale) + static_cast<double>(kTimeOffset));
     computeReverbGains();
     computeReverbDamping();
 }
@@ -123,4 +123,4 @@ void Reverb::processReverb(float inL, float inR, float& outL, float& outR) noexc
     reverbReadPos = (pos + 1) & reverbMask;
 }
 
-} // namespace velora::effects
+}  // namespace velora::effects

@@ -6,8 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "effects/reverb_tuning.h"
 #include "core/relaxed.h"
+#include "effects/reverb_tuning.h"
 
 namespace velora::effects {
 
@@ -15,7 +15,7 @@ class Reverb {
 public:
     static constexpr std::int32_t kLineSize = 2048;
 
-    Reverb(); // silent, tuned for the shortest time at 44100 Hz
+    Reverb();  // silent, tuned for the shortest time at 44100 Hz
 
     // Set-up: clears and re-derives everything at once. Never concurrent
     // with processReverb.
@@ -27,7 +27,7 @@ public:
     void setTime(float value);
     void setWet(float value) { reverbWet = value; }
     void setDry(float value) { reverbDry = value; }
-    void zeroLoops(); // program selection
+    void zeroLoops();  // program selection
     // The rate used by the next gain computation; the gains in force stay.
     void setSampleRate(float rate) { sampleRate_ = rate; }
 
@@ -70,4 +70,4 @@ private:
     std::atomic<bool> loopZeroPending{false};
 };
 
-} // namespace velora::effects
+}  // namespace velora::effects

@@ -22,7 +22,7 @@ constexpr double kLowestPole = -0.95;
 // 10^-1e-6 still rounds to a float below 1, so no line recirculates forever.
 constexpr double kHighestExponent = -1e-6;
 
-} // namespace
+}  // namespace
 
 float toneCoeffFor(double ratio) noexcept {
     const double root = std::sqrt(ratio);
@@ -33,7 +33,7 @@ double reverbLineDecay(std::int32_t length, float sampleRate, float time) noexce
     const double seconds = time > 0.0f ? static_cast<double>(time) : static_cast<double>(kShortestReverbTime);
     double exponent = (-3.0 * static_cast<double>(length)) / (static_cast<double>(sampleRate) * seconds);
     const double lowestExponent = kLowestPole / dampingScale();
-    if (!(exponent >= lowestExponent)) exponent = lowestExponent; // also NaN
+    if (!(exponent >= lowestExponent)) exponent = lowestExponent;  // also NaN
     if (exponent > kHighestExponent) exponent = kHighestExponent;
     return exact::pow(10.0, exponent);
 }
@@ -43,4 +43,4 @@ DampingCoefficients reverbDamping(double decay) noexcept {
     return {static_cast<float>(-f), static_cast<float>((1.0 - f) * decay)};
 }
 
-} // namespace velora::effects
+}  // namespace velora::effects

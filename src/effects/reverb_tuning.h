@@ -9,7 +9,7 @@
 namespace velora::effects {
 
 inline constexpr int kReverbLineCount = 12;
-inline constexpr std::int32_t kReverbLineLengths[kReverbLineCount] = {601, 691, 773, 839, 919, 997,
+inline constexpr std::int32_t kReverbLineLengths[kReverbLineCount] = {601,  691,  773,  839,  919,  997,
                                                                       1061, 1093, 1129, 1151, 1171, 1187};
 
 // Design ratio from which the tone and absorption filters are derived.
@@ -29,12 +29,12 @@ inline constexpr float kShortestReverbTime = 0.1f;
 double reverbLineDecay(std::int32_t length, float sampleRate, float time) noexcept;
 
 struct DampingCoefficients {
-    float a; // -F
-    float b; // (1 - F) * g
+    float a;  // -F
+    float b;  // (1 - F) * g
 };
 
 // The one-pole absorption filter of a line with decay g (double): unity-gain
 // shape scaled to g at zero frequency, brighter toward the top.
 DampingCoefficients reverbDamping(double decay) noexcept;
 
-} // namespace velora::effects
+}  // namespace velora::effects

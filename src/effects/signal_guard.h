@@ -28,4 +28,4 @@ inline float boundSignal(float x) noexcept { return clampSignal(x, kSignalBound)
 // The full-scale limit before the final gain; NaN becomes silence.
 inline float limitToFullScale(float x) noexcept { return clampSignal(x, 1.0f); }
 
-} // namespace velora::effects
+}  // namespace velora::effects

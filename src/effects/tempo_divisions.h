@@ -8,7 +8,7 @@ namespace velora::effects {
 inline constexpr int kTempoDivisionCount = 10;
 
 struct TempoDivision {
-    float multiplier; // length in beats
+    float multiplier;  // length in beats
     const char* label;
 };
 
@@ -19,4 +19,4 @@ const TempoDivision& tempoDivision(int index) noexcept;
 // so v = 1 picks the last entry.
 std::int32_t divisionIndexOf(float value) noexcept;
 
-} // namespace velora::effects
+}  // namespace velora::effects

@@ -17,7 +17,7 @@ struct LayerValues {
     Relaxed<float> on;
     Relaxed<float> ratioUp, ratioDown;
     Relaxed<float> unisonAmount;
-    Relaxed<float> waveMix, waveMixComplement; // weights of fullWave and oddWave
+    Relaxed<float> waveMix, waveMixComplement;  // weights of fullWave and oddWave
     Relaxed<float> ampMax, ampMin;
     KeyFactors ampDecay;
     Relaxed<float> lpMaxMult, lpMinMult;
@@ -28,7 +28,7 @@ struct EngineValues {
     LayerValues tone, attack;
     Relaxed<float> attackFreqMult;
     Relaxed<float> noiseAmount;
-    Relaxed<float> vibratoFrequency; // Hz, as the display shows it
+    Relaxed<float> vibratoFrequency;  // Hz, as the display shows it
     Relaxed<float> vibratoIncrement;
     Relaxed<float> vibratoDepth;
     Relaxed<float> attackUnderAdsr;
@@ -53,4 +53,4 @@ struct EngineValues {
     std::array<Relaxed<float>, kVoiceParamCount> stored;
 };
 
-} // namespace velora::engine
+}  // namespace velora::engine

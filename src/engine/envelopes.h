@@ -46,7 +46,7 @@ enum class AdsrEnd { None, EndVoice, Silence };
 
 struct AdsrResult {
     float output;
-    float releaseFraction; // valid in release, tail and fade
+    float releaseFraction;  // valid in release, tail and fade
     AdsrEnd end;
 };
 
@@ -67,10 +67,8 @@ inline AdsrResult stepAdsr(Adsr& env, const EnvelopeTimes& times) noexcept {
     case Stage::Tail:
         if (env.tailCount >= times.tailLength) return {0.0f, 0.0f, AdsrEnd::EndVoice};
         break;
-    case Stage::Sustain:
-        break;
-    case Stage::Ended:
-        return {0.0f, 0.0f, AdsrEnd::Silence};
+    case Stage::Sustain: break;
+    case Stage::Ended: return {0.0f, 0.0f, AdsrEnd::Silence};
     }
     float releaseFraction = 0.0f;
     switch (env.stage) {
@@ -82,9 +80,7 @@ inline AdsrResult stepAdsr(Adsr& env, const EnvelopeTimes& times) noexcept {
         env.output = 1.0f - static_cast<float>(env.decayCount) * env.decayStep;
         ++env.decayCount;
         break;
-    case Stage::Sustain:
-        env.output = times.sustainLevel;
-        break;
+    case Stage::Sustain: env.output = times.sustainLevel; break;
     case Stage::Release:
         releaseFraction = 1.0f - static_cast<float>(env.releaseCount) / times.releaseLengthF;
         env.output = releaseFraction * env.releaseStart;
@@ -99,8 +95,7 @@ inline AdsrResult stepAdsr(Adsr& env, const EnvelopeTimes& times) noexcept {
         env.output = releaseFraction * env.releaseStart;
         ++env.fadeCount;
         break;
-    case Stage::Ended:
-        break;
+    case Stage::Ended: break;
     }
     return {env.output, releaseFraction, AdsrEnd::None};
 }
@@ -145,4 +140,4 @@ inline float stepAmp(AmpEnvelope& env, const Adsr& adsr, float releaseFraction, 
     return env.output;
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

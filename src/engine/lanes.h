@@ -127,10 +127,10 @@ inline void gatherPairs(const Pair* const (&at)[kWidth], F4& first, F4& second) 
     const __m128d p1 = _mm_load_sd(reinterpret_cast<const double*>(at[1]));
     const __m128d p2 = _mm_load_sd(reinterpret_cast<const double*>(at[2]));
     const __m128d p3 = _mm_load_sd(reinterpret_cast<const double*>(at[3]));
-    const F4 lo = _mm_castpd_ps(_mm_unpacklo_pd(p0, p1)); // a0 b0 a1 b1
-    const F4 hi = _mm_castpd_ps(_mm_unpacklo_pd(p2, p3)); // a2 b2 a3 b3
+    const F4 lo = _mm_castpd_ps(_mm_unpacklo_pd(p0, p1));  // a0 b0 a1 b1
+    const F4 hi = _mm_castpd_ps(_mm_unpacklo_pd(p2, p3));  // a2 b2 a3 b3
     first = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0));
     second = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1));
 }
 
-} // namespace velora::engine::lanes
+}  // namespace velora::engine::lanes

@@ -22,8 +22,7 @@ private:
 // Noise of the Attack layer for one draw r: the integer factor (1 - key)
 // makes it grow with the key (none at key 1).
 inline float attackNoise(float amount, int r, int key) noexcept {
-    return amount * (static_cast<float>(r) * 6.103701889514923e-05f - 1.0f) * static_cast<float>(1 - key) *
-           0.0078125f;
+    return amount * (static_cast<float>(r) * 6.103701889514923e-05f - 1.0f) * static_cast<float>(1 - key) * 0.0078125f;
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

@@ -14,23 +14,23 @@ namespace {
 
 double c(std::uint32_t bits) { return static_cast<double>(floatFromBits(bits)); }
 
-const double kUnisonBase = c(0x3F80006Du);      // 1.000013
-const double kUnisonBaseDown = c(0x3F7FFEB0u);  // 0.99998
-const double kToneUnisonSpread = c(0x3C23D70Au);   // 0.01
-const double kAttackUnisonSpread = c(0x3C888889u); // 0.016666668
+const double kUnisonBase = c(0x3F80006Du);          // 1.000013
+const double kUnisonBaseDown = c(0x3F7FFEB0u);      // 0.99998
+const double kToneUnisonSpread = c(0x3C23D70Au);    // 0.01
+const double kAttackUnisonSpread = c(0x3C888889u);  // 0.016666668
 // Key slope, key offset and depth of the per-key decay factors (applyDecay):
 // higher keys decay faster.
-const double kDecayKeySlope = c(0x3F7D70A4u);        // 0.99
-const double kDecayKeyOffset = c(0x3C23D70Au);       // 0.01
-const double kToneLpKeySlope = c(0x3F7FF972u);       // 0.9999
-const double kToneLpKeyOffset = c(0x38D1B717u);      // 0.0001
-const double kToneDecayDepth = c(0x38D1B717u);       // 0.0001
-const double kAttackDecayDepth = c(0x39D1B717u);     // 0.0004
-const double kResonanceSpan = c(0x4019999Au);  // 2.4
+const double kDecayKeySlope = c(0x3F7D70A4u);     // 0.99
+const double kDecayKeyOffset = c(0x3C23D70Au);    // 0.01
+const double kToneLpKeySlope = c(0x3F7FF972u);    // 0.9999
+const double kToneLpKeyOffset = c(0x38D1B717u);   // 0.0001
+const double kToneDecayDepth = c(0x38D1B717u);    // 0.0001
+const double kAttackDecayDepth = c(0x39D1B717u);  // 0.0004
+const double kResonanceSpan = c(0x4019999Au);     // 2.4
 
 constexpr std::int32_t kMinSegment = 24;
 
-} // namespace
+}  // namespace
 
 float SynthEngine::sustainStoredValue(float v) noexcept { return std::fabs(v) < kFlushBelow ? 0.0f : v; }
 
@@ -196,4 +196,4 @@ void SynthEngine::applyFeedback(bool leftSide, float feedback) {
         gains[j] = roundToFloat(static_cast<double>(feedback) * static_cast<double>(kStageFeedback[j]));
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

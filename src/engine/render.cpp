@@ -39,7 +39,7 @@ inline void advanceUnison(std::array<float, 3>& phase, float inc, float incUp, f
     for (float p : phase) prefetchTable(&level[tablePosition(p)]);
 }
 
-} // namespace
+}  // namespace
 
 void SynthEngine::loadSampleValues(SampleValues& s) const {
     const EngineValues& e = values_;
@@ -115,8 +115,7 @@ void SynthEngine::stepEnvelopes(const SampleValues& s, SampleVoices& sv, int j) 
         setSounding(key, false);
     sv.a[j] = adsr.output;
     sv.t[j] = stepAmp(v.toneAmp, v.adsr, adsr.releaseFraction, values_.tone.ampDecay[key].load(), s.tone.ampMin);
-    sv.e[j] = stepAmp(v.attackAmp, v.adsr, adsr.releaseFraction, values_.attack.ampDecay[key].load(),
-                      s.attack.ampMin);
+    sv.e[j] = stepAmp(v.attackAmp, v.adsr, adsr.releaseFraction, values_.attack.ampDecay[key].load(), s.attack.ampMin);
     // In the tail stage the layers stand still and only the resonator sounds.
     sv.layers[j] = v.adsr.stage != Stage::Tail;
     sv.fading[j] = v.adsr.stage == Stage::Fade;
@@ -145,8 +144,7 @@ void SynthEngine::renderLayersScalar(const SampleValues& s, SampleVoices& sv, in
 }
 
 // Level ramp and resonator of one voice, added to the mix.
-inline void SynthEngine::finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL,
-                                     float& mixR) {
+inline void SynthEngine::finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR) {
     Voice& v = voices_[sv.key[j]];
     float x = 0.0f;
     if (sv.layers[j]) {
@@ -180,7 +178,7 @@ void SynthEngine::stepAllEnvelopes(const SampleValues& s, SampleVoices& sv) {
 void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& hooks) {
     if (count <= 0 || outL == nullptr || outR == nullptr) return;
     const WaveTable& sine = tables_.sineTable;
-    SampleVoices sv; // on the stack: per call, not per instance
+    SampleVoices sv;  // on the stack: per call, not per instance
     for (int i = 0; i < count; ++i) {
         hooks.dispatchDueEvents();
         if (tempoTick_ == 0) hooks.tempoCheck();
@@ -225,4 +223,4 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
     }
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

@@ -15,4 +15,4 @@ protected:
     ~RenderHooks() = default;
 };
 
-} // namespace velora::engine
+}  // namespace velora::engine

@@ -22,9 +22,7 @@ using namespace lanes;
 
 // Table positions of four phases in [0, 8192): the truncation of the
 // one-voice code.
-inline I4 positions(F4 phase) {
-    return bitAnd(truncate(phase), splatInt(kTableMask));
-}
+inline I4 positions(F4 phase) { return bitAnd(truncate(phase), splatInt(kTableMask)); }
 
 // One family pair per lane, at each lane's level.
 inline void readCopy(const WavePairTable* const (&level)[kWidth], F4 phase, F4& odd, F4& full) {
@@ -61,8 +59,8 @@ inline void prefetchCopy(const WavePairTable* const (&level)[kWidth], F4 phase) 
 // Then the phases advance and the next sample's entries are fetched. Each
 // row holds a lane's three phases and its base increment.
 [[gnu::always_inline]] inline F4 oscillate(float* const (&row)[kWidth], Columns p,
-                                           const WavePairTable* const (&level)[kWidth], F4 inc, F4 incUp,
-                                           F4 incDown, float unison, float oddWeight, float fullWeight) {
+                                           const WavePairTable* const (&level)[kWidth], F4 inc, F4 incUp, F4 incDown,
+                                           float unison, float oddWeight, float fullWeight) {
     F4 mOdd, mFull, uOdd, uFull, dOdd, dFull;
     readCopy(level, p.c0, mOdd, mFull);
     readCopy(level, p.c1, uOdd, uFull);
@@ -89,7 +87,7 @@ F4 filterLanes(FilterOf filter, F4 x) {
     const F4 a1 = gather([&](int i) { return filter(i).a1.load(); });
     const F4 a2 = gather([&](int i) { return filter(i).a2.load(); });
     float* const row[kWidth] = {&filter(0).s1, &filter(1).s1, &filter(2).s1, &filter(3).s1};
-    Columns s = loadColumns(row); // s1, s2, s3, s4
+    Columns s = loadColumns(row);  // s1, s2, s3, s4
     const F4 y1 = add(mul(b0, x), s.c0);
     const F4 y2 = add(mul(b0, y1), s.c2);
     s.c0 = flushTiny(sub(add(mul(b1, x), s.c1), mul(a1, y1)));
@@ -151,7 +149,7 @@ void stepCutoffLanes(FilterOf filter, EnvelopeOf envelope, F4 decayFactor, float
     scatter(a2, [&](int i, float v) { filter(i).a2 = v; });
 }
 
-} // namespace
+}  // namespace
 
 // The envelopes of four voices at once, when each is in its attack, decay,
 // sustain or release and stays there in this sample (the usual case);
@@ -172,17 +170,15 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
     auto is = [&](Stage st) { return equal(stage, splatInt(static_cast<std::int32_t>(st))); };
     const I4 isAttack = is(Stage::Attack), isDecay = is(Stage::Decay), isRelease = is(Stage::Release);
     auto below = [](I4 count, std::int32_t length) { return less(count, splatInt(length)); };
-    const I4 steady = bitOr(
-        bitOr(is(Stage::Sustain), bitAnd(isAttack, below(attackCount, s.times.attackLength))),
-        bitOr(bitAnd(isDecay, below(decayCount, s.times.decayLength)),
-                     bitAnd(isRelease, below(releaseCount, s.times.releaseLength))));
+    const I4 steady = bitOr(bitOr(is(Stage::Sustain), bitAnd(isAttack, below(attackCount, s.times.attackLength))),
+                            bitOr(bitAnd(isDecay, below(decayCount, s.times.decayLength)),
+                                  bitAnd(isRelease, below(releaseCount, s.times.releaseLength))));
     if (laneBits(steady) != 0xF) return false;
 
     // Each lane's stage counter before the step; the stage's counter then
     // moves on by one (a mask lane is -1).
-    const I4 count = bitOr(
-        bitOr(bitAnd(isAttack, attackCount), bitAnd(isDecay, decayCount)),
-        bitAnd(isRelease, releaseCount));
+    const I4 count =
+        bitOr(bitOr(bitAnd(isAttack, attackCount), bitAnd(isDecay, decayCount)), bitAnd(isRelease, releaseCount));
     const I4 attackNext = subInt(attackCount, isAttack);
     const I4 decayNext = subInt(decayCount, isDecay);
     const I4 releaseNext = subInt(releaseCount, isRelease);
@@ -194,13 +190,11 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
     counts.store(releaseNext);
     for (int i = 0; i < kWidth; ++i) adsr(i).releaseCount = counts[i];
 
-    const F4 attack = asFloats(isAttack), decay = asFloats(isDecay),
-             release = asFloats(isRelease);
+    const F4 attack = asFloats(isAttack), decay = asFloats(isDecay), release = asFloats(isRelease);
     const F4 one = splat(1.0f);
     const F4 n = toFloats(count);
     // Only lanes in release use the fraction; the division waits for one.
-    const F4 releaseFraction = laneBits(release) != 0 ? sub(one, div(n, splat(s.times.releaseLengthF)))
-                                                             : zero();
+    const F4 releaseFraction = laneBits(release) != 0 ? sub(one, div(n, splat(s.times.releaseLengthF))) : zero();
     F4 out = splat(s.times.sustainLevel);
     const F4 attackStep = gather([&](int i) { return adsr(i).attackStep; });
     out = select(attack, out, add(mul(n, attackStep), gather([&](int i) { return adsr(i).start; })));
@@ -226,10 +220,10 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
         scatter(level, [&](int i, float x) { env(i).output = x; });
         return level;
     };
-    store(&sv.t[first], amp([&](int i) -> AmpEnvelope& { return v[i]->toneAmp; }, values_.tone.ampDecay,
-                                   s.tone.ampMin));
-    store(&sv.e[first], amp([&](int i) -> AmpEnvelope& { return v[i]->attackAmp; },
-                                   values_.attack.ampDecay, s.attack.ampMin));
+    store(&sv.t[first],
+          amp([&](int i) -> AmpEnvelope& { return v[i]->toneAmp; }, values_.tone.ampDecay, s.tone.ampMin));
+    store(&sv.e[first],
+          amp([&](int i) -> AmpEnvelope& { return v[i]->attackAmp; }, values_.attack.ampDecay, s.attack.ampMin));
     for (int i = 0; i < kWidth; ++i) {
         sv.layers[first + i] = true;
         sv.fading[first + i] = false;
@@ -254,11 +248,11 @@ void SynthEngine::stepCutoffGroup(const SampleValues& s, const LaneGroup& g) {
 }
 
 [[gnu::always_inline]] inline F4 SynthEngine::toneWaveGroup(const SampleValues& s, const LaneGroup& g, const F4 t,
-                                                             const F4 a) {
+                                                            const F4 a) {
     auto voice = [&](int i) -> Voice& { return *g.voice[i]; };
     float* const row[kWidth] = {voice(0).tonePhase.data(), voice(1).tonePhase.data(), voice(2).tonePhase.data(),
                                 voice(3).tonePhase.data()};
-    const Columns phases = loadColumns(row); // main, up, down, base increment
+    const Columns phases = loadColumns(row);  // main, up, down, base increment
     const F4 inc = mul(splat(s.bendFactor), phases.c3);
     const F4 incUp = mul(inc, splat(s.tone.ratioUp));
     const F4 incDown = mul(splat(s.tone.ratioDown), inc);
@@ -266,17 +260,17 @@ void SynthEngine::stepCutoffGroup(const SampleValues& s, const LaneGroup& g) {
     up.store(incUp);
     const WavePairTable* level[kWidth];
     for (int i = 0; i < kWidth; ++i) level[i] = &tables_.waves[voice(i).toneLevel.select(s.levelLimit, up[i])];
-    const F4 wave = oscillate(row, phases, level, inc, incUp, incDown, s.tone.unisonAmount,
-                              s.tone.waveMixComplement, s.tone.waveMix);
+    const F4 wave = oscillate(row, phases, level, inc, incUp, incDown, s.tone.unisonAmount, s.tone.waveMixComplement,
+                              s.tone.waveMix);
     return mul(mul(wave, t), a);
 }
 
 [[gnu::always_inline]] inline F4 SynthEngine::attackWaveGroup(const SampleValues& s, const LaneGroup& g, const F4 e,
-                                                               const F4 a) {
+                                                              const F4 a) {
     auto voice = [&](int i) -> Voice& { return *g.voice[i]; };
-    float* const row[kWidth] = {voice(0).attackPhase.data(), voice(1).attackPhase.data(),
-                                voice(2).attackPhase.data(), voice(3).attackPhase.data()};
-    const Columns phases = loadColumns(row); // main, up, down, base increment
+    float* const row[kWidth] = {voice(0).attackPhase.data(), voice(1).attackPhase.data(), voice(2).attackPhase.data(),
+                                voice(3).attackPhase.data()};
+    const Columns phases = loadColumns(row);  // main, up, down, base increment
     const F4 base = phases.c3;
     const F4 inc = mul(mul(mul(add(mul(splat(s.vibratoValue), e), splat(1.0f)), base), splat(s.attackFreqMult)),
                        splat(s.bendFactor));
@@ -363,6 +357,6 @@ void SynthEngine::renderLayerLanes(const SampleValues& s, SampleVoices& sv) {
     }
 }
 
-#endif // __SSE2__
+#endif  // __SSE2__
 
 }  // namespace velora::engine

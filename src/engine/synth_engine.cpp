@@ -11,12 +11,12 @@ namespace {
 
 bool validKey(int key) { return key >= 0 && key < kKeyCount; }
 
-constexpr float kLevelScale = kPerMidiValue; // velocity to gain
-constexpr float kRampStep = 0.015625f;               // 1/64
+constexpr float kLevelScale = kPerMidiValue;  // velocity to gain
+constexpr float kRampStep = 0.015625f;        // 1/64
 constexpr float kBendSlope = floatFromBits(0x3AFACD70u);
 constexpr float kBendOffset = floatFromBits(0x3F60A652u);
 
-} // namespace
+}  // namespace
 
 SynthEngine::SynthEngine() : tables_(waveTables()) {
     buildKeyFrequencies(keyFrequency_);
@@ -114,10 +114,9 @@ void SynthEngine::noteOn(int key, int velocity) {
 
     startAmp(v.toneAmp, values_.tone.ampMax.load(), values_.tone.ampMin.load());
     startAmp(v.attackAmp, values_.attack.ampMax.load(), values_.attack.ampMin.load());
-    startCutoff(v.toneCutoff, values_.tone.lpMaxMult.load(), values_.tone.lpMinMult.load(), frequency, key,
+    startCutoff(v.toneCutoff, values_.tone.lpMaxMult.load(), values_.tone.lpMinMult.load(), frequency, key, velocity);
+    startCutoff(v.attackCutoff, values_.attack.lpMaxMult.load(), values_.attack.lpMinMult.load(), frequency, key,
                 velocity);
-    startCutoff(v.attackCutoff, values_.attack.lpMaxMult.load(), values_.attack.lpMinMult.load(), frequency,
-                key, velocity);
     startAdsr(v.adsr, values_.attackLengthF.load(), values_.decayLengthF.load(), values_.sustainLevel.load());
     v.sustainHeld = false;
 
@@ -259,4 +258,4 @@ bool SynthEngine::keySounding(int key) const { return validKey(key) && voices_[k
 
 float SynthEngine::levelBase(int key) const { return validKey(key) ? voices_[key].levelBase : 0.0f; }
 
-} // namespace velora::engine
+}  // namespace velora::engine

@@ -9,8 +9,8 @@
 #if defined(__SSE2__)
 #include "engine/lanes.h"
 #endif
-#include "engine/noise.h"
 #include "core/relaxed.h"
+#include "engine/noise.h"
 #include "engine/render_hooks.h"
 #include "engine/voice.h"
 #include "engine/voice_order.h"
@@ -30,7 +30,7 @@ public:
     // Lifecycle (host requests). Rates that are not finite or not above 0
     // are ignored.
     void setSampleRate(float rate);
-    void storeSampleRate(float rate); // store only; the next open or setSampleRate uses it
+    void storeSampleRate(float rate);  // store only; the next open or setSampleRate uses it
     void open();
     void resume();
 
@@ -96,8 +96,7 @@ private:
     void applyLength(VoiceParam p, float v);
     void applyVibratoFrequency(float v);
     void applyResonance(bool tone, float v);
-    void applyDecay(KeyFactors& factors, float v, double keySlope, double keyOffset, double depth,
-                    double rateBase);
+    void applyDecay(KeyFactors& factors, float v, double keySlope, double keyOffset, double depth, double rateBase);
     void clearFilterStates();
 
     struct SampleValues;
@@ -105,12 +104,12 @@ private:
     // position among the sounding voices in key order.
     struct SampleVoices {
         int count = 0;
-        int layered = 0; // voices whose layers render (not in the tail stage)
+        int layered = 0;  // voices whose layers render (not in the tail stage)
         alignas(16) std::array<int, kKeyCount> key;
-        alignas(16) std::array<float, kKeyCount> a, t, e; // Adsr, Tone and Attack envelope outputs
+        alignas(16) std::array<float, kKeyCount> a, t, e;  // Adsr, Tone and Attack envelope outputs
         alignas(16) std::array<float, kKeyCount> toneOut, attackOut;
         std::array<bool, kKeyCount> layers, fading;
-        std::array<int, kKeyCount> rendering; // positions of the layered voices
+        std::array<int, kKeyCount> rendering;  // positions of the layered voices
     };
     void loadSampleValues(SampleValues& s) const;
     void stepAllEnvelopes(const SampleValues& s, SampleVoices& sv);
@@ -122,7 +121,7 @@ private:
 #if defined(__SSE2__)
     // Four voices of a sample side by side (render.cpp).
     struct LaneGroup {
-        int count;                       // real voices; the other lanes hold laneScratch_
+        int count;  // real voices; the other lanes hold laneScratch_
         int key[lanes::kWidth];
         Voice* voice[lanes::kWidth];
     };
@@ -137,7 +136,7 @@ private:
     KeyFrequencies keyFrequency_{};
     const WaveTableSet& tables_;
     std::array<Voice, kKeyCount> voices_;
-    std::array<std::uint64_t, 2> sounding_{}; // mirror of keySounding, for the voice loop
+    std::array<std::uint64_t, 2> sounding_{};  // mirror of keySounding, for the voice loop
     VoiceOrder order_;
     // The last two keys released by stealing; -1 = empty.
     struct StolenKeys {
@@ -152,8 +151,8 @@ private:
     float vibratoPhase_ = 0.0f;
     float vibratoValue_ = 0.0f;
     NoiseGenerator noise_;
-    Voice laneScratch_; // fills the free lanes of a short group
+    Voice laneScratch_;  // fills the free lanes of a short group
     bool scalarReference_ = false;
 };
 
-} // namespace velora::engine
+}  // namespace velora::engine

@@ -45,4 +45,4 @@ static_assert(std::is_standard_layout_v<Voice>);
 static_assert(offsetof(Voice, toneBaseIncrement) == offsetof(Voice, tonePhase) + 3 * sizeof(float));
 static_assert(offsetof(Voice, attackBaseIncrement) == offsetof(Voice, attackPhase) + 3 * sizeof(float));
 
-} // namespace velora::engine
+}  // namespace velora::engine

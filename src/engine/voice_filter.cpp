@@ -20,8 +20,7 @@ void updateCoefficients(VoiceFilter& f, const WaveTable& sine) noexcept {
     float a2 = (1.0f - alpha) / a0;
     // A resonance of 0 or below (hostile values only) would divide by zero;
     // a muted filter keeps the voice finite instead.
-    if (!(std::isfinite(b0) && std::isfinite(b1) && std::isfinite(a1) && std::isfinite(a2)))
-        b0 = b1 = a1 = a2 = 0.0f;
+    if (!(std::isfinite(b0) && std::isfinite(b1) && std::isfinite(a1) && std::isfinite(a2))) b0 = b1 = a1 = a2 = 0.0f;
     f.cosine = cosine;
     f.alpha = alpha;
     f.a0 = a0;
@@ -40,4 +39,4 @@ void startCutoff(CutoffEnvelope& env, float maxMult, float minMult, float keyFre
     env.floor = keyFrequency * minMult;
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

@@ -55,9 +55,7 @@ inline float filterSample(VoiceFilter& f, const BiquadCoefficients& c, float x) 
     return y2;
 }
 
-inline float filterSample(VoiceFilter& f, float x) noexcept {
-    return filterSample(f, loadCoefficients(f), x);
-}
+inline float filterSample(VoiceFilter& f, float x) noexcept { return filterSample(f, loadCoefficients(f), x); }
 
 // Cutoff in Hz: a part that decays every fourth sample above a fixed floor.
 struct CutoffEnvelope {
@@ -66,8 +64,7 @@ struct CutoffEnvelope {
 };
 
 // Note-on start of a layer's cutoff envelope (float32 per operation).
-void startCutoff(CutoffEnvelope& env, float maxMult, float minMult, float keyFrequency, int key,
-                 int velocity) noexcept;
+void startCutoff(CutoffEnvelope& env, float maxMult, float minMult, float keyFrequency, int key, int velocity) noexcept;
 
 // One step of the envelope, then the filter follows the new cutoff.
 inline void stepCutoff(CutoffEnvelope& env, VoiceFilter& filter, float decayFactor, float sampleRate,
@@ -79,4 +76,4 @@ inline void stepCutoff(CutoffEnvelope& env, VoiceFilter& filter, float decayFact
     updateCoefficients(filter, sine);
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

@@ -46,4 +46,4 @@ bool VoiceOrder::remove(int key) noexcept {
     return true;
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

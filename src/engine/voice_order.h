@@ -41,4 +41,4 @@ private:
     int count_ = 0;
 };
 
-} // namespace velora::engine
+}  // namespace velora::engine

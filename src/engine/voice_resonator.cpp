@@ -13,7 +13,7 @@ namespace {
 constexpr std::align_val_t kFrameAlignment{64};
 static_assert(64 % (kLinesPerVoice * sizeof(float)) == 0);
 
-} // namespace
+}  // namespace
 
 void VoiceResonator::allocate(std::int32_t n) noexcept {
     release();
@@ -53,4 +53,4 @@ std::array<std::int32_t, kResonatorStages> resonatorTaps(std::int32_t length, fl
     });
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

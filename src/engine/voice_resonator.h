@@ -22,17 +22,16 @@ inline constexpr double kMaxResonatorRate = 768000.0;
 // Hard bound on one line (key 0 at the rate above is about 94000 samples).
 inline constexpr std::int32_t kMaxResonatorLength = 131072;
 // Delay spread factor between the stages.
-inline constexpr float kTapSpread = floatFromBits(0x3F7EB852u); // 0.995
+inline constexpr float kTapSpread = floatFromBits(0x3F7EB852u);  // 0.995
 
 // Feedback gains of the four stages; every voice uses the same ones.
 struct ResonatorGains {
-    std::array<Relaxed<float>, kResonatorStages> left;  // from "Feedback 1"
-    std::array<Relaxed<float>, kResonatorStages> right; // from "Feedback 2"
+    std::array<Relaxed<float>, kResonatorStages> left;   // from "Feedback 1"
+    std::array<Relaxed<float>, kResonatorStages> right;  // from "Feedback 2"
 };
 
 inline constexpr std::array<float, kResonatorStages> kStageFeedback = {
-    floatFromBits(0x3F7AE148u), floatFromBits(0x3F75C28Fu), floatFromBits(0x3F7851ECu),
-    floatFromBits(0x3F733333u)};
+    floatFromBits(0x3F7AE148u), floatFromBits(0x3F75C28Fu), floatFromBits(0x3F7851ECu), floatFromBits(0x3F733333u)};
 
 struct VoiceResonator {
     std::int32_t length = 0;  // N; 0 while no lines are allocated
@@ -86,7 +85,7 @@ inline StageGains loadGains(const ResonatorGains& g) noexcept {
 // Stage by stage, as the network is described; the render loop uses the
 // vector form below, which gives the same bits.
 inline StereoSample processResonatorScalar(VoiceResonator& r, const StageGains& gains, float x, float g,
-                                     bool fading) noexcept {
+                                           bool fading) noexcept {
     const std::int32_t n = r.length;
     if (n <= 0) return {0.0f, 0.0f};
     const std::int32_t w = r.position;
@@ -149,9 +148,9 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     const __m128 inLate = _mm_shuffle_ps(earlySwapped, lateSwapped, _MM_SHUFFLE(1, 0, 3, 2));
     const __m128 sumEarly =
         lanes::flushTiny(_mm_add_ps(_mm_mul_ps(earlySwapped, _mm_load_ps(gains.crossed.data())), inEarly));
-    const __m128 sumLate = lanes::flushTiny(_mm_mul_ps(
-        _mm_add_ps(_mm_mul_ps(lateSwapped, _mm_load_ps(gains.crossed.data() + 4)), inLate),
-        _mm_setr_ps(1.0f, 1.0f, g, g)));
+    const __m128 sumLate =
+        lanes::flushTiny(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(lateSwapped, _mm_load_ps(gains.crossed.data() + 4)), inLate),
+                                    _mm_setr_ps(1.0f, 1.0f, g, g)));
     alignas(16) float sums[kLinesPerVoice];
     _mm_store_ps(sums, sumEarly);
     _mm_store_ps(sums + 4, sumLate);
@@ -159,9 +158,8 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     // values in the frames: L1 R1 L2 R2 | L3 R3 L4 R4, like the sums.
     const __m128i length = _mm_set1_epi32(n);
     auto writeIndex = [&](int s, int line) {
-        __m128i p = _mm_add_epi32(_mm_set1_epi32(w),
-                                  _mm_setr_epi32(r.leftTap[s].load(), r.rightTap[s].load(),
-                                                 r.leftTap[s + 1].load(), r.rightTap[s + 1].load()));
+        __m128i p = _mm_add_epi32(_mm_set1_epi32(w), _mm_setr_epi32(r.leftTap[s].load(), r.rightTap[s].load(),
+                                                                    r.leftTap[s + 1].load(), r.rightTap[s + 1].load()));
         p = _mm_sub_epi32(p, _mm_andnot_si128(_mm_cmpgt_epi32(length, p), length));
         return _mm_add_epi32(_mm_slli_epi32(p, 3), _mm_setr_epi32(line, line + 1, line + 2, line + 3));
     };
@@ -193,4 +191,4 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
 }
 #endif
 
-} // namespace velora::engine
+}  // namespace velora::engine

@@ -9,11 +9,10 @@
 namespace velora::engine {
 namespace {
 
-constexpr double kSineStep = 0.0007669903939428711; // 2 pi / 8192
+constexpr double kSineStep = 0.0007669903939428711;  // 2 pi / 8192
 
 void buildSine(WaveTable& sine) {
-    for (int i = 0; i < kTableSize; ++i)
-        sine[i] = static_cast<float>(exact::sin(i * kSineStep));
+    for (int i = 0; i < kTableSize; ++i) sine[i] = static_cast<float>(exact::sin(i * kSineStep));
 }
 
 // Level L holds the harmonics of the family up to number L + 1. Every level
@@ -22,8 +21,7 @@ void buildSine(WaveTable& sine) {
 template <typename Store>
 void buildFamily(const WaveTable& sine, bool oddOnly, Store store) {
     std::array<float, kLevelCount + 1> amplitude{};
-    for (int n = 1; n <= kLevelCount; ++n)
-        amplitude[n] = static_cast<float>(1.0 / n + 1.0);
+    for (int n = 1; n <= kLevelCount; ++n) amplitude[n] = static_cast<float>(1.0 / n + 1.0);
     for (int i = 0; i < kTableSize; ++i) {
         float sum = 0.0f;
         for (int level = 0; level < kLevelCount; ++level) {
@@ -34,7 +32,7 @@ void buildFamily(const WaveTable& sine, bool oddOnly, Store store) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void buildWaveTables(WaveTableSet& set) {
     buildSine(set.sineTable);
@@ -74,4 +72,4 @@ void buildKeyFrequencies(KeyFrequencies& keyFrequency) {
     });
 }
 
-} // namespace velora::engine
+}  // namespace velora::engine

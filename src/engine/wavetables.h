@@ -52,9 +52,7 @@ void buildKeyFrequencies(KeyFrequencies& keyFrequency);
 
 // Table position of a phase. Phases are kept in [0, 8192) by advancePhase, so
 // the plain conversion is defined; the mask keeps any index inside the table.
-inline int tablePosition(float phase) noexcept {
-    return static_cast<int>(phase) & kTableMask;
-}
+inline int tablePosition(float phase) noexcept { return static_cast<int>(phase) & kTableMask; }
 
 // Any derived table argument (cutoff, hostile values): checked conversion,
 // then wrapped into the table the way a periodic table reads.
@@ -101,4 +99,4 @@ struct LevelCache {
 
 inline void prefetchTable(const void* p) noexcept { __builtin_prefetch(p); }
 
-} // namespace velora::engine
+}  // namespace velora::engine

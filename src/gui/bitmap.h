@@ -51,9 +51,14 @@ private:
 class BitmapRef {
 public:
     BitmapRef() = default;
-    explicit BitmapRef(Bitmap* bitmap) : bitmap_(bitmap) { if (bitmap_) bitmap_->retain(); }
+    explicit BitmapRef(Bitmap* bitmap) : bitmap_(bitmap) {
+        if (bitmap_) bitmap_->retain();
+    }
     BitmapRef(const BitmapRef& other) : BitmapRef(other.bitmap_) {}
-    BitmapRef& operator=(const BitmapRef& other) { reset(other.bitmap_); return *this; }
+    BitmapRef& operator=(const BitmapRef& other) {
+        reset(other.bitmap_);
+        return *this;
+    }
     ~BitmapRef() { reset(nullptr); }
 
     // Retains the new bitmap before releasing the old one, so that setting

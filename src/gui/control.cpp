@@ -24,9 +24,7 @@ void Control::update(Canvas& canvas) {
     if (isDirty()) draw(canvas);
 }
 
-bool Control::isDirty() const {
-    return View::isDirty() || differs(previousValue_.load(), value_.load());
-}
+bool Control::isDirty() const { return View::isDirty() || differs(previousValue_.load(), value_.load()); }
 
 void Control::setDirty(bool dirty) {
     View::setDirty(dirty);

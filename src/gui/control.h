@@ -78,7 +78,9 @@ protected:
     void takeFrameFocus();
     int knobMode() const;
     std::uint32_t tickCount() const;
-    void tellListener(Canvas* canvas) { if (listener_) listener_->valueChanged(canvas, this); }
+    void tellListener(Canvas* canvas) {
+        if (listener_) listener_->valueChanged(canvas, this);
+    }
     // The listener (and through it the host) hears only of real changes:
     // whether the control was redrawn since says nothing about that.
     void tellListenerIfChanged(Canvas* canvas, float before);

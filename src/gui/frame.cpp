@@ -92,8 +92,7 @@ int Frame::onKeyUp(const KeyCode& key) {
 bool Frame::onDrop(const char* const* items, int count, int kind, Point where) {
     if (modalView_ || focusView_ || !items || count <= 0) return false;
     for (auto view = views_.rbegin(); view != views_.rend(); ++view) {
-        if ((*view)->getMouseEnabled() && (*view)->rect().contains(where) &&
-            (*view)->onDrop(items, count, kind, where))
+        if ((*view)->getMouseEnabled() && (*view)->rect().contains(where) && (*view)->onDrop(items, count, kind, where))
             return true;
     }
     return false;

@@ -48,7 +48,9 @@ public:
     void setFocusView(View* view);
     View* getFocusView() const { return focusView_; }
     // Forgets the focus view without telling it (it is giving the focus up).
-    void releaseFocus(View* view) { if (focusView_ == view) focusView_ = nullptr; }
+    void releaseFocus(View* view) {
+        if (focusView_ == view) focusView_ = nullptr;
+    }
     void setModalView(View* view) { modalView_ = view; }
     View* getModalView() const { return modalView_; }
 

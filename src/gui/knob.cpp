@@ -9,8 +9,8 @@ namespace velora::gui {
 namespace {
 
 constexpr float kTwoPi = 6.2831855f;
-constexpr float kStartAngle = 3.9269907f;   // 5 pi / 4: value 0 at the lower left
-constexpr float kSweepAngle = -4.712389f;   // three quarters clockwise
+constexpr float kStartAngle = 3.9269907f;  // 5 pi / 4: value 0 at the lower left
+constexpr float kSweepAngle = -4.712389f;  // three quarters clockwise
 
 bool hasImage(const BitmapRef& bitmap) { return bitmap && bitmap->width() > 0 && bitmap->height() > 0; }
 

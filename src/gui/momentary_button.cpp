@@ -3,8 +3,8 @@
 
 namespace velora::gui {
 
-MomentaryButton::MomentaryButton(const Rect& size, ValueListener* listener, std::int32_t tag,
-                                 std::int32_t frameHeight, Bitmap* background, Point backgroundOffset)
+MomentaryButton::MomentaryButton(const Rect& size, ValueListener* listener, std::int32_t tag, std::int32_t frameHeight,
+                                 Bitmap* background, Point backgroundOffset)
     : Control(size, listener, tag, background), frameHeight_(frameHeight) {
     backgroundOffset_ = backgroundOffset;
 }

@@ -26,8 +26,7 @@ unsigned SharedText::claimSlot() {
             if (index == readersSlot) continue;
             std::uint32_t sequence = slots_[index].sequence.load(std::memory_order_relaxed);
             if ((sequence & 1) == 0 &&
-                slots_[index].sequence.compare_exchange_strong(sequence, sequence + 1,
-                                                               std::memory_order_acquire,
+                slots_[index].sequence.compare_exchange_strong(sequence, sequence + 1, std::memory_order_acquire,
                                                                std::memory_order_relaxed))
                 return index;
         }
@@ -38,8 +37,7 @@ void SharedText::publish(std::uint32_t ticket, unsigned slot) {
     const std::uint32_t mine = (ticket << kSlotBits) | slot;
     std::uint32_t current = latest_.load(std::memory_order_relaxed);
     while (isNewer(ticket & kTicketMask, current >> kSlotBits)) {
-        if (latest_.compare_exchange_weak(current, mine, std::memory_order_release, std::memory_order_relaxed))
-            return;
+        if (latest_.compare_exchange_weak(current, mine, std::memory_order_release, std::memory_order_relaxed)) return;
     }
 }
 

@@ -6,8 +6,7 @@
 namespace velora::gui {
 
 Slider::Slider(const Rect& size, ValueListener* listener, std::int32_t tag, std::int32_t travelMin,
-               std::int32_t travelMax, Bitmap* handle, Bitmap* background, Point backgroundOffset,
-               int style)
+               std::int32_t travelMax, Bitmap* handle, Bitmap* background, Point backgroundOffset, int style)
     : Control(size, listener, tag, background), style_(style) {
     if (!(style_ & (kHorizontal | kVertical))) style_ |= size.width() >= size.height() ? kHorizontal : kVertical;
     backgroundOffset_ = backgroundOffset;

@@ -14,17 +14,17 @@ public:
     enum Style : int {
         kHorizontal = 1,
         kVertical = 2,
-        kLeft = 8,    // value 0 at the left
-        kRight = 16,  // value 0 at the right
-        kTop = 32,    // value 0 at the top
-        kBottom = 64, // value 0 at the bottom
+        kLeft = 8,     // value 0 at the left
+        kRight = 16,   // value 0 at the right
+        kTop = 32,     // value 0 at the top
+        kBottom = 64,  // value 0 at the bottom
     };
 
     // `travelMin` and `travelMax` are the handle's travel limits in frame
     // coordinates. A style without an axis gets the one the rectangle is
     // longer in.
-    Slider(const Rect& size, ValueListener* listener, std::int32_t tag, std::int32_t travelMin,
-           std::int32_t travelMax, Bitmap* handle, Bitmap* background, Point backgroundOffset, int style);
+    Slider(const Rect& size, ValueListener* listener, std::int32_t tag, std::int32_t travelMin, std::int32_t travelMax,
+           Bitmap* handle, Bitmap* background, Point backgroundOffset, int style);
 
     void draw(Canvas& canvas) override;
     void mouse(Canvas& canvas, Point where) override;

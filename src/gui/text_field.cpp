@@ -20,8 +20,8 @@ std::string_view boundedText(const char* text, std::size_t limit) {
 
 }  // namespace
 
-TextField::TextField(const Rect& size, ValueListener* listener, std::int32_t tag, const char* text,
-                     Bitmap* background, int style)
+TextField::TextField(const Rect& size, ValueListener* listener, std::int32_t tag, const char* text, Bitmap* background,
+                     int style)
     : ValueDisplay(size, listener, tag, background, style) {
     if (text) text_.store(boundedText(text, SharedText::kMaxLength));
 }

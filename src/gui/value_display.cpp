@@ -5,8 +5,7 @@
 
 namespace velora::gui {
 
-ValueDisplay::ValueDisplay(const Rect& size, ValueListener* listener, std::int32_t tag, Bitmap* background,
-                           int style)
+ValueDisplay::ValueDisplay(const Rect& size, ValueListener* listener, std::int32_t tag, Bitmap* background, int style)
     : Control(size, listener, tag, background), style_(style) {
     if (style_ & kNoDraw) setDirty(false);
 }

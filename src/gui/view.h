@@ -44,7 +44,10 @@ public:
     virtual bool getMouseEnabled() const { return mouseEnabled_; }
     virtual void setTransparency(bool transparent) { transparent_ = transparent; }
     virtual bool getTransparency() const { return transparent_; }
-    virtual void setRect(const Rect& size) { size_ = size; mouseArea_ = size; }
+    virtual void setRect(const Rect& size) {
+        size_ = size;
+        mouseArea_ = size;
+    }
 
     // The frame calls this when it takes the view into its list.
     virtual void attached(Frame* frame) { frame_ = frame; }

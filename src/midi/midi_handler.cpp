@@ -27,7 +27,8 @@ void handleController(int controller, int value, MidiLearn& learn, MidiReceiver&
         const int target = learn.getLearnTarget();
         synth.releaseController(controller);  // one controller drives one parameter
         if (target != kNoParam && synth.hasAssignment(target))
-            synth.setParameter(assignmentParam(static_cast<ParamId>(target)), static_cast<float>(controller) * kPerMidiNumber);
+            synth.setParameter(assignmentParam(static_cast<ParamId>(target)),
+                               static_cast<float>(controller) * kPerMidiNumber);
         synth.setParameter(kParamMidiLearn, 0.0f);
         return;
     }
@@ -59,20 +60,13 @@ void handleMidi(const MidiEventRecord& event, MidiLearn& learn, MidiReceiver& sy
     case 0xA0:
         if (synth.aftertouchOn()) synth.startLevelRamp(data1, synth.levelBase(data1) + static_cast<float>(data2));
         break;
-    case 0xB0:
-        handleController(data1, data2, learn, synth);
-        break;
-    case 0xC0:
-        synth.programChange(data1);
-        break;
+    case 0xB0: handleController(data1, data2, learn, synth); break;
+    case 0xC0: synth.programChange(data1); break;
     case 0xD0:
         if (synth.aftertouchOn()) channelPressure(data1, synth);
         break;
-    case 0xE0:
-        synth.pitchBend(data2);
-        break;
-    default:
-        break;
+    case 0xE0: synth.pitchBend(data2); break;
+    default: break;
     }
 }
 

@@ -4,8 +4,8 @@
 // binds a controller to the parameter touched last.
 #include <cstdint>
 
-#include "core/relaxed.h"
 #include "core/param_id.h"
+#include "core/relaxed.h"
 
 namespace velora {
 

@@ -47,6 +47,7 @@ constexpr CrossDelay kCrossDelayOff = {
     .on = 0, .tempoSync = 0, .lengthL = 0.5f, .lengthR = 0.5f, .feedback = 0.5f, .mix = 0.5f};
 constexpr Distortion kDistortionOff = {.on = 0, .dry = 0.5f, .wet = 0.5f};
 
+// clang-format off
 constexpr Sound kSounds[kProgramCount] = {
     {.name = "1: crystal pad",
      .tone = {.waveMix = 1, .unisonDiff = 0.523484f, .unisonAmp = 1,
@@ -1068,6 +1069,7 @@ constexpr Sound kSounds[kProgramCount] = {
                 .voiceLimit = kVoices7, .aftertouchOn = 0},
      .bindings = {{kSlotNoiseMix, kController126}}},
 };
+// clang-format on
 
 void writeName(Program& out, const char* text) {
     std::size_t i = 0;

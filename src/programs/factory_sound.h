@@ -70,7 +70,7 @@ struct Sound {
 };
 
 // Assignment values of the controllers the bank uses.
-inline constexpr float kModWheel = 0.0078125f;     // controller 1
+inline constexpr float kModWheel = 0.0078125f;      // controller 1
 inline constexpr float kController126 = 0.984375f;  // controller 126
 
 // Voice-limit values: trunc(127 x value) voices, a hair above n / 127.

@@ -10,6 +10,7 @@ namespace velora {
 namespace {
 
 // Initial values of the sound slots 0..54, in slot order.
+// clang-format off
 constexpr float kInitValues[kFirstAssignmentSlot] = {
     1.0f, 1.0f,                    // Tone On, Attack On
     0.0f, 0.0f, 0.0f, 0.0f,        // unison diff/amp, Tone and Attack
@@ -29,6 +30,7 @@ constexpr float kInitValues[kFirstAssignmentSlot] = {
     floatFromBits(0x3D810204u),    // voice limit: just below 8/127
     0.0f, 0.0f, 0.0f,              // aftertouch, A under ADSR, MIDI learn
 };
+// clang-format on
 
 }  // namespace
 

@@ -11,6 +11,7 @@ inline constexpr int kSlotCount = 106;
 inline constexpr std::size_t kProgramNameSize = 24;  // 23 characters and the terminator
 
 // Value slots of the sound parameters, in record order.
+// clang-format off
 enum Slot : int {
     kSlotToneOn = 0, kSlotAttackOn, kSlotToneUnisonDiff, kSlotToneUnisonAmp, kSlotAttackUnisonDiff,
     kSlotAttackUnisonAmp, kSlotVibFreq, kSlotVibDev, kSlotToneWaveMix, kSlotAttackWaveMix,
@@ -25,6 +26,7 @@ enum Slot : int {
     kSlotMidiLearn,
     kFirstAssignmentSlot = 55,
 };
+// clang-format on
 
 // A controller assignment is kept 53 slots after its parameter's value,
 // except those of the two playing switches, which close the record.

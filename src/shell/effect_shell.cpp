@@ -22,8 +22,7 @@ bool reportsIncidents(VstInt32 opcode) {
 
 // The record's entries: recover the instance from the object field and call
 // the matching operation. Nothing may unwind into the host.
-VstIntPtr dispatchEntry(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                        float opt) noexcept {
+VstIntPtr dispatchEntry(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) noexcept {
     EffectShell* shell = EffectShell::fromEffect(e);
     if (shell == nullptr) return 0;
     const log::InstanceScope scope(shell->instanceNumber());
@@ -123,9 +122,7 @@ void EffectShell::storeSampleRate(float rate) {
 
 VstIntPtr EffectShell::hostVersion() { return callHost(audioMasterVersion); }
 
-bool EffectShell::canHostDo(const char* text) {
-    return callHost(audioMasterCanDo, 0, 0, const_cast<char*>(text)) == 1;
-}
+bool EffectShell::canHostDo(const char* text) { return callHost(audioMasterCanDo, 0, 0, const_cast<char*>(text)) == 1; }
 
 void EffectShell::wantEvents() { callHost(audioMasterWantMidi, 0, 1); }
 
@@ -147,32 +144,49 @@ VstIntPtr EffectShell::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     case effClose: close(); return 1;  // the entry deletes the instance
     case effSetProgram:
         if (value < 0 || value >= programCount_)
-            log::say("program ", std::to_string(value), " ignored: the bank holds 0..", std::to_string(programCount_ - 1));
+            log::say("program ", std::to_string(value), " ignored: the bank holds 0..",
+                     std::to_string(programCount_ - 1));
         if (value < programCount_) setProgram(value < 0 ? -1 : static_cast<VstInt32>(value));
         return 0;
     case effGetProgram: return getProgram();
-    case effSetProgramName: if (ptr != nullptr) setProgramName(static_cast<char*>(ptr)); return 0;
-    case effGetProgramName: if (ptr != nullptr) getProgramName(static_cast<char*>(ptr)); return 0;
-    case effGetParamLabel: if (ptr != nullptr) getParameterLabel(index, static_cast<char*>(ptr)); return 0;
-    case effGetParamDisplay: if (ptr != nullptr) getParameterDisplay(index, static_cast<char*>(ptr)); return 0;
-    case effGetParamName: if (ptr != nullptr) getParameterName(index, static_cast<char*>(ptr)); return 0;
+    case effSetProgramName:
+        if (ptr != nullptr) setProgramName(static_cast<char*>(ptr));
+        return 0;
+    case effGetProgramName:
+        if (ptr != nullptr) getProgramName(static_cast<char*>(ptr));
+        return 0;
+    case effGetParamLabel:
+        if (ptr != nullptr) getParameterLabel(index, static_cast<char*>(ptr));
+        return 0;
+    case effGetParamDisplay:
+        if (ptr != nullptr) getParameterDisplay(index, static_cast<char*>(ptr));
+        return 0;
+    case effGetParamName:
+        if (ptr != nullptr) getParameterName(index, static_cast<char*>(ptr));
+        return 0;
     case effGetVu: return 0;  // no level meter: 0.0 x 32767
     case effSetSampleRate: setSampleRate(opt); return 0;
     case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); return 0;
     case effMainsChanged:
-        if (value == 0) suspend(); else resume();
+        if (value == 0)
+            suspend();
+        else
+            resume();
         return 0;
     case effEditGetRect: return editor_ ? editor_->getRect(static_cast<ERect**>(ptr)) : 0;
     case effEditOpen: return editor_ ? editor_->open(ptr) : 0;
-    case effEditClose: if (editor_) editor_->close(); return 0;
-    case effEditIdle: if (editor_) editor_->idle(); return 0;
+    case effEditClose:
+        if (editor_) editor_->close();
+        return 0;
+    case effEditIdle:
+        if (editor_) editor_->idle();
+        return 0;
     case effIdentify: return fourCC('N', 'v', 'E', 'f');
     default: return 0;  // chunks and everything unknown
     }
 }
 
-VstIntPtr EffectShell::dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                        float opt) {
+VstIntPtr EffectShell::dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     switch (opcode) {
     case effProcessEvents: return ptr != nullptr ? processEvents(static_cast<VstEvents*>(ptr)) : 0;
     case effCanBeAutomated: return 1;
@@ -183,12 +197,9 @@ VstIntPtr EffectShell::dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntP
     case effCopyProgram: return copyProgram(index) ? 1 : 0;
     case effConnectInput:
     case effConnectOutput: return 1;
-    case effGetOutputProperties:
-        return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+    case effGetOutputProperties: return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
     case effGetPlugCategory: return getPlugCategory();
-    case effSetBlockSizeAndSampleRate:
-        setBlockSizeAndSampleRate(static_cast<VstInt32>(value), opt);
-        return 1;
+    case effSetBlockSizeAndSampleRate: setBlockSizeAndSampleRate(static_cast<VstInt32>(value), opt); return 1;
     case effGetEffectName: return getEffectName(static_cast<char*>(ptr)) ? 1 : 0;
     case effGetVendorString: return getVendorString(static_cast<char*>(ptr)) ? 1 : 0;
     case effGetProductString: return getProductString(static_cast<char*>(ptr)) ? 1 : 0;

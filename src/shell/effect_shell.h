@@ -32,8 +32,8 @@ public:
     void setParameterAutomated(vst::VstInt32 index, float value);
     virtual void process(float** inputs, float** outputs, vst::VstInt32 frames);
     virtual void processReplacing(float** inputs, float** outputs, vst::VstInt32 frames);
-    virtual vst::VstIntPtr dispatcher(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value,
-                                      void* ptr, float opt);
+    virtual vst::VstIntPtr dispatcher(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value, void* ptr,
+                                      float opt);
     virtual void open() {}
     virtual void close() {}
     virtual vst::VstInt32 getProgram() { return curProgram_; }
@@ -110,8 +110,8 @@ protected:
     int paramCount_;
 
 private:
-    vst::VstIntPtr dispatchExtended(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value,
-                                    void* ptr, float opt);
+    vst::VstIntPtr dispatchExtended(vst::VstInt32 opcode, vst::VstInt32 index, vst::VstIntPtr value, void* ptr,
+                                    float opt);
     vst::VstIntPtr editorKey(bool down, vst::VstInt32 index, vst::VstIntPtr value, float opt);
 
     vst::audioMasterCallback host_;

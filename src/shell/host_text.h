@@ -7,11 +7,11 @@
 
 namespace velora {
 
-inline constexpr std::size_t kParamNameSize = 15;     // "T Amp Max Mult" is the longest
-inline constexpr std::size_t kParamLabelSize = 8;     // "Seconds"
-inline constexpr std::size_t kParamDisplaySize = 9;   // eight characters
+inline constexpr std::size_t kParamNameSize = 15;    // "T Amp Max Mult" is the longest
+inline constexpr std::size_t kParamLabelSize = 8;    // "Seconds"
+inline constexpr std::size_t kParamDisplaySize = 9;  // eight characters
 inline constexpr std::size_t kEffectNameSize = 32;
-inline constexpr std::size_t kVendorTextSize = 64;    // vendor and product strings
+inline constexpr std::size_t kVendorTextSize = 64;  // vendor and product strings
 
 // At most size - 1 characters of text, always terminated; a null text gives "".
 inline void copyHostText(char* destination, const char* text, std::size_t size) {

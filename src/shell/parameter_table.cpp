@@ -11,8 +11,8 @@ namespace velora {
 
 namespace {
 
-using engine::VoiceParam;
 using effects::EffectParam;
+using engine::VoiceParam;
 using K = ParamKind;
 using D = DisplayRule;
 using S = StoreRule;
@@ -22,23 +22,33 @@ struct SoundRow {
     ParamInfo info;
 };
 
-constexpr ParamInfo engineRow(const char* name, const char* label, D display, int slot, VoiceParam p,
-                              S store = S::Raw, K kind = K::Sound) {
-    return {name, label, kind, display, static_cast<std::int8_t>(slot), -1, ActionKind::Engine,
-            static_cast<std::int8_t>(p), store};
+constexpr ParamInfo engineRow(const char* name, const char* label, D display, int slot, VoiceParam p, S store = S::Raw,
+                              K kind = K::Sound) {
+    return {
+        name, label, kind, display, static_cast<std::int8_t>(slot), -1, ActionKind::Engine, static_cast<std::int8_t>(p),
+        store};
 }
 
 constexpr ParamInfo effectRow(const char* name, const char* label, D display, int slot, EffectParam p,
                               S store = S::Raw) {
-    return {name, label, K::Sound, display, static_cast<std::int8_t>(slot), -1, ActionKind::Effect,
-            static_cast<std::int8_t>(p), store};
+    return {name,
+            label,
+            K::Sound,
+            display,
+            static_cast<std::int8_t>(slot),
+            -1,
+            ActionKind::Effect,
+            static_cast<std::int8_t>(p),
+            store};
 }
 
 constexpr SoundRow kSoundRows[] = {
     {kParamToneUnisonDiff, engineRow("T Unison Diff", "", D::Value, kSlotToneUnisonDiff, VoiceParam::ToneUnisonDiff)},
     {kParamToneUnisonAmp, engineRow("T Unison Amp", "dB", D::Value, kSlotToneUnisonAmp, VoiceParam::ToneUnisonAmp)},
-    {kParamAttackUnisonDiff, engineRow("A Unison Diff", "", D::Value, kSlotAttackUnisonDiff, VoiceParam::AttackUnisonDiff)},
-    {kParamAttackUnisonAmp, engineRow("A Unison Amp", "dB", D::Value, kSlotAttackUnisonAmp, VoiceParam::AttackUnisonAmp)},
+    {kParamAttackUnisonDiff,
+     engineRow("A Unison Diff", "", D::Value, kSlotAttackUnisonDiff, VoiceParam::AttackUnisonDiff)},
+    {kParamAttackUnisonAmp,
+     engineRow("A Unison Amp", "dB", D::Value, kSlotAttackUnisonAmp, VoiceParam::AttackUnisonAmp)},
     {kParamToneWaveMix, engineRow("T Wave Mix", "", D::Value, kSlotToneWaveMix, VoiceParam::ToneWaveMix)},
     {kParamAttackWaveMix, engineRow("A Wave Mix", "", D::Value, kSlotAttackWaveMix, VoiceParam::AttackWaveMix)},
     {kParamAttackFreqMult, engineRow("A Freq Mult", "", D::FreqRatio, kSlotAttackFreqMult, VoiceParam::AttackFreqMult)},
@@ -82,12 +92,16 @@ constexpr SoundRow kSoundRows[] = {
     {kParamDistWet, effectRow("Dist. Wet", "", D::DistWet, kSlotDistWet, EffectParam::DistWet)},
     {kParamPanning, effectRow("Panning", "", D::Value, kSlotPanning, EffectParam::Panning)},
     {kParamVolumeMajor, effectRow("Volume Major", "dB", D::MasterGain, kSlotVolumeMajor, EffectParam::VolumeMajor)},
-    {kParamAftertouchOn, engineRow("Aftertouch On", "", D::Value, kSlotAftertouchOn, VoiceParam::AftertouchOn, S::Switch)},
-    {kParamAUnderAdsr, engineRow("A Under ADSR", "", D::Value, kSlotAUnderAdsr, VoiceParam::AttackUnderAdsr, S::Switch)},
+    {kParamAftertouchOn,
+     engineRow("Aftertouch On", "", D::Value, kSlotAftertouchOn, VoiceParam::AftertouchOn, S::Switch)},
+    {kParamAUnderAdsr,
+     engineRow("A Under ADSR", "", D::Value, kSlotAUnderAdsr, VoiceParam::AttackUnderAdsr, S::Switch)},
     {kParamMidiLearn, {"Midi Learn", "", K::Sound, D::Value, kSlotMidiLearn, -1, ActionKind::MidiLearn, 0, S::Raw}},
-    {kParamXdTempoSync, effectRow("XD Tempo Sync", "", D::Value, kSlotXdTempoSync, EffectParam::XdTempoSync, S::TempoSync)},
+    {kParamXdTempoSync,
+     effectRow("XD Tempo Sync", "", D::Value, kSlotXdTempoSync, EffectParam::XdTempoSync, S::TempoSync)},
     {kParamVolumeMinor, effectRow("Volume Minor", "%", D::Decibels, kSlotVolumeMinor, EffectParam::VolumeMinor)},
-    {kParamVoiceLimit, engineRow("(hidden)", "", D::VoiceCount, kSlotVoiceLimit, VoiceParam::VoiceLimit, S::Raw, K::VoiceLimit)},
+    {kParamVoiceLimit,
+     engineRow("(hidden)", "", D::VoiceCount, kSlotVoiceLimit, VoiceParam::VoiceLimit, S::Raw, K::VoiceLimit)},
     {kParamToneOn, engineRow("Tone On", "", D::Value, kSlotToneOn, VoiceParam::ToneOn)},
     {kParamAttackOn, engineRow("Attack On", "", D::Value, kSlotAttackOn, VoiceParam::AttackOn)},
 };
@@ -119,7 +133,8 @@ constexpr std::array<ParamInfo, kParamCount> buildTable() {
 constexpr std::array<ParamInfo, kParamCount> kTable = buildTable();
 
 static_assert(kTable[assignmentParam(kParamToneUnisonDiff)].slot == kFirstAssignmentSlot);
-static_assert(kTable[assignmentParam(kParamXdTempoSync)].slot == 97 && kTable[assignmentParam(kParamVolumeMinor)].slot == 103);
+static_assert(kTable[assignmentParam(kParamXdTempoSync)].slot == 97 &&
+              kTable[assignmentParam(kParamVolumeMinor)].slot == 103);
 static_assert(kTable[assignmentParam(kParamAftertouchOn)].slot == kSlotAftertouchOnAssignment &&
               kTable[assignmentParam(kParamAUnderAdsr)].slot == kSlotAUnderAdsrAssignment);
 static_assert(kTable[assignmentParam(kParamXdFbR)].kind == K::Inert);
@@ -131,8 +146,6 @@ const ParamInfo& paramInfo(std::int32_t index) {
     return kTable[static_cast<std::size_t>(index)];
 }
 
-int assignmentOf(int index) {
-    return ownsAssignment(index) ? assignmentParam(static_cast<ParamId>(index)) : -1;
-}
+int assignmentOf(int index) { return ownsAssignment(index) ? assignmentParam(static_cast<ParamId>(index)) : -1; }
 
 }  // namespace velora

@@ -44,8 +44,8 @@ struct ParamInfo {
     const char* label;
     ParamKind kind;
     DisplayRule display;
-    std::int8_t slot;    // program slot, -1 when nothing is stored
-    std::int8_t owner;   // for an assignment: the parameter it binds; else -1
+    std::int8_t slot;   // program slot, -1 when nothing is stored
+    std::int8_t owner;  // for an assignment: the parameter it binds; else -1
     ActionKind action;
     std::int8_t target;  // engine::VoiceParam or effects::EffectParam
     StoreRule store;

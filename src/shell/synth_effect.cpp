@@ -26,29 +26,32 @@ using namespace vst;
 // Order in which a program's values reach setParameter: "XD Tempo Sync"
 // comes before the delay lengths so they are computed in the program's mode.
 constexpr ParamId kValueOrder[] = {
-    kParamToneOn, kParamToneUnisonDiff, kParamToneUnisonAmp, kParamAttackOn, kParamAttackUnisonDiff,
-    kParamAttackUnisonAmp, kParamVibFreq, kParamVibDev, kParamToneWaveMix, kParamAttackWaveMix, kParamNoiseMix,
-    kParamAttackFreqMult, kParamToneAmpMax, kParamToneAmpDecay, kParamToneAmpMin, kParamAttackAmpMax,
-    kParamAttackAmpDecay, kParamAttackAmpMin, kParamToneLpMax, kParamToneLpRes, kParamToneLpDecay,
-    kParamToneLpMin, kParamAttackLpMax, kParamAttackLpRes, kParamAttackLpDecay, kParamAttackLpMin, kParamAttack,
-    kParamDecay, kParamSustain, kParamRelease, kParamDelay1, kParamFeedback1, kParamDelay2, kParamFeedback2,
-    kParamXdTempoSync, kParamXDelayOn, kParamXdLengthL, kParamXdFbL, kParamXdLengthR, kParamXdMix,
-    kParamReverbOn, kParamReverbTime, kParamReverbWet, kParamReverbDry, kParamDistOn, kParamDistDry,
-    kParamDistWet, kParamPanning, kParamVolumeMajor, kParamVolumeMinor, kParamAftertouchOn, kParamAUnderAdsr,
+    kParamToneOn,          kParamToneUnisonDiff, kParamToneUnisonAmp, kParamAttackOn,     kParamAttackUnisonDiff,
+    kParamAttackUnisonAmp, kParamVibFreq,        kParamVibDev,        kParamToneWaveMix,  kParamAttackWaveMix,
+    kParamNoiseMix,        kParamAttackFreqMult, kParamToneAmpMax,    kParamToneAmpDecay, kParamToneAmpMin,
+    kParamAttackAmpMax,    kParamAttackAmpDecay, kParamAttackAmpMin,  kParamToneLpMax,    kParamToneLpRes,
+    kParamToneLpDecay,     kParamToneLpMin,      kParamAttackLpMax,   kParamAttackLpRes,  kParamAttackLpDecay,
+    kParamAttackLpMin,     kParamAttack,         kParamDecay,         kParamSustain,      kParamRelease,
+    kParamDelay1,          kParamFeedback1,      kParamDelay2,        kParamFeedback2,    kParamXdTempoSync,
+    kParamXDelayOn,        kParamXdLengthL,      kParamXdFbL,         kParamXdLengthR,    kParamXdMix,
+    kParamReverbOn,        kParamReverbTime,     kParamReverbWet,     kParamReverbDry,    kParamDistOn,
+    kParamDistDry,         kParamDistWet,        kParamPanning,       kParamVolumeMajor,  kParamVolumeMinor,
+    kParamAftertouchOn,    kParamAUnderAdsr,
 };
 
 // Owners of the controller assignments in the order they are bound; when two
 // name the same controller, the later one wins.
 constexpr ParamId kAssignmentOrder[] = {
     kParamToneUnisonDiff, kParamAttackUnisonDiff, kParamToneUnisonAmp, kParamAttackUnisonAmp, kParamVibFreq,
-    kParamVibDev, kParamToneWaveMix, kParamAttackWaveMix, kParamNoiseMix, kParamAttackFreqMult,
-    kParamToneAmpMax, kParamToneAmpDecay, kParamToneAmpMin, kParamAttackAmpMax, kParamAttackAmpDecay,
-    kParamAttackAmpMin, kParamToneLpMax, kParamToneLpRes, kParamToneLpDecay, kParamToneLpMin,
-    kParamAttackLpMax, kParamAttackLpRes, kParamAttackLpDecay, kParamAttackLpMin, kParamAttack, kParamDecay,
-    kParamSustain, kParamRelease, kParamDelay1, kParamFeedback1, kParamDelay2, kParamFeedback2,
-    kParamXdTempoSync, kParamXDelayOn, kParamXdLengthL, kParamXdFbL, kParamXdLengthR, kParamXdMix,
-    kParamReverbOn, kParamReverbTime, kParamReverbWet, kParamReverbDry, kParamDistOn, kParamDistDry,
-    kParamDistWet, kParamPanning, kParamVolumeMajor, kParamVolumeMinor, kParamAftertouchOn, kParamAUnderAdsr,
+    kParamVibDev,         kParamToneWaveMix,      kParamAttackWaveMix, kParamNoiseMix,        kParamAttackFreqMult,
+    kParamToneAmpMax,     kParamToneAmpDecay,     kParamToneAmpMin,    kParamAttackAmpMax,    kParamAttackAmpDecay,
+    kParamAttackAmpMin,   kParamToneLpMax,        kParamToneLpRes,     kParamToneLpDecay,     kParamToneLpMin,
+    kParamAttackLpMax,    kParamAttackLpRes,      kParamAttackLpDecay, kParamAttackLpMin,     kParamAttack,
+    kParamDecay,          kParamSustain,          kParamRelease,       kParamDelay1,          kParamFeedback1,
+    kParamDelay2,         kParamFeedback2,        kParamXdTempoSync,   kParamXDelayOn,        kParamXdLengthL,
+    kParamXdFbL,          kParamXdLengthR,        kParamXdMix,         kParamReverbOn,        kParamReverbTime,
+    kParamReverbWet,      kParamReverbDry,        kParamDistOn,        kParamDistDry,         kParamDistWet,
+    kParamPanning,        kParamVolumeMajor,      kParamVolumeMinor,   kParamAftertouchOn,    kParamAUnderAdsr,
 };
 
 // The controller an assignment value names; 128 or more, or below 0, names none.
@@ -178,7 +181,8 @@ void SynthEffect::formatDisplay(VstInt32 index, char* text) {
     case DisplayRule::VoiceCount: formatValue(static_cast<float>(127.0 * v), text); break;
     case DisplayRule::DelayLength:
         if (effects_.xdSync())
-            copyHostText(text, effects::EffectChain::divisionLabel(effects_.xdDivision(index == kParamXdLengthL ? 0 : 1)),
+            copyHostText(text,
+                         effects::EffectChain::divisionLabel(effects_.xdDivision(index == kParamXdLengthL ? 0 : 1)),
                          kParamDisplaySize);
         else
             formatValue(v, text);

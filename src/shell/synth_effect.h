@@ -4,9 +4,9 @@
 // chain, the program bank and the MIDI input.
 #include <memory>
 
+#include "core/relaxed.h"
 #include "effects/effect_chain.h"
 #include "effects/rate_converter.h"
-#include "core/relaxed.h"
 #include "engine/synth_engine.h"
 #include "midi/midi_event_queue.h"
 #include "midi/midi_handler.h"

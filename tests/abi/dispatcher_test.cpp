@@ -18,17 +18,37 @@ TEST_F(PluginTest, FixedAnswersOfTheDispatcher) {
         VstIntPtr expected;
     };
     const Row rows[] = {
-        {effGetVu, 0, 0},          {effIdentify, 0, 0x4E764566}, {effGetChunk, 0, 0},
-        {effSetChunk, 0, 0},       {effCanBeAutomated, 0, 1},    {effGetNumProgramCategories, 0, 1},
-        {effConnectInput, 0, 1},   {effConnectOutput, 0, 1},     {effGetPlugCategory, 0, 2},
-        {effGetVendorVersion, 0, 1}, {effKeysRequired, 0, 1},    {effGetVstVersion, 0, 2300},
-        {effGetCurrentMidiProgram, 0, -1}, {effSetTotalSampleToProcess, 12345, 12345},
-        {effEditGetRect, 0, 0},    {effEditOpen, 0, 0},          {effEditClose, 0, 0},
-        {effEditIdle, 0, 0},       {effEditKeyDown, 0, -1},      {effEditKeyUp, 0, -1},
-        {effSetEditKnobMode, 0, 1}, {effGetTailSize, 0, 0},      {effSetBypass, 1, 0},
-        {effBeginSetProgram, 0, 0}, {effStartProcess, 0, 0},     {effGetParameterProperties, 0, 0},
-        {77, 0, 0},                {1000, 0, 0},                 {-1, 0, 0},
-        {INT_MIN, 0, 0},           {INT_MAX, 0, 0},
+        {effGetVu, 0, 0},
+        {effIdentify, 0, 0x4E764566},
+        {effGetChunk, 0, 0},
+        {effSetChunk, 0, 0},
+        {effCanBeAutomated, 0, 1},
+        {effGetNumProgramCategories, 0, 1},
+        {effConnectInput, 0, 1},
+        {effConnectOutput, 0, 1},
+        {effGetPlugCategory, 0, 2},
+        {effGetVendorVersion, 0, 1},
+        {effKeysRequired, 0, 1},
+        {effGetVstVersion, 0, 2300},
+        {effGetCurrentMidiProgram, 0, -1},
+        {effSetTotalSampleToProcess, 12345, 12345},
+        {effEditGetRect, 0, 0},
+        {effEditOpen, 0, 0},
+        {effEditClose, 0, 0},
+        {effEditIdle, 0, 0},
+        {effEditKeyDown, 0, -1},
+        {effEditKeyUp, 0, -1},
+        {effSetEditKnobMode, 0, 1},
+        {effGetTailSize, 0, 0},
+        {effSetBypass, 1, 0},
+        {effBeginSetProgram, 0, 0},
+        {effStartProcess, 0, 0},
+        {effGetParameterProperties, 0, 0},
+        {77, 0, 0},
+        {1000, 0, 0},
+        {-1, 0, 0},
+        {INT_MIN, 0, 0},
+        {INT_MAX, 0, 0},
     };
     for (const Row& row : rows) EXPECT_EQ(dispatch(row.opcode, 0, row.value), row.expected) << row.opcode;
 }
@@ -76,7 +96,7 @@ TEST_F(PluginTest, NullPayloadsAreNeverDereferenced) {
         // effGetSpeakerArrangement takes a pointer in value as well.
         dispatch(opcode, 5, opcode == effGetSpeakerArrangement ? 0 : 1, nullptr, 1.0f);
     }
-    EXPECT_EQ(dispatch(effString2Parameter, 0, 0, nullptr), 1);  // text entry is supported
+    EXPECT_EQ(dispatch(effString2Parameter, 0, 0, nullptr), 1);   // text entry is supported
     EXPECT_EQ(dispatch(effString2Parameter, 72, 0, nullptr), 0);  // nothing could be set there
     EXPECT_EQ(dispatch(effGetProgramNameIndexed, 0, 0, nullptr), 0);
 }

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin_fixture.h"
 #include "core/param_id.h"
+#include "plugin_fixture.h"
 
 namespace velora::test {
 namespace {
@@ -20,24 +20,33 @@ struct Expected {
 
 // Every visible parameter with its name and label as the host shows them.
 const Expected kVisible[] = {
-    {0, "T Unison Diff", ""},     {2, "T Unison Amp", "dB"},   {4, "A Unison Diff", ""},
-    {6, "A Unison Amp", "dB"},    {8, "T Wave Mix", ""},       {10, "A Wave Mix", ""},
-    {12, "A Freq Mult", ""},      {14, "A Noise Mix", "dB"},   {16, "Vib. Freq", "Hz"},
-    {18, "Vib. Dev", ""},         {20, "T Amp Max Mult", "dB"}, {22, "T Amp Decay", ""},
-    {24, "T Amp Min Mult", "dB"}, {26, "A Amp Max Mult", "dB"}, {28, "A Amp Decay", ""},
-    {30, "A Amp Min Mult", "dB"}, {32, "T LP Max Mult", ""},   {34, "T LP Res", ""},
-    {36, "T LP Decay", ""},       {38, "T LP Min Mult", ""},   {40, "A LP Max Mult", ""},
-    {42, "A LP Res", ""},         {44, "A LP Decay", ""},      {46, "A LP Min Mult", ""},
-    {48, "Attack", "Seconds"},    {50, "Decay", "Seconds"},    {52, "Sustain", "dB"},
-    {54, "Release", "Seconds"},   {56, "Delay 1", ""},         {58, "Feedback 1", "%"},
-    {60, "Delay 2", ""},          {62, "Feedback 2", "%"},     {64, "XDelay On", ""},
-    {66, "XD Length L", ""},      {68, "XD FB L", "%"},        {70, "XD Length R", ""},
-    {72, "XD FB R", "%"},         {74, "XD Mix", "%"},         {76, "Reverb On", ""},
-    {78, "Reverb Time", "Seconds"}, {80, "Reverb Wet", "%"},   {82, "Reverb Dry", "%"},
-    {84, "Dist. On/Off", ""},     {86, "Dist. Dry", ""},       {88, "Dist. Wet", ""},
-    {90, "Panning", ""},          {92, "Volume Major", "dB"},  {94, "Aftertouch On", ""},
-    {96, "A Under ADSR", ""},     {98, "Midi Learn", ""},      {99, "XD Tempo Sync", ""},
-    {101, "Volume Minor", "%"},   {107, "Tone On", ""},        {108, "Attack On", ""},
+    {0, "T Unison Diff", ""},     {2, "T Unison Amp", "dB"},
+    {4, "A Unison Diff", ""},     {6, "A Unison Amp", "dB"},
+    {8, "T Wave Mix", ""},        {10, "A Wave Mix", ""},
+    {12, "A Freq Mult", ""},      {14, "A Noise Mix", "dB"},
+    {16, "Vib. Freq", "Hz"},      {18, "Vib. Dev", ""},
+    {20, "T Amp Max Mult", "dB"}, {22, "T Amp Decay", ""},
+    {24, "T Amp Min Mult", "dB"}, {26, "A Amp Max Mult", "dB"},
+    {28, "A Amp Decay", ""},      {30, "A Amp Min Mult", "dB"},
+    {32, "T LP Max Mult", ""},    {34, "T LP Res", ""},
+    {36, "T LP Decay", ""},       {38, "T LP Min Mult", ""},
+    {40, "A LP Max Mult", ""},    {42, "A LP Res", ""},
+    {44, "A LP Decay", ""},       {46, "A LP Min Mult", ""},
+    {48, "Attack", "Seconds"},    {50, "Decay", "Seconds"},
+    {52, "Sustain", "dB"},        {54, "Release", "Seconds"},
+    {56, "Delay 1", ""},          {58, "Feedback 1", "%"},
+    {60, "Delay 2", ""},          {62, "Feedback 2", "%"},
+    {64, "XDelay On", ""},        {66, "XD Length L", ""},
+    {68, "XD FB L", "%"},         {70, "XD Length R", ""},
+    {72, "XD FB R", "%"},         {74, "XD Mix", "%"},
+    {76, "Reverb On", ""},        {78, "Reverb Time", "Seconds"},
+    {80, "Reverb Wet", "%"},      {82, "Reverb Dry", "%"},
+    {84, "Dist. On/Off", ""},     {86, "Dist. Dry", ""},
+    {88, "Dist. Wet", ""},        {90, "Panning", ""},
+    {92, "Volume Major", "dB"},   {94, "Aftertouch On", ""},
+    {96, "A Under ADSR", ""},     {98, "Midi Learn", ""},
+    {99, "XD Tempo Sync", ""},    {101, "Volume Minor", "%"},
+    {107, "Tone On", ""},         {108, "Attack On", ""},
 };
 
 TEST_F(PluginTest, NamesAndLabelsOfAllIndexes) {
@@ -65,8 +74,8 @@ TEST_F(PluginTest, DisplaysFollowEachParametersRule) {
         const char* display;
     };
     const Case cases[] = {
-        {0, 0.5f, "0.500000"},  {12, 1.0f, "4.000000"}, {16, 1.0f, "20.00000"}, {52, 0.0f, "-oo"},
-        {52, 1.0f, "0.000000"}, {88, 0.0f, "-1.00000"}, {78, 1.0f, "5.000000"}, {92, 1.0f, "12.00000"},
+        {0, 0.5f, "0.500000"},  {12, 1.0f, "4.000000"},  {16, 1.0f, "20.00000"}, {52, 0.0f, "-oo"},
+        {52, 1.0f, "0.000000"}, {88, 0.0f, "-1.00000"},  {78, 1.0f, "5.000000"}, {92, 1.0f, "12.00000"},
         {92, 0.0f, "-oo"},      {101, 0.5f, "-6.02059"}, {64, 0.3f, "1.000000"}, {104, 8.0f / 127.0f, "8.000000"},
         {99, 0.0f, "0.000000"}, {66, 0.55f, "0.550000"},
     };

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin_fixture.h"
 #include "core/param_id.h"
+#include "plugin_fixture.h"
 
 namespace velora::test {
 namespace {

@@ -2,8 +2,8 @@
 #include <cmath>
 #include <vector>
 
-#include "plugin_fixture.h"
 #include "core/param_id.h"
+#include "plugin_fixture.h"
 
 namespace velora::test {
 namespace {
@@ -43,15 +43,14 @@ TEST(OutputContract, FiniteAndWithinTheFinalGainWhateverTheValues) {
         float bound;  // the largest magnitude the host may see
     };
     const Case cases[] = {
-        {101, 1e30f, 1e30f},    {101, INFINITY, 1e30f}, {101, -INFINITY, 1e30f}, {101, NAN, 1.0f},
-        {92, NAN, 1.0f},        {92, 1e30f, 1.0f},      {92, -1e30f, 1.0f},      {78, -0.5f, 1.0f},
-        {78, -1e30f, 1.0f},     {86, 1e30f, 1.0f},      {88, NAN, 1.0f},         {90, NAN, 1.0f},
-        {58, 5.0f, 1.0f},       {62, -5.0f, 1.0f},      {68, 3.0f, 1.0f},        {34, -1.0f, 1.0f},
-        {16, 1e30f, 1.0f},      {12, -3.0f, 1.0f},      {56, 2.0f, 1.0f},        {60, NAN, 1.0f},
-        {104, 1e9f, 1.0f},      {48, 1e30f, 1.0f},      {52, NAN, 1.0f},         {66, NAN, 1.0f},
+        {101, 1e30f, 1e30f}, {101, INFINITY, 1e30f}, {101, -INFINITY, 1e30f}, {101, NAN, 1.0f},   {92, NAN, 1.0f},
+        {92, 1e30f, 1.0f},   {92, -1e30f, 1.0f},     {78, -0.5f, 1.0f},       {78, -1e30f, 1.0f}, {86, 1e30f, 1.0f},
+        {88, NAN, 1.0f},     {90, NAN, 1.0f},        {58, 5.0f, 1.0f},        {62, -5.0f, 1.0f},  {68, 3.0f, 1.0f},
+        {34, -1.0f, 1.0f},   {16, 1e30f, 1.0f},      {12, -3.0f, 1.0f},       {56, 2.0f, 1.0f},   {60, NAN, 1.0f},
+        {104, 1e9f, 1.0f},   {48, 1e30f, 1.0f},      {52, NAN, 1.0f},         {66, NAN, 1.0f},
     };
     for (const Case& c : cases) {
-        auto plugin = openedPlugin(55);  // "56: cygnus": every effect in the chain is busy
+        auto plugin = openedPlugin(55);            // "56: cygnus": every effect in the chain is busy
         plugin->setParameter(kParamDistOn, 1.0f);  // distortion on as well
         plugin->setParameter(kParamReverbOn, 1.0f);
         plugin->setParameter(c.index, c.value);

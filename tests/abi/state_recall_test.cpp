@@ -95,7 +95,9 @@ std::vector<int> soundsBefore(int p, int differing, int alike, std::mt19937& ran
     const Bank& bank = factoryBank();
     std::vector<int> unlike, like;
     for (int q = 0; q < kPrograms; ++q)
-        if (q != p) (bank.switches[static_cast<std::size_t>(q)] != bank.switches[static_cast<std::size_t>(p)] ? unlike : like).push_back(q);
+        if (q != p)
+            (bank.switches[static_cast<std::size_t>(q)] != bank.switches[static_cast<std::size_t>(p)] ? unlike : like)
+                .push_back(q);
     auto draw = [&](std::vector<int>& from, int count) {
         std::shuffle(from.begin(), from.end(), random);
         if (count >= 0) from.resize(std::min(from.size(), static_cast<std::size_t>(count)));

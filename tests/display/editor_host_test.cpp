@@ -29,8 +29,7 @@ namespace velora::gui::test {
 namespace {
 
 XServer*& server = XServerEnvironment::server;
-[[maybe_unused]] const auto* const environment =
-    ::testing::AddGlobalTestEnvironment(new XServerEnvironment(true));
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new XServerEnvironment(true));
 
 const std::filesystem::path kWork = VELORA_TEST_WORK;
 
@@ -166,8 +165,7 @@ std::vector<Action> userActions(gui::Point o) {
         {"drag T Wave Mix's handle 20 pixels down",
          at(o, grip) + "mousedown 1 sleep 0.1 " + at(o, {grip.h, grip.v + 10}) + at(o, {grip.h, grip.v + 20}) +
              "mouseup 1",
-         8,
-         [](float b, float a) { return std::abs(a - (b - 20.0f / 67.0f)) < 1e-5f; }},
+         8, [](float b, float a) { return std::abs(a - (b - 20.0f / 67.0f)) < 1e-5f; }},
         {"turn Feedback 1",
          at(o, knob) + "mousedown 1 sleep 0.1 " + at(o, {knob.h, knob.v - 15}) + at(o, {knob.h + 10, knob.v - 25}) +
              "mouseup 1",
@@ -245,8 +243,7 @@ HandleSession handleActions(gui::Point o) {
         session.moves += static_cast<int>(to.size());
         return actions + "mouseup 1 sleep 0.2 ";
     };
-    session.xdotool = drag(ampGrip, {}) +
-                      drag(diffGrip, {{diffGrip.h, diff.top - 30}}) +
+    session.xdotool = drag(ampGrip, {}) + drag(diffGrip, {{diffGrip.h, diff.top - 30}}) +
                       drag(diffBottomEdge, {{diffBottomEdge.h, diffBottomEdge.v + 10}}) +
                       drag(volumeGrip, {{volume.left - 30, volumeGrip.v}}) +
                       drag(volumeRightEdge, {{volumeRightEdge.h + 10, volumeRightEdge.v}});
@@ -316,8 +313,8 @@ protected:
 };
 
 std::size_t openFiles() {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
-                                                  std::filesystem::directory_iterator{}));
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator{}));
 }
 
 TEST_F(EditorAbiTest, TwentyOpensAndClosesLeaveNoWindowAndNoConnection) {

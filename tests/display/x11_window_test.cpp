@@ -24,8 +24,7 @@ namespace velora::gui::test {
 namespace {
 
 XServer*& server = XServerEnvironment::server;
-[[maybe_unused]] const auto* const environment =
-    ::testing::AddGlobalTestEnvironment(new XServerEnvironment(false));
+[[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new XServerEnvironment(false));
 
 constexpr Rect kFrameRect{0, 0, 384, 410};
 constexpr Rect kSliderRect{20, 40, 43, 122};
@@ -148,7 +147,8 @@ protected:
         controls = populate(*frame, *platform, listener);
         owner.platform = platform.get();
         owner.frame = frame.get();
-        ASSERT_TRUE(pump(*platform, *frame, [&] { return !frame->firstPaintPending() && !controls.slider->isDirty(); }));
+        ASSERT_TRUE(
+            pump(*platform, *frame, [&] { return !frame->firstPaintPending() && !controls.slider->isDirty(); }));
     }
     void close() {
         frame.reset();
@@ -203,8 +203,8 @@ TEST_F(X11FrameTest, WindowShowsTheSoftwareCanvasPixelsExactlyAt24And32Bits) {
             for (int x = 0; x < 384; ++x) {
                 const unsigned long pixel = XGetPixel(image, x, y);
                 const Colour c = expected.at(x, y);
-                wrong += ((pixel & visual->red_mask) >> 16) != c.red || ((pixel & visual->green_mask) >> 8) != c.green ||
-                         (pixel & visual->blue_mask) != c.blue;
+                wrong += ((pixel & visual->red_mask) >> 16) != c.red ||
+                         ((pixel & visual->green_mask) >> 8) != c.green || (pixel & visual->blue_mask) != c.blue;
             }
         XDestroyImage(image);
         EXPECT_EQ(wrong, 0);
@@ -231,10 +231,10 @@ TEST_F(X11FrameTest, ClicksAndDragsMoveControlsThroughTheLiveButtonState) {
 
     // The drag loop runs inside the served press while xdotool moves on.
     const int begins = owner.begins;
-    const pid_t drag =
-        xdotoolInBackground(server->name(), at({31, 50}) + " mousedown 1 sleep 0.3 " + at({31, 90}) +
-                                                 " sleep 0.3 " + at({31, 74}) + " sleep 0.3 mouseup 1");
-    EXPECT_TRUE(pump(*platform, *frame, [&] { return finished(drag) && owner.ends > begins; }, 5000));
+    const pid_t drag = xdotoolInBackground(server->name(), at({31, 50}) + " mousedown 1 sleep 0.3 " + at({31, 90}) +
+                                                               " sleep 0.3 " + at({31, 74}) + " sleep 0.3 mouseup 1");
+    EXPECT_TRUE(pump(
+        *platform, *frame, [&] { return finished(drag) && owner.ends > begins; }, 5000));
     // The handle's centre follows the pointer: (74 - (40 + 6)) / 68.
     EXPECT_EQ(controls.slider->getValue(), 28.0f / 68.0f);
     EXPECT_EQ(owner.begins, begins + 1);
@@ -296,8 +296,8 @@ TEST_F(X11FrameTest, BadParentsAndMissingServersGiveNoWindowAndNoCrash) {
     HostWindow gone(server->name());
     XDestroyWindow(gone.display, gone.id);
     XSync(gone.display, False);
-    for (void* parent : {static_cast<void*>(nullptr), reinterpret_cast<void*>(std::uintptr_t{0x7ffff0}),
-                         gone.handle(), reinterpret_cast<void*>(~std::uintptr_t{0})}) {
+    for (void* parent : {static_cast<void*>(nullptr), reinterpret_cast<void*>(std::uintptr_t{0x7ffff0}), gone.handle(),
+                         reinterpret_cast<void*>(~std::uintptr_t{0})}) {
         Frame bad(kFrameRect, parent, &other, *platform);
         EXPECT_FALSE(bad.isOpen());
         bad.idle();

@@ -95,19 +95,17 @@ TEST_F(EditorTest, SliderHandlesAreGrabbedWhereTheyAreDrawn) {
     openEditor();
     const gui::Rect wave = rectOf(8), volume = rectOf(92);
     const Case cases[] = {
-        {8, 1.0f, {wave.left + 11, wave.top + 15}, true},
-        {8, 1.0f, {wave.left + 11, wave.top + 16}, true},
-        {8, 1.0f, {wave.left + 11, wave.top + 1}, false},
-        {92, 0.006f, {72, volume.top + 8}, true},
-        {92, 0.006f, {73, volume.top + 8}, true},
-        {92, 0.006f, {57, volume.top + 8}, false},
+        {8, 1.0f, {wave.left + 11, wave.top + 15}, true}, {8, 1.0f, {wave.left + 11, wave.top + 16}, true},
+        {8, 1.0f, {wave.left + 11, wave.top + 1}, false}, {92, 0.006f, {72, volume.top + 8}, true},
+        {92, 0.006f, {73, volume.top + 8}, true},         {92, 0.006f, {57, volume.top + 8}, false},
     };
     for (const Case& c : cases) {
         effect->setParameter(c.parameter, c.value);
         idle();
         calls.clear();
         press(c.at, kLeftButton, {{c.at, kLeftButton}, {{c.at.h + 1, c.at.v + 1}, kLeftButton}});
-        EXPECT_EQ(countCalls(vst::audioMasterBeginEdit, c.parameter), c.grabs ? 1u : 0u) << c.parameter << " " << c.at.h;
+        EXPECT_EQ(countCalls(vst::audioMasterBeginEdit, c.parameter), c.grabs ? 1u : 0u)
+            << c.parameter << " " << c.at.h;
         EXPECT_EQ(countCalls(vst::audioMasterAutomate, c.parameter), c.grabs ? 1u : 0u) << c.parameter << " " << c.at.h;
     }
 }
@@ -130,8 +128,8 @@ TEST_F(EditorTest, VoiceLimitButtonsStepOnceWithoutTellingTheHost) {
         int expected;  // voices afterwards
     };
     const Case cases[] = {
-        {8.5f / 127.0f, 105, 9},  {8.5f / 127.0f, 106, 7},
-        {1.0f, 105, 127},         {1.5f / 127.0f, 106, 1},  // at the ends: nothing changes
+        {8.5f / 127.0f, 105, 9},     {8.5f / 127.0f, 106, 7}, {1.0f, 105, 127},
+        {1.5f / 127.0f, 106, 1},  // at the ends: nothing changes
         {126.5f / 127.0f, 105, 127}, {2.5f / 127.0f, 106, 1},
     };
     openEditor();
@@ -154,8 +152,12 @@ TEST_F(EditorTest, HoldingTheUpButtonStepsAgainOnEveryReentry) {
     effect->setParameter(kVoiceLimit, 8.5f / 127.0f);
     const gui::Rect up = editor().control(52)->rect();
     const gui::Point inside = centre(up), outside{up.left - 20, up.top};
-    press(inside, kLeftButton, {{inside, kLeftButton}, {outside, kLeftButton}, {inside, kLeftButton},
-                                {outside, kLeftButton}, {inside, kLeftButton}});
+    press(inside, kLeftButton,
+          {{inside, kLeftButton},
+           {outside, kLeftButton},
+           {inside, kLeftButton},
+           {outside, kLeftButton},
+           {inside, kLeftButton}});
     EXPECT_EQ(voiceCount(*effect), 11);
     EXPECT_EQ(editor().control(52)->getValue(), 0.0f);
 }

@@ -4,11 +4,11 @@
 // screen.
 #include <typeinfo>
 
+#include "core/param_id.h"
 #include "editor_fixture.h"
 #include "gui/momentary_button.h"
 #include "gui/toggle_button.h"
 #include "resources/bitmap_resource.h"
-#include "core/param_id.h"
 
 namespace velora::test {
 namespace {
@@ -24,6 +24,7 @@ struct Expected {
 };
 
 // The layout as drawn up for the panel, in creation order.
+// clang-format off
 constexpr Expected kLayout[] = {
     {'F', 103, {318, 393, 368, 403}, 0},
     {'V', 8, {8, 34, 31, 116}, 10003},     {'V', 0, {38, 34, 61, 116}, 10004},
@@ -57,6 +58,7 @@ constexpr Expected kLayout[] = {
     {'M', 105, {274, 395, 283, 404}, 10038}, {'M', 106, {283, 395, 292, 404}, 10039},
     {'T', 107, {61, 23, 80, 31}, 10029},   {'T', 108, {69, 150, 88, 158}, 10029},
 };
+// clang-format on
 
 char kindOf(gui::View* view) {
     if (auto* slider = dynamic_cast<Slider*>(view)) return slider->isHorizontal() ? 'H' : 'V';
@@ -153,10 +155,10 @@ TEST_F(EditorTest, SliderHandlesStopAtTheirTravelLimits) {
         gui::Point handle;  // top-left inside the control
     };
     const Case cases[] = {
-        {8, 1.0f, {4, 2}},     {8, 0.0f, {4, 67}},    // upper row: raised to the travel minimum
-        {10, 1.0f, {4, 2}},    {10, 0.0f, {4, 67}},   // lower row
-        {56, 0.0f, {2, 4}},    {56, 1.0f, {66, 4}},   // delay length
-        {92, 0.0f, {2, 2}},    {92, 1.0f, {66, 2}},   // bottom bar
+        {8, 1.0f, {4, 2}},  {8, 0.0f, {4, 67}},   // upper row: raised to the travel minimum
+        {10, 1.0f, {4, 2}}, {10, 0.0f, {4, 67}},  // lower row
+        {56, 0.0f, {2, 4}}, {56, 1.0f, {66, 4}},  // delay length
+        {92, 0.0f, {2, 2}}, {92, 1.0f, {66, 2}},  // bottom bar
     };
     openEditor();
     for (const Case& c : cases) {

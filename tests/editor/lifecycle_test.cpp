@@ -3,8 +3,8 @@
 // no crash, no leak, every bitmap given back once.
 #include <new>
 
-#include "editor_fixture.h"
 #include "core/param_id.h"
+#include "editor_fixture.h"
 
 namespace velora::test {
 namespace {

@@ -46,5 +46,5 @@ TEST(ChainRegression, AllStagesRenderTheStoredSamples) {
     EXPECT_EQ(hash.value(), 0x05c6bdaa3a4f7628ull) << std::hex << hash.value();
 }
 
-} // namespace
-} // namespace velora::effects
+}  // namespace
+}  // namespace velora::effects

@@ -49,11 +49,11 @@ TEST(CrossDelayLength, SyncedLengthFollowsDivisionTempoAndRate) {
     auto delay = syncedDelay(0.55f, 1.0f);
     EXPECT_EQ(delay->division(Side::Left), 5);
     EXPECT_EQ(delay->length(Side::Left), 22050);
-    EXPECT_EQ(delay->division(Side::Right), 9); // not 10
+    EXPECT_EQ(delay->division(Side::Right), 9);  // not 10
     EXPECT_EQ(delay->length(Side::Right), 88200);
-    EXPECT_EQ(delay->capacity(), 88200); // the whole line
+    EXPECT_EQ(delay->capacity(), 88200);  // the whole line
 
-    delay->setLengthValue(Side::Left, 0.7f); // 10 * float(0.7) in double is just below 7
+    delay->setLengthValue(Side::Left, 0.7f);  // 10 * float(0.7) in double is just below 7
     EXPECT_EQ(delay->division(Side::Left), 6);
     EXPECT_EQ(delay->length(Side::Left), 33075);
 
@@ -80,12 +80,14 @@ TEST(CrossDelayLength, LengthsFollowTheModeWhicheverIsSetFirst) {
         std::int32_t left, right, divisionLeft;
     };
     const Case cases[] = {
-        {true, true, 22050, 33075, 5},  {false, true, 22050, 33075, 5}, // 0.7f x 10 truncates to 6: "3/2"
-        {true, false, 24256, 30870, 0}, {false, false, 24256, 30870, 0},
+        {true, true, 22050, 33075, 5},
+        {false, true, 22050, 33075, 5},  // 0.7f x 10 truncates to 6: "3/2"
+        {true, false, 24256, 30870, 0},
+        {false, false, 24256, 30870, 0},
     };
     for (const Case& c : cases) {
         CrossDelay delay;
-        delay.setSync(!c.sync); // the mode the instance was in
+        delay.setSync(!c.sync);  // the mode the instance was in
         auto lengths = [&] {
             delay.setLengthValue(Side::Left, 0.55f);
             delay.setLengthValue(Side::Right, 0.7f);
@@ -109,7 +111,7 @@ TEST(CrossDelayLength, SyncSwitchWithoutChangeKeepsLengthsAndDivisions) {
     EXPECT_EQ(delay.length(Side::Left), 22050);
     delay.setSync(false);
     EXPECT_EQ(delay.length(Side::Left), 24256);
-    EXPECT_EQ(delay.division(Side::Left), 5); // the last synced division stays for the display
+    EXPECT_EQ(delay.division(Side::Left), 5);  // the last synced division stays for the display
 }
 
 TEST(CrossDelaySignal, ImpulseTravelsPingPongWithItsGains) {
@@ -126,7 +128,7 @@ TEST(CrossDelaySignal, ImpulseTravelsPingPongWithItsGains) {
     // Echo k: after alternating lengths L, R, L, ..., scaled by feedback^k and
     // the mix; odd echoes on the right, even ones on the left.
     std::vector<Frame> expected(out.size(), Frame{0.0f, 0.0f});
-    expected[0].l = 1.0f; // the dry signal at unity
+    expected[0].l = 1.0f;  // the dry signal at unity
     std::size_t t = 0;
     float gain = 1.0f;
     for (int k = 1; t < out.size(); ++k) {
@@ -146,8 +148,8 @@ TEST(CrossDelaySignal, ZeroLengthValueDelaysByOneSample) {
     delay.setMix(1.0f);
     const auto out = run(delay, {{0.0f, 1.0f}}, 4);
     EXPECT_EQ(out[0].r, 1.0f);
-    EXPECT_EQ(out[1].l, 1.0f); // the right input heard on the left one sample later
-    EXPECT_EQ(out[2].r, 1.0f); // and back on the right
+    EXPECT_EQ(out[1].l, 1.0f);  // the right input heard on the left one sample later
+    EXPECT_EQ(out[2].r, 1.0f);  // and back on the right
 }
 
 TEST(CrossDelaySignal, ZeroFeedbackKeepsLinesSilent) {
@@ -186,7 +188,7 @@ TEST(CrossDelaySignal, SwitchingOnAgainOrClearingRemovesPendingEchoes) {
     EXPECT_EQ(echoes(), 0.0f);
 
     run(delay, {{1.0f, 1.0f}}, 10);
-    delay.clearCrossDelay(); // resume
+    delay.clearCrossDelay();  // resume
     EXPECT_EQ(echoes(), 0.0f);
 }
 
@@ -205,10 +207,10 @@ TEST(CrossDelaySignal, SwitchesReadAnyNonZeroValueAsOn) {
 }
 
 TEST(CrossDelayTempo, SlowerTempoGrowsAndClearsFasterTempoOnlyShortens) {
-    auto delay = syncedDelay(0.55f, 0.55f); // one beat
+    auto delay = syncedDelay(0.55f, 0.55f);  // one beat
     delay->setFeedback(1.0f);
     delay->setMix(1.0f);
-    run(*delay, {{1.0f, 0.0f}}, 10); // an echo on its way at 120 BPM
+    run(*delay, {{1.0f, 0.0f}}, 10);  // an echo on its way at 120 BPM
 
     ASSERT_TRUE(delay->applyHostTempo(true, 60.0));
     EXPECT_EQ(delay->previousTempo(), 120.0f);
@@ -216,7 +218,7 @@ TEST(CrossDelayTempo, SlowerTempoGrowsAndClearsFasterTempoOnlyShortens) {
     delay->recomputeLengths();
     EXPECT_EQ(delay->capacity(), 176400);
     EXPECT_EQ(delay->length(Side::Left), 44100);
-    for (const Frame& f : run(*delay, {}, 176400)) ASSERT_EQ(f.l + f.r, 0.0f); // the echo is gone
+    for (const Frame& f : run(*delay, {}, 176400)) ASSERT_EQ(f.l + f.r, 0.0f);  // the echo is gone
 
     // An impulse written 44100 samples ahead; 30000 samples later the tempo
     // rises again, and the shorter write distance never reaches it.
@@ -228,22 +230,22 @@ TEST(CrossDelayTempo, SlowerTempoGrowsAndClearsFasterTempoOnlyShortens) {
     EXPECT_EQ(delay->capacity(), 176400);
     EXPECT_EQ(delay->length(Side::Left), 22050);
     const auto out = run(*delay, {}, 20000);
-    EXPECT_EQ(out[44100 - 30000].r, 1.0f); // still there: the lines were not cleared
+    EXPECT_EQ(out[44100 - 30000].r, 1.0f);  // still there: the lines were not cleared
 }
 
 TEST(CrossDelayTempo, HostTempoAnswersAndTheirEffects) {
     EffectChain chain;
-    EXPECT_FALSE(chain.applyHostTempo(false, 60.0)); // no answer: unchanged
+    EXPECT_FALSE(chain.applyHostTempo(false, 60.0));  // no answer: unchanged
     EXPECT_EQ(chain.hostTempo(), 120.0f);
     EXPECT_FALSE(chain.applyHostTempo(true, 120.0));
     EXPECT_TRUE(chain.applyHostTempo(true, 0.5));
     EXPECT_EQ(chain.hostTempo(), 1.0f);
-    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                       1e300}) {
+    for (double bad :
+         {std::nan(""), std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), 1e300}) {
         EXPECT_FALSE(chain.applyHostTempo(true, bad));
         EXPECT_EQ(chain.hostTempo(), 1.0f);
     }
-    EXPECT_FALSE(chain.applyHostTempo(true, -30.0)); // raised to 1.0 again
+    EXPECT_FALSE(chain.applyHostTempo(true, -30.0));  // raised to 1.0 again
     EXPECT_FALSE(chain.applyHostTempo(true, 0.0));
     EXPECT_EQ(chain.hostTempo(), 1.0f);
 
@@ -265,7 +267,7 @@ TEST(CrossDelayTempo, SampleRateChangeRescalesCapacityAndLengths) {
         EXPECT_EQ(chain.xdCapacity(), 192000);
         EXPECT_EQ(chain.xdLength(0), 48001);
     }
-    chain.setSampleRate(44100.0f); // never shrinks
+    chain.setSampleRate(44100.0f);  // never shrinks
     EXPECT_EQ(chain.xdCapacity(), 192000);
     EXPECT_EQ(chain.xdLength(0), 22051);
 }
@@ -277,7 +279,7 @@ TEST(CrossDelayBounds, FreeLengthOfOneSecondFitsAfterRateRiseAtHighTempo) {
     chain.applyHostTempo(true, 300.0);
     chain.followTempo();
     chain.setParam(EffectParam::XdLengthL, 1.0f);
-    chain.setSampleRate(96000.0f); // four beats at 300 BPM would be 76800 samples
+    chain.setSampleRate(96000.0f);  // four beats at 300 BPM would be 76800 samples
     EXPECT_EQ(chain.xdLength(0), 96001);
     EXPECT_GE(chain.xdCapacity(), 96001);
 
@@ -314,7 +316,7 @@ TEST(CrossDelayBounds, HostileLengthValuesAreClampedIntoTheLine) {
         }
         delay.setLengthValue(Side::Left, 2.0f);
         if (!sync) {
-            EXPECT_EQ(delay.length(Side::Left), 88200); // clamped to the whole line
+            EXPECT_EQ(delay.length(Side::Left), 88200);  // clamped to the whole line
         }
     }
 }
@@ -322,10 +324,10 @@ TEST(CrossDelayBounds, HostileLengthValuesAreClampedIntoTheLine) {
 TEST(CrossDelayBounds, AbsurdCapacityIsRefusedAndLengthsStayInTheOldLines) {
     EffectChain chain;
     chain.setParam(EffectParam::XdLengthL, 1.0f);
-    chain.setSampleRate(1e9f); // four beats at 120 BPM: 2e9 samples
+    chain.setSampleRate(1e9f);  // four beats at 120 BPM: 2e9 samples
     EXPECT_EQ(chain.xdCapacity(), 88200);
     EXPECT_EQ(chain.xdLength(0), 88200);
-    chain.setSampleRate(3e38f); // the capacity scale overflows float
+    chain.setSampleRate(3e38f);  // the capacity scale overflows float
     EXPECT_EQ(chain.xdCapacity(), 88200);
     EXPECT_EQ(chain.xdLength(0), 88200);
 
@@ -341,9 +343,9 @@ TEST(CrossDelayBounds, TinySampleRateKeepsLengthsAtLeastOneSample) {
     EffectChain chain;
     chain.setSampleRate(1.0f);
     chain.setParam(EffectParam::XdTempoSync, 1.0f);
-    chain.setParam(EffectParam::XdLengthL, 0.0f); // (1/120) * 0.25 * 60 truncates to 0
+    chain.setParam(EffectParam::XdLengthL, 0.0f);  // (1/120) * 0.25 * 60 truncates to 0
     EXPECT_EQ(chain.xdLength(0), 1);
 }
 
-} // namespace
-} // namespace velora::effects
+}  // namespace
+}  // namespace velora::effects

@@ -39,7 +39,7 @@ TEST(Distortion, WorkedExamples) {
     EXPECT_EQ(chain.distWet(), 5.0f);
     EXPECT_EQ(bits(shapeSample(0.5f, chain.distDry(), chain.distWet())), bits(-1.1666667f));
 
-    chain.setParam(EffectParam::DistWet, 0.5f); // no shaping term: the signal passes unchanged
+    chain.setParam(EffectParam::DistWet, 0.5f);  // no shaping term: the signal passes unchanged
     EXPECT_EQ(chain.distWet(), 0.0f);
     for (float s : {-3.0f, -1.0f, -0.3f, 0.0f, 1e-20f, 0.25f, 0.999f, 2.0f})
         EXPECT_EQ(shapeSample(s, chain.distDry(), chain.distWet()), s);
@@ -78,7 +78,7 @@ TEST(OutputStage, MasterGainAndCentreBalanceHalveTheSum) {
 TEST(OutputStage, LimitsToFullScaleBeforeTheFinalGain) {
     auto chain = plainChain(1.0f, 0.5f, 0.5f);
     float l, r;
-    chain->process(3.0f, 0.0f, l, r); // 11.94, halved to 5.97, limited to 1, times 0.5
+    chain->process(3.0f, 0.0f, l, r);  // 11.94, halved to 5.97, limited to 1, times 0.5
     EXPECT_EQ(l, 0.5f);
     EXPECT_EQ(r, 0.0f);
     chain->process(-3.0f, 0.0f, l, r);
@@ -95,16 +95,17 @@ TEST(OutputStage, VolumeMajorZeroSilencesInputsWhileTailsContinue) {
     chain->setParam(EffectParam::VolumeMajor, 0.0f);
     EXPECT_EQ(chain->masterGain(), 0.0f);
     chain->process(1.0f, 1.0f, l, r);
-    EXPECT_NE(r, 0.0f); // the echo of the first sample
+    EXPECT_NE(r, 0.0f);  // the echo of the first sample
     chain->process(1.0f, 1.0f, l, r);
-    EXPECT_NE(l, 0.0f); // and its return
+    EXPECT_NE(l, 0.0f);  // and its return
 }
 
 TEST(BalanceRamp, LawAtTheCornersAndCentre) {
     struct Case {
         float panning, left, right;
     };
-    for (const Case c : {Case{0.0f, 0.5f, 0.0f}, Case{0.5f, 0.5f, 0.5f}, Case{0.75f, 0.25f, 0.5f}, Case{1.0f, 0.0f, 0.5f}}) {
+    for (const Case c :
+         {Case{0.0f, 0.5f, 0.0f}, Case{0.5f, 0.5f, 0.5f}, Case{0.75f, 0.25f, 0.5f}, Case{1.0f, 0.0f, 0.5f}}) {
         BalanceRamp ramp;
         ramp.start(c.panning);
         EXPECT_EQ(ramp.targetL(), c.left);
@@ -139,13 +140,13 @@ TEST(BalanceRamp, ChangeInMidRampStartsFromTheValueNextDue) {
         previousL = wl;
         previousR = wr;
     }
-    EXPECT_NEAR(wl, 0.0f, 1e-7f); // the last entry may overshoot by a rounding step
+    EXPECT_NEAR(wl, 0.0f, 1e-7f);  // the last entry may overshoot by a rounding step
     EXPECT_EQ(wr, 0.5f);
 }
 
 TEST(VolumeRamp, ReachesItsTargetInExactly24Samples) {
     VolumeRamp ramp;
-    ramp.start(1.0f); // from the silent start
+    ramp.start(1.0f);  // from the silent start
     for (int k = 1; k <= kRampLength; ++k) EXPECT_NEAR(ramp.step(), k / 24.0f, 1e-7f);
     EXPECT_EQ(ramp.gain(), 1.0f);
 
@@ -155,7 +156,7 @@ TEST(VolumeRamp, ReachesItsTargetInExactly24Samples) {
     const float last = ramp.step();
     EXPECT_LE(std::fabs(last), 3e-8f);
     EXPECT_EQ(ramp.position(), kRampLength);
-    EXPECT_EQ(ramp.step(), last); // stays
+    EXPECT_EQ(ramp.step(), last);  // stays
     EXPECT_EQ(ramp.step(), last);
 }
 
@@ -167,7 +168,7 @@ TEST(VolumeRamp, RestartBeginsAtTheValueNextDue) {
     VolumeRamp same;
     same.start(1.0f);
     for (int i = 0; i < 10; ++i) same.step();
-    same.start(0.0f); // restarted where `ramp` took its 11th value
+    same.start(0.0f);  // restarted where `ramp` took its 11th value
     EXPECT_EQ(same.gain(), nextDue);
     EXPECT_NEAR(same.step(), nextDue * 23.0f / 24.0f, 1e-7f);
 }
@@ -189,7 +190,7 @@ TEST(OutputBounds, NonFiniteVolumeMinorIsClampedToAFiniteGain) {
 TEST(OutputBounds, LimiterTurnsNaNIntoSilence) {
     auto chain = plainChain();
     chain->setParam(EffectParam::DistOn, 1.0f);
-    chain->setParam(EffectParam::DistDry, kInf); // inf * 0 in the shaper gives NaN
+    chain->setParam(EffectParam::DistDry, kInf);  // inf * 0 in the shaper gives NaN
     float l = 1.0f, r = 1.0f;
     chain->process(0.0f, 0.0f, l, r);
     EXPECT_EQ(l, 0.0f);
@@ -209,7 +210,7 @@ TEST(OutputBounds, EveryParameterAtHostileValuesKeepsTheOutputFinite) {
             chain->setParam(EffectParam::ReverbWet, 0.5f);
             chain->setParam(EffectParam::ReverbDry, 0.5f);
             chain->setParam(static_cast<EffectParam>(p), v);
-            chain->setParam(EffectParam::XdLengthR, v); // lengths recomputed with the hostile value too
+            chain->setParam(EffectParam::XdLengthR, v);  // lengths recomputed with the hostile value too
             float l, r;
             for (int i = 0; i < 3000; ++i) {
                 chain->process(inputs[i % 8], inputs[(i + 3) % 8], l, r);
@@ -250,5 +251,5 @@ TEST(OutputBounds, UnknownParameterIsIgnored) {
     EXPECT_EQ(l, 0.5f * (0.1f * chain->masterGain()) + 0.0f * (0.1f * chain->masterGain()));
 }
 
-} // namespace
-} // namespace velora::effects
+}  // namespace
+}  // namespace velora::effects

@@ -29,7 +29,6 @@ double kernelGainDecibels(const ResamplingKernel& k, double f) {
     return 20.0 * std::log10(std::abs(sum) / k.phases + 1e-300);
 }
 
-
 class KernelBands : public ::testing::TestWithParam<double> {};
 
 TEST_P(KernelBands, PassesTwentyKilohertzAndStopsEverythingAboveHalfTheLowerRate) {

@@ -40,7 +40,8 @@ std::vector<Frame> run(Reverb& reverb, std::vector<Frame> input, std::size_t cou
 
 float peak(const std::vector<Frame>& out, std::size_t from, std::size_t to) {
     float p = 0.0f;
-    for (std::size_t i = from; i < to && i < out.size(); ++i) p = std::max({p, std::fabs(out[i].l), std::fabs(out[i].r)});
+    for (std::size_t i = from; i < to && i < out.size(); ++i)
+        p = std::max({p, std::fabs(out[i].l), std::fabs(out[i].r)});
     return p;
 }
 
@@ -68,13 +69,13 @@ TEST(ReverbTuning, ToneCoefficientAndLineGains) {
 TEST(ReverbTuning, AbsorptionFilterKeepsTheLineGainAtZeroFrequency) {
     Reverb reverb;
     reverb.setTime(1.0f);
-    EXPECT_NEAR(reverb.damping(0).a, 0.0047, 0.0002); // about -F for line 0 at 5 s
+    EXPECT_NEAR(reverb.damping(0).a, 0.0047, 0.0002);  // about -F for line 0 at 5 s
     reverb.setTime(0.0f);
     EXPECT_NEAR(reverb.damping(0).a, 0.23, 0.01);
     for (int i = 0; i < kReverbLineCount; ++i) {
         const DampingCoefficients c = reverb.damping(i);
         EXPECT_GT(c.a, 0.0f);
-        EXPECT_NEAR(c.b / (1.0 + c.a), reverb.lineGain(i), 1e-6); // DC gain B / (1 + A) = g
+        EXPECT_NEAR(c.b / (1.0 + c.a), reverb.lineGain(i), 1e-6);  // DC gain B / (1 + A) = g
     }
     // The shortest time at 44100 Hz is left exactly as the formula gives it.
     const double g0 = std::pow(10.0, -3.0 * 601 / (44100.0 * static_cast<double>(0.1f)));
@@ -88,7 +89,7 @@ TEST(ReverbTuning, SampleRateChangeTakesEffectAtTheNextTimeSetting) {
     reverb.setSampleRate(96000.0f);
     EXPECT_EQ(reverb.lineGain(3), before);
     reverb.setTime(0.5f);
-    EXPECT_GT(reverb.lineGain(3), before); // more samples per second: less loss per pass
+    EXPECT_GT(reverb.lineGain(3), before);  // more samples per second: less loss per pass
 }
 
 TEST(ReverbSignal, FirstWetSampleComesAfterTheShortestLineOnBothChannels) {
@@ -145,9 +146,9 @@ TEST(ReverbSignal, TailFallsBySixtyDecibelsInAboutTheReverbTime) {
         const auto out = run(*reverb, {{1.0f, 0.0f}}, at(1.5));
         const float top = peak(out, 0, out.size());
         ASSERT_GT(top, 0.0f);
-        EXPECT_GT(peak(out, at(0.3), at(0.4)), top * 0.01f) << v;   // still well audible
-        EXPECT_LT(peak(out, at(1.0), at(1.2)), top * 0.003f) << v;  // past -50 dB
-        EXPECT_LT(peak(out, at(1.3), at(1.5)), top * 0.0018f) << v; // past -55 dB
+        EXPECT_GT(peak(out, at(0.3), at(0.4)), top * 0.01f) << v;    // still well audible
+        EXPECT_LT(peak(out, at(1.0), at(1.2)), top * 0.003f) << v;   // past -50 dB
+        EXPECT_LT(peak(out, at(1.3), at(1.5)), top * 0.0018f) << v;  // past -55 dB
     }
 }
 
@@ -201,5 +202,5 @@ TEST(ReverbBounds, ExtremeInputsThroughTheChainStayFinite) {
     EXPECT_TRUE(std::isfinite(l) && l != 0.0f);
 }
 
-} // namespace
-} // namespace velora::effects
+}  // namespace
+}  // namespace velora::effects

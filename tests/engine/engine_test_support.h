@@ -17,7 +17,7 @@ public:
     std::function<void(int)> onSample;
     std::vector<float> mixL, mixR;
     int dispatchCalls = 0;
-    std::vector<int> tempoChecks; // sample indexes since the hooks were made
+    std::vector<int> tempoChecks;  // sample indexes since the hooks were made
 
     void dispatchDueEvents() override {
         if (onSample) onSample(sample_);
@@ -62,4 +62,4 @@ inline std::vector<float> render(SynthEngine& e, int count) {
     return render(e, hooks, count);
 }
 
-} // namespace velora::engine::test
+}  // namespace velora::engine::test

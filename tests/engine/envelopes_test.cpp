@@ -81,7 +81,7 @@ TEST(Adsr, LengthsAreReadLiveDuringTheAttack) {
     Adsr a;
     startAdsr(a, 24.0f, 24.0f, 0.5f);
     EnvelopeTimes t = shortTimes();
-    t.attackLength = 48; // lengthened after note-on: climbs past 1
+    t.attackLength = 48;  // lengthened after note-on: climbs past 1
     float last = 0.0f;
     for (int i = 0; i < 48; ++i) last = stepAdsr(a, t).output;
     EXPECT_GT(last, 1.0f);
@@ -123,7 +123,7 @@ TEST(AmpEnvelope, ReleaseScalesAndTailSilences) {
     amp.decaying = 0.5f;
     const EnvelopeTimes t = shortTimes();
     stepAdsr(a, t);
-    AdsrResult r = stepAdsr(a, t); // release counter 1
+    AdsrResult r = stepAdsr(a, t);  // release counter 1
     EXPECT_EQ(stepAmp(amp, a, r.releaseFraction, 1.0f, 0.1f), (0.5f + 0.1f) * (1.0f - 1.0f / 24.0f));
     a.stage = Stage::Tail;
     EXPECT_EQ(stepAmp(amp, a, 0.0f, 1.0f, 0.1f), 0.0f);
@@ -138,7 +138,7 @@ TEST(EngineEnvelopes, NoteOffEndsTheVoiceAfterReleaseAndTail) {
     e->noteOff(60);
     EXPECT_EQ(e->voice(60).adsr.stage, Stage::Release);
     const int tail = e->values().tailLength.load();
-    EXPECT_EQ(tail, 2); // both delays at 0: first taps 1, plus 1
+    EXPECT_EQ(tail, 2);  // both delays at 0: first taps 1, plus 1
     test::render(*e, 24);
     EXPECT_EQ(e->voice(60).adsr.stage, Stage::Release);
     test::render(*e, 1 + tail - 1);
@@ -201,12 +201,11 @@ TEST(EngineEnvelopes, DecayFactorsAreCalibratedAt48k) {
     // At another rate the factor is raised to 48000 / rate.
     e->setSampleRate(96000.0f);
     e->setParam(VoiceParam::AttackAmpDecay, 0.5f);
-    const double base = 1.0 - 0.5 * (10 * 0.0078125 * 0.9900000095367432 + 0.009999999776482582) *
-                                  0.00039999998989515007;
+    const double base =
+        1.0 - 0.5 * (10 * 0.0078125 * 0.9900000095367432 + 0.009999999776482582) * 0.00039999998989515007;
     EXPECT_EQ(e->values().attack.ampDecay[10].load(), static_cast<float>(std::pow(base, 0.5)));
     e->setParam(VoiceParam::ToneLpDecay, 1.0f);
-    const double lpBase =
-        1.0 - (64 * 0.0078125 * 0.9998999834060669 + 9.999999747378752e-05) * 9.999999747378752e-05;
+    const double lpBase = 1.0 - (64 * 0.0078125 * 0.9998999834060669 + 9.999999747378752e-05) * 9.999999747378752e-05;
     EXPECT_EQ(e->values().tone.lpDecay[64].load(), static_cast<float>(std::pow(lpBase, 2.0)));
 }
 
@@ -225,5 +224,5 @@ TEST(EngineEnvelopes, HostileDecayValuesGiveBoundedFactors) {
     }
 }
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

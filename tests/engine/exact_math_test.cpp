@@ -23,11 +23,11 @@ TEST(ExactMath, StaysWithinOneUlpOfTheCLibrary) {
     std::uint32_t state = 99;
     auto unit = [&] { return (state = state * 1664525u + 1013904223u) / 4294967296.0; };
     for (int i = 0; i < 20000; ++i) {
-        const double base = 1.0 - unit() * 0.0005;      // decay factors
+        const double base = 1.0 - unit() * 0.0005;  // decay factors
         const double exponent = 48000.0 / (8000.0 + unit() * 184000.0);
         const double x = std::ldexp(unit() + 0.5, static_cast<int>(unit() * 200) - 100);
-        const double e = -40.0 * unit();                // reverb gains: 10^e
-        const double angle = unit() * 6.283185307179586; // the sine table
+        const double e = -40.0 * unit();                  // reverb gains: 10^e
+        const double angle = unit() * 6.283185307179586;  // the sine table
         const double pairs[][2] = {{exact::pow(base, exponent), std::pow(base, exponent)},
                                    {exact::log(x), std::log(x)},
                                    {exact::log10(x), std::log10(x)},

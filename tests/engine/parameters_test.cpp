@@ -52,7 +52,7 @@ TEST(SwitchParameters, StoreOneOrZeroAndSustainFlushesTiny) {
     EXPECT_FALSE(e->aftertouchOn());
     e->setParam(VoiceParam::AttackUnderAdsr, -2.0f);
     EXPECT_EQ(e->values().attackUnderAdsr.load(), 1.0f);
-    e->setParam(VoiceParam::ToneOn, 0.25f); // stored unchanged
+    e->setParam(VoiceParam::ToneOn, 0.25f);  // stored unchanged
     EXPECT_EQ(e->values().tone.on.load(), 0.25f);
     e->setParam(VoiceParam::Sustain, 1e-30f);
     EXPECT_EQ(e->values().sustainLevel.load(), 0.0f);
@@ -105,8 +105,8 @@ TEST(Lifecycle, ResumeClearsFilterStatesAndLines) {
     EXPECT_EQ(e->voice(60).attackFilter.s3, 0.0f);
     const VoiceResonator& r = e->voice(60).resonator;
     for (int i = 0; i < 8 * r.length; ++i) ASSERT_EQ(r.lines[i], 0.0f);
-    EXPECT_TRUE(e->keySounding(60)); // voices keep sounding
+    EXPECT_TRUE(e->keySounding(60));  // voices keep sounding
 }
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

@@ -56,7 +56,7 @@ TEST(RenderBlock, ANoteStartedByAnEventRendersInThatSample) {
     };
     const auto out = test::render(*e, hooks, 20);
     EXPECT_EQ(hooks.dispatchCalls, 20);
-    EXPECT_EQ(e->voice(69).adsr.attackCount, 16); // samples 4..19
+    EXPECT_EQ(e->voice(69).adsr.attackCount, 16);  // samples 4..19
     // Rendered in sample 4 (a cutoff step after program selection); the
     // resonator's four one-sample stages pass it to the mix four samples later.
     EXPECT_EQ(firstNonZero(out), 4 + 4);
@@ -75,7 +75,7 @@ TEST(RenderBlock, SwitchedOffLayersLetVoicesRingOut) {
     const int decayCount = e->voice(57).adsr.decayCount;
     const auto out = test::render(*e, 200);
     EXPECT_NE(firstNonZero(out), -1);
-    EXPECT_GT(e->voice(57).adsr.decayCount, decayCount); // envelopes still run
+    EXPECT_GT(e->voice(57).adsr.decayCount, decayCount);  // envelopes still run
     EXPECT_TRUE(e->keySounding(57));
 }
 
@@ -103,14 +103,14 @@ TEST(RenderBlock, CountersRunTheTempoCheckEvery128Samples) {
     FakeHooks hooks;
     test::render(*e, hooks, 300);
     EXPECT_EQ(hooks.tempoChecks, (std::vector<int>{0, 128, 256}));
-    e->resetVoices(); // program selection restarts both counters
+    e->resetVoices();  // program selection restarts both counters
     FakeHooks after;
     test::render(*e, after, 300);
     EXPECT_EQ(after.tempoChecks, (std::vector<int>{128, 256}));
 }
 
 TEST(RenderBlock, CutoffStepsEveryFourthSampleAfterProgramSelection) {
-    auto e = preparedEngine(); // ends with a program selection: tick 4
+    auto e = preparedEngine();  // ends with a program selection: tick 4
     e->noteOn(60, 127);
     std::vector<float> cutoffs;
     FakeHooks hooks;
@@ -143,7 +143,7 @@ TEST(Noise, GeneratorIsTheClassicLcgSeededWithOne) {
         ASSERT_EQ(g.next(), static_cast<int>((state >> 16) & 0x7FFF));
     }
     NoiseGenerator first;
-    EXPECT_EQ(first.next(), 41); // the first value of the classic generator
+    EXPECT_EQ(first.next(), 41);  // the first value of the classic generator
 }
 
 TEST(Noise, OneDrawPerRenderingAttackLayerAndNoneWithoutNoise) {
@@ -181,7 +181,7 @@ TEST(Vibrato, DepthZeroLeavesThePitchAndFrequenciesWrap) {
     EXPECT_EQ(e->values().vibratoIncrement.load(), static_cast<float>(20.0 * static_cast<double>(8192.0f / 44100.0f)));
     e->noteOn(60, 100);
     test::render(*e, 50);
-    EXPECT_EQ(e->vibratoPhase(), 0.0f); // no depth: the phase stands
+    EXPECT_EQ(e->vibratoPhase(), 0.0f);  // no depth: the phase stands
     e->setParam(VoiceParam::VibratoDev, 1.0f);
     EXPECT_EQ(e->values().vibratoDepth.load(), static_cast<float>(0.025));
     test::render(*e, 50);
@@ -232,11 +232,11 @@ TEST(RenderBlock, HeavyScenarioRendersTheSameBits) {
     auto e = preparedEngine();
     using P = VoiceParam;
     const std::pair<P, float> heavy[] = {
-        {P::ToneUnisonDiff, 0.3f}, {P::ToneUnisonAmp, 0.6f}, {P::AttackUnisonDiff, 0.4f},
-        {P::AttackUnisonAmp, 0.5f}, {P::ToneWaveMix, 0.3f}, {P::AttackWaveMix, 0.7f},
-        {P::AttackFreqMult, 0.25f}, {P::NoiseMix, 0.2f}, {P::VibratoFreq, 0.3f}, {P::VibratoDev, 0.5f},
-        {P::Delay1, 0.3f}, {P::Feedback1, 0.5f}, {P::Delay2, 0.6f}, {P::Feedback2, 0.4f},
-        {P::AttackUnderAdsr, 1.0f}, {P::Release, 0.01f}, {P::ToneAmpMin, 0.3f}, {P::VoiceLimit, 0.1f}};
+        {P::ToneUnisonDiff, 0.3f}, {P::ToneUnisonAmp, 0.6f}, {P::AttackUnisonDiff, 0.4f}, {P::AttackUnisonAmp, 0.5f},
+        {P::ToneWaveMix, 0.3f},    {P::AttackWaveMix, 0.7f}, {P::AttackFreqMult, 0.25f},  {P::NoiseMix, 0.2f},
+        {P::VibratoFreq, 0.3f},    {P::VibratoDev, 0.5f},    {P::Delay1, 0.3f},           {P::Feedback1, 0.5f},
+        {P::Delay2, 0.6f},         {P::Feedback2, 0.4f},     {P::AttackUnderAdsr, 1.0f},  {P::Release, 0.01f},
+        {P::ToneAmpMin, 0.3f},     {P::VoiceLimit, 0.1f}};
     for (const auto& [p, v] : heavy) e->setParam(p, v);
     FakeHooks hooks;
     hooks.onSample = [&](int i) {
@@ -254,5 +254,5 @@ TEST(RenderBlock, HeavyScenarioRendersTheSameBits) {
     EXPECT_EQ(hash.value(), 0xe029ca4c7854cf98ull) << std::hex << hash.value();
 }
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

@@ -62,8 +62,7 @@ TEST(VoiceFilterState, SilenceNeverLeavesDenormalsInTheState) {
     filterSample(f, 1.0f);
     for (int i = 0; i < 100000; ++i) {
         filterSample(f, 0.0f);
-        for (float s : {f.s1, f.s2, f.s3, f.s4})
-            ASSERT_TRUE(s == 0.0f || std::fabs(s) >= 1e-24f) << "sample " << i;
+        for (float s : {f.s1, f.s2, f.s3, f.s4}) ASSERT_TRUE(s == 0.0f || std::fabs(s) >= 1e-24f) << "sample " << i;
     }
     for (float s : {f.s1, f.s2, f.s3, f.s4}) EXPECT_LT(std::fabs(s), 1e-21f);
     // A well damped one settles to exact zeros.
@@ -145,5 +144,5 @@ TEST(CutoffEnvelope, ResonanceChangeReachesEveryFilterAtOnce) {
     }
 }
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

@@ -23,8 +23,12 @@ void randomEvent(SynthEngine& e, velora::test::Random& rng, int polyphony) {
     const int lowest = rng.below(128 - polyphony);
     const int key = lowest + rng.below(polyphony + 8 > 128 - lowest ? 128 - lowest : polyphony + 8);
     switch (rng.below(12)) {
-    case 0: case 1: case 2: case 3: e.noteOn(key, 1 + rng.below(127)); break;
-    case 4: case 5: e.noteOff(key); break;
+    case 0:
+    case 1:
+    case 2:
+    case 3: e.noteOn(key, 1 + rng.below(127)); break;
+    case 4:
+    case 5: e.noteOff(key); break;
     case 6: e.sustainController(rng.below(2) == 0 ? 0 : 127); break;
     case 7: e.pitchBend(rng.below(128)); break;
     case 8: e.startLevelRamp(key, static_cast<float>(rng.below(255))); break;
@@ -44,9 +48,13 @@ std::vector<float> renderScenario(bool reference, int polyphony, std::uint32_t s
     auto e = test::preparedEngine();
     e->useScalarReference(reference);
     e->setParam(VoiceParam::VoiceLimit, (static_cast<float>(polyphony) + 0.5f) / 127.0f);
-    for (auto [p, v] : {std::pair{VoiceParam::NoiseMix, 0.4f}, {VoiceParam::VibratoDev, 0.6f},
-                        {VoiceParam::ToneUnisonAmp, 0.5f}, {VoiceParam::Delay1, 0.3f},
-                        {VoiceParam::Feedback1, 0.7f}, {VoiceParam::Delay2, 0.6f}, {VoiceParam::Feedback2, 0.5f}})
+    for (auto [p, v] : {std::pair{VoiceParam::NoiseMix, 0.4f},
+                        {VoiceParam::VibratoDev, 0.6f},
+                        {VoiceParam::ToneUnisonAmp, 0.5f},
+                        {VoiceParam::Delay1, 0.3f},
+                        {VoiceParam::Feedback1, 0.7f},
+                        {VoiceParam::Delay2, 0.6f},
+                        {VoiceParam::Feedback2, 0.5f}})
         e->setParam(p, v);
     velora::test::Random rng{seed};
     FakeHooks hooks;
@@ -81,5 +89,5 @@ TEST(VoiceLanes, RenderTheSameBitsAsOneVoiceAtATime) {
     }
 }
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

@@ -89,7 +89,7 @@ TEST(VoiceResonator, FeedbackCrossesBetweenTheSides) {
     r.allocate(4);
     setTaps(r, 0.0f, 0.0f);
     ResonatorGains shared;
-    shared.left[0] = 0.5f; // left line of stage 1 feeds its right line
+    shared.left[0] = 0.5f;  // left line of stage 1 feeds its right line
     const auto out = impulseResponse(r, loadGains(shared), 12);
     // Direct paths arrive at sample 4; the fed-back copy one sample later.
     EXPECT_EQ(out[4].left, 1.0f);
@@ -108,7 +108,7 @@ TEST(VoiceResonator, ReallocationClearsAndKeepsTapsInRange) {
     for (int j = 0; j < 4; ++j) EXPECT_LE(r.leftTap[j].load(), 10);
     for (int i = 0; i < 80; ++i) EXPECT_EQ(r.lines[i], 0.0f);
     r.allocate(0);
-    EXPECT_EQ(r.length, 1); // a line of at least one sample
+    EXPECT_EQ(r.length, 1);  // a line of at least one sample
     r.allocate(1 << 30);
     EXPECT_EQ(r.length, kMaxResonatorLength);
 }
@@ -156,7 +156,7 @@ TEST(EngineResonators, LinesAreOnePeriodOfTheKey) {
     test::prepare(*e);
     EXPECT_EQ(e->voice(127).resonator.length, 3);
     EXPECT_GT(e->voice(0).resonator.length, 5000);
-    EXPECT_EQ(e->voice(69).resonator.length, 100); // 44100 / 440 = 100.2
+    EXPECT_EQ(e->voice(69).resonator.length, 100);  // 44100 / 440 = 100.2
     // Below the top key's frequency every line still has a sample.
     e->setSampleRate(8000.0f);
     EXPECT_EQ(e->voice(127).resonator.length, 1);
@@ -178,7 +178,8 @@ TEST(EngineResonators, DelayParametersSetTapsGainsAndTail) {
     e->setParam(VoiceParam::Feedback2, 0.5f);
     const float expected[] = {0.98f, 0.96f, 0.97f, 0.95f};
     for (int j = 0; j < 4; ++j)
-        EXPECT_EQ(e->values().resonatorGains.right[j].load(), static_cast<float>(0.5 * static_cast<double>(expected[j])));
+        EXPECT_EQ(e->values().resonatorGains.right[j].load(),
+                  static_cast<float>(0.5 * static_cast<double>(expected[j])));
 }
 
 TEST(EngineResonators, DelayChangeMovesTapsWithoutClearingLines) {
@@ -218,7 +219,7 @@ TEST(EngineResonators, ResumeAfterAStoredRateChangeKeepsTapsInsideShorterLines) 
     test::prepare(*e, 96000.0f);
     e->setParam(VoiceParam::Delay1, 1.0f);
     e->setParam(VoiceParam::Delay2, 1.0f);
-    e->storeSampleRate(22050.0f); // stored only: taps were made for 96000
+    e->storeSampleRate(22050.0f);  // stored only: taps were made for 96000
     e->resume();
     for (int key = 0; key < 128; ++key) {
         const VoiceResonator& r = e->voice(key).resonator;
@@ -228,5 +229,5 @@ TEST(EngineResonators, ResumeAfterAStoredRateChangeKeepsTapsInsideShorterLines) 
     test::render(*e, 256);
 }
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

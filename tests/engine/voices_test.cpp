@@ -44,7 +44,7 @@ TEST(Stealing, NinthTenthAndEleventhKeysWithALimitOfEight) {
     EXPECT_EQ(e->stolenOlder(), 60);
     e->noteOn(70, 100);
     EXPECT_EQ(e->voice(62).adsr.stage, Stage::Release);
-    EXPECT_EQ(e->voice(60).adsr.stage, Stage::Fade); // the earlier of two stolen is cut
+    EXPECT_EQ(e->voice(60).adsr.stage, Stage::Fade);  // the earlier of two stolen is cut
     EXPECT_EQ(e->voice(61).adsr.stage, Stage::Release);
     EXPECT_EQ(e->stolenNewest(), 62);
     EXPECT_EQ(e->stolenOlder(), 61);
@@ -87,7 +87,7 @@ TEST(Stealing, ALimitOfZeroOrBelowStealsNothingFromAnEmptyOrder) {
         EXPECT_TRUE(e->keySounding(60));
         EXPECT_EQ(e->stolenNewest(), -1);
         EXPECT_EQ(e->order().count(), 1);
-        e->noteOn(61, 100); // now the order holds 60, which is released
+        e->noteOn(61, 100);  // now the order holds 60, which is released
         EXPECT_EQ(e->voice(60).adsr.stage, Stage::Release);
         EXPECT_EQ(orderOf(*e), std::vector<int>{61});
     }
@@ -95,12 +95,12 @@ TEST(Stealing, ALimitOfZeroOrBelowStealsNothingFromAnEmptyOrder) {
 
 TEST(Stealing, ARestartedSilencedKeyIsNotFadedAsAnOldSteal) {
     auto e = preparedEngine();
-    e->setParam(VoiceParam::VoiceLimit, 1.0f / 127.0f + 1e-6f); // one voice
+    e->setParam(VoiceParam::VoiceLimit, 1.0f / 127.0f + 1e-6f);  // one voice
     e->noteOn(60, 100);
-    e->noteOn(61, 100); // steals 60
+    e->noteOn(61, 100);  // steals 60
     e->silenceAll();
-    e->noteOn(60, 100); // fresh note of the stolen key; steals 61
-    e->noteOn(62, 100); // would fade the old steal of 60
+    e->noteOn(60, 100);  // fresh note of the stolen key; steals 61
+    e->noteOn(62, 100);  // would fade the old steal of 60
     EXPECT_NE(e->voice(60).adsr.stage, Stage::Fade);
 }
 
@@ -111,12 +111,12 @@ TEST(VoiceOrderRing, RemovalInTheMiddleOfAWrappedRingKeepsTheOrder) {
     for (int key : {10, 11, 12, 13, 14}) e->noteOn(key, 100);
     EXPECT_EQ(e->order().head(), 125);
     EXPECT_EQ(e->order().tail(), 1);
-    e->endVoice(12); // at position 127
+    e->endVoice(12);  // at position 127
     EXPECT_EQ(orderOf(*e), (std::vector<int>{10, 11, 13, 14}));
     EXPECT_EQ(e->order().count(), 4);
-    e->endVoice(13); // at position 0, past the wrap
+    e->endVoice(13);  // at position 0, past the wrap
     EXPECT_EQ(orderOf(*e), (std::vector<int>{10, 11, 14}));
-    e->endVoice(99); // not listed: nothing changes
+    e->endVoice(99);  // not listed: nothing changes
     EXPECT_EQ(e->order().count(), 3);
 }
 
@@ -127,14 +127,14 @@ TEST(NoteOff, HonoursThePedalAndIgnoresReleasedVoices) {
     e->noteOff(60);
     const float start = e->voice(60).adsr.releaseStart;
     test::render(*e, 10);
-    e->noteOff(60); // in release: nothing
+    e->noteOff(60);  // in release: nothing
     EXPECT_EQ(e->voice(60).adsr.releaseStart, start);
     EXPECT_EQ(e->voice(60).adsr.releaseCount, 10);
 }
 
 TEST(SustainPedal, HoldsReleasedKeysUntilPedalUp) {
     auto e = preparedEngine();
-    e->sustainController(64); // exactly 64: neither down nor up
+    e->sustainController(64);  // exactly 64: neither down nor up
     EXPECT_FALSE(e->sustainDown());
     e->sustainController(100);
     EXPECT_TRUE(e->sustainDown());
@@ -144,7 +144,7 @@ TEST(SustainPedal, HoldsReleasedKeysUntilPedalUp) {
     e->noteOff(62);
     EXPECT_EQ(e->voice(60).adsr.stage, Stage::Attack);
     EXPECT_TRUE(e->voice(60).sustainHeld);
-    e->noteOn(62, 100); // struck again and still held
+    e->noteOn(62, 100);  // struck again and still held
     e->sustainController(64);
     EXPECT_TRUE(e->sustainDown());
     e->sustainController(0);
@@ -241,5 +241,5 @@ TEST(PitchBend, UsesTheMostSignificantByte) {
     EXPECT_NEAR(e->bendFactor(), 1.12055f, 1e-5f);
 }
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

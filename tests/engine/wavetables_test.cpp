@@ -51,8 +51,7 @@ TEST(WaveTables, LevelZeroIsTheSineOfAmplitudeTwoScaled) {
     const float levelZeroPeak = T().fullWave(0, 2048);
     EXPECT_GT(levelZeroPeak, 2.0f / 40.0f);
     EXPECT_LT(levelZeroPeak, 2.0f / 20.0f);
-    for (int i : {100, 2048, 5000})
-        EXPECT_NEAR(T().fullWave(0, i), levelZeroPeak * T().sineTable[i], 1e-6f);
+    for (int i : {100, 2048, 5000}) EXPECT_NEAR(T().fullWave(0, i), levelZeroPeak * T().sineTable[i], 1e-6f);
 }
 
 TEST(KeyFrequencies, StartAtKeyZeroAndHitConcertPitch) {
@@ -107,5 +106,5 @@ TEST(TableRead, ReadsTheEntryAtTheTruncatedPosition) {
     EXPECT_EQ(wrappedTableIndex(8192.0f * 1.5f), 4096);
 }
 
-} // namespace
-} // namespace velora::engine
+}  // namespace
+}  // namespace velora::engine

@@ -27,8 +27,8 @@ public:
         return w;
     }
     float anyFloat() {
-        static const float special[] = {0.0f, 1.0f, -1.0f, 0.5f, NAN, INFINITY, -INFINITY, 1e30f, -1e30f,
-                                        1e-40f, 44100.0f, 96000.0f, 2.0f, 0.99f};
+        static const float special[] = {0.0f,  1.0f,   -1.0f,  0.5f,     NAN,      INFINITY, -INFINITY,
+                                        1e30f, -1e30f, 1e-40f, 44100.0f, 96000.0f, 2.0f,     0.99f};
         const std::uint8_t kind = byte();
         if (kind < 128) return special[kind % (sizeof special / sizeof *special)];
         const std::uint32_t bits = word();
@@ -78,8 +78,7 @@ struct EventBlock {
         auto* list = reinterpret_cast<VstEvents*>(block.data());
         list->numEvents = count;
         VstEvent** entries = list->events;
-        for (int i = 0; i < count; ++i)
-            entries[i] = reinterpret_cast<VstEvent*>(&events[static_cast<std::size_t>(i)]);
+        for (int i = 0; i < count; ++i) entries[i] = reinterpret_cast<VstEvent*>(&events[static_cast<std::size_t>(i)]);
         return list;
     }
 };
@@ -153,7 +152,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 3: effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, in.anyFloat()); break;
         case 4: effect->dispatcher(effect, effSetBlockSize, 0, static_cast<VstInt32>(in.word()), nullptr, 0.0f); break;
-        case 5: effect->dispatcher(effect, effSetProgram, 0, static_cast<VstInt32>(in.byte()) - 10, nullptr, 0.0f); break;
+        case 5:
+            effect->dispatcher(effect, effSetProgram, 0, static_cast<VstInt32>(in.byte()) - 10, nullptr, 0.0f);
+            break;
         case 6: render(effect, in); break;
         case 7: {
             EventBlock events;

@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     error.clear();
     if (const auto bank = velora::presets::readBankFile(bytes, error)) {
-        const auto again = velora::presets::readBankFile(velora::presets::writeBankFile(bank->owner, bank->programs), error);
+        const auto again =
+            velora::presets::readBankFile(velora::presets::writeBankFile(bank->owner, bank->programs), error);
         if (!again || !sameContent(*bank, *again)) __builtin_trap();
     } else if (error.empty()) {
         __builtin_trap();

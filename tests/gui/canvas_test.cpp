@@ -59,9 +59,8 @@ TEST(SoftwareCanvas, TextIsCentredVerticallyAndAlignedAsAsked) {
     const FontRequest font = fontFromTable(3);
     const GlyphFont& glyphs = builtInFont(font);
     const Glyph& i = glyphs.glyph('I');
-    const Case cases[] = {{kAlignLeft, i.left},
-                          {kAlignCentre, (40 - i.advance) / 2 + i.left},
-                          {kAlignRight, 40 - i.advance + i.left}};
+    const Case cases[] = {
+        {kAlignLeft, i.left}, {kAlignCentre, (40 - i.advance) / 2 + i.left}, {kAlignRight, 40 - i.advance + i.left}};
     for (const Case& c : cases) {
         PixelImage image(40, 20);
         SoftwareCanvas canvas(image);

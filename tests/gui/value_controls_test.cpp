@@ -173,9 +173,9 @@ TEST_F(ValueControls, ArrowKeysStepAndClamp) {
         float expected;
     };
     const Case cases[] = {
-        {0.5f, kKeyUp, 0, 0.6f},          {0.5f, kKeyRight, 0, 0.6f},
-        {0.5f, kKeyDown, 0, 0.4f},        {0.5f, kKeyLeft, kModifierShift, 0.49f},
-        {0.95f, kKeyUp, 0, 1.0f},         {0.05f, kKeyDown, 0, 0.0f},
+        {0.5f, kKeyUp, 0, 0.6f},   {0.5f, kKeyRight, 0, 0.6f},
+        {0.5f, kKeyDown, 0, 0.4f}, {0.5f, kKeyLeft, kModifierShift, 0.49f},
+        {0.95f, kKeyUp, 0, 1.0f},  {0.05f, kKeyDown, 0, 0.0f},
     };
     for (Control* control : {static_cast<Control*>(slider), static_cast<Control*>(knob)}) {
         for (const Case& c : cases) {
@@ -197,7 +197,7 @@ TEST_F(ValueControls, KnobGeometryFollowsTheSweepAndSplitsTheGap) {
     };
     // Centre 10.5, 10.5: the top is 0.5, the lower left 0, the lower right 1,
     // the left half of the bottom gap 0 and its right half 1.
-    const Case cases[] = {{{10, 0}, 0.5f}, {{0, 21}, 0.0f}, {{21, 21}, 1.0f}, {{8, 21}, 0.0f},
+    const Case cases[] = {{{10, 0}, 0.5f},  {{0, 21}, 0.0f},     {{21, 21}, 1.0f},  {{8, 21}, 0.0f},
                           {{13, 21}, 1.0f}, {{21, 10}, 0.8333f}, {{0, 10}, 0.1667f}};
     for (const Case& c : cases) EXPECT_NEAR(knob->valueFromPoint(c.at), c.value, 0.02f) << c.at.h << "," << c.at.v;
     EXPECT_EQ(knob->pointFromValue(0.5f), (Point{11, 4}));
@@ -249,8 +249,11 @@ TEST_F(ValueControls, LinearKnobCoversTheRangeIn200PixelsAnd300WithShiftWithoutJ
     knob->setValue(0.5f);
     showWindow();
     listener.values.clear();
-    press(p, kLeftButton, {{{p.h + 30, p.v}, kLeftButton}, {{p.h + 30, p.v}, kLeftButton | kShift},
-                           {{p.h + 60, p.v}, kLeftButton | kShift}, {{p.h + 90, p.v}, kLeftButton | kShift}});
+    press(p, kLeftButton,
+          {{{p.h + 30, p.v}, kLeftButton},
+           {{p.h + 30, p.v}, kLeftButton | kShift},
+           {{p.h + 60, p.v}, kLeftButton | kShift},
+           {{p.h + 90, p.v}, kLeftButton | kShift}});
     ASSERT_EQ(listener.values.size(), 3u);
     EXPECT_NEAR(listener.values[1], 0.5f + 60.0f / 200.0f, 1e-5f);
     EXPECT_NEAR(listener.values[2], 0.5f + 60.0f / 200.0f + 30.0f / 300.0f, 1e-5f);
@@ -285,8 +288,8 @@ TEST_F(ValueControls, BadGeometryAndMissingBitmapsNeverFault) {
     auto* bare = add(new Knob({60, 60, 60, 60}, &listener, 3, nullptr, nullptr, {}));
     auto* lined = add(new Knob({100, 100, 121, 121}, &listener, 4, nullptr, nullptr, {}));
     auto* button = add(new MomentaryButton({0, 0, 0, 0}, &listener, 5, 0, nullptr, {}));
-    for (float v : {0.5f, -1e30f, 1e30f, std::numeric_limits<float>::quiet_NaN(),
-                    std::numeric_limits<float>::infinity()}) {
+    for (float v :
+         {0.5f, -1e30f, 1e30f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
         for (Control* c : std::initializer_list<Control*>{flat, empty, bare, lined, button}) c->setValue(v);
         showWindow();
     }

@@ -23,6 +23,7 @@ struct LineCase {
 };
 
 TEST(X11EditLine, KeysEditTheLineFromAllSelected) {
+    // clang-format off
     const std::vector<LineCase> cases = {
         {"typing replaces the selection", [](EditLine& l) { l.type("0.5"); }, "0.5", 3},
         {"backspace clears the selection", [](EditLine& l) { l.backspace(); }, "", 0},
@@ -36,6 +37,7 @@ TEST(X11EditLine, KeysEditTheLineFromAllSelected) {
         {"control characters are dropped", [](EditLine& l) { l.type("1\t2\n\x7f"); }, "12", 2},
         {"a press places the caret", [](EditLine& l) { l.placeCaret(99); l.type("!"); l.placeCaret(1); l.type("?"); }, "a?bcd!", 2},
     };
+    // clang-format on
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.name);
         EditLine line("abcd", 6);

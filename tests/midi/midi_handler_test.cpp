@@ -16,7 +16,10 @@ public:
     bool sounding[128] = {};
     bool aftertouch = false;
 
-    void noteOn(int key, int velocity) override { log("on", key, velocity); sounding[key] = true; }
+    void noteOn(int key, int velocity) override {
+        log("on", key, velocity);
+        sounding[key] = true;
+    }
     void noteOff(int key) override { log("off", key); }
     bool keySounding(int key) const override { return sounding[key]; }
     float levelBase(int key) const override { return static_cast<float>(key); }

@@ -74,6 +74,7 @@ TEST(FactoryBank, IndexOutsideTheBankWritesNothing) {
 }
 
 TEST(FactoryBank, NamesFollowTheBankList) {
+    // clang-format off
     const char* expected[kProgramCount] = {
         "1: crystal pad", "2: glass lead", "3: gleaming cavern", "4: silver chimes", "5: smoky topaz",
         "6: starlight", "7: warm crystals", "8: crystal moon", "9: bamboo echoes", "10: desert caravan",
@@ -88,6 +89,7 @@ TEST(FactoryBank, NamesFollowTheBankList) {
         "50: sun and star motif", "51: synth lieder", "52: d50 keys", "53: breathy pad", "54: decay synth",
         "55: full synth", "56: cygnus", "57: kyrim", "58: heavenly vox", "59: warm lead", "60: warm lead 2",
         "61: deep string drone", "62: low whale drone", "63: shimmering drone", "64: voices on the wind"};
+    // clang-format on
     for (int i = 0; i < kProgramCount; ++i) {
         if (expected[i] != nullptr) {
             EXPECT_STREQ(bank()[i].name, expected[i]);
@@ -122,8 +124,8 @@ TEST(FactoryBank, VoiceLimitsFollowTheBankDistribution) {
 }
 
 TEST(FactoryBank, SwitchesAreExactAndOnInTheListedNumberOfPrograms) {
-    const int switches[] = {kSlotXDelayOn, kSlotXdTempoSync, kSlotReverbOn, kSlotDistOn, kSlotAftertouchOn,
-                            kSlotAUnderAdsr};
+    const int switches[] = {kSlotXDelayOn, kSlotXdTempoSync,  kSlotReverbOn,
+                            kSlotDistOn,   kSlotAftertouchOn, kSlotAUnderAdsr};
     std::map<int, int> onCount;
     int synced = 0;
     std::set<int> distorted;
@@ -178,21 +180,25 @@ TEST(FactoryBank, ControllerBindingsFollowTheBankList) {
 
 // Value slots 0..54 of the three published programs, in slot order.
 constexpr float kCrystalPad[kFirstAssignmentSlot] = {
-    1, 1, 0.523484f, 1, 0.597308f, 1, 0, 0, 1, 1, 0, 1, 1, 0.201331f, 0, 1, 0.841955f, 0,
-    0.161077f, 0.557054f, 0.0805383f, 0.0603961f, 0.939604f, 0.791955f, 1, 0, 0, 0.456374f, 0.872494f,
-    0.530198f, 0.333333f, 0.845637f, 0.333333f, 0.798669f, 1, 0.201473f, 0.0939665f, 1, 1, 0.44966f,
-    0.409406f, 0.644307f, 0, 0.13422f, 1, 0, 0.5f, 0.5f, 0.5f, 0.006f, 1, 0.0629929f, 0, 0, 0};
+    1,          1,          0.523484f, 1,         0.597308f, 1,         0,          0,         1,         1,
+    0,          1,          1,         0.201331f, 0,         1,         0.841955f,  0,         0.161077f, 0.557054f,
+    0.0805383f, 0.0603961f, 0.939604f, 0.791955f, 1,         0,         0,          0.456374f, 0.872494f, 0.530198f,
+    0.333333f,  0.845637f,  0.333333f, 0.798669f, 1,         0.201473f, 0.0939665f, 1,         1,         0.44966f,
+    0.409406f,  0.644307f,  0,         0.13422f,  1,         0,         0.5f,       0.5f,      0.5f,      0.006f,
+    1,          0.0629929f, 0,         0,         0};
 constexpr float kDustyWurly[kFirstAssignmentSlot] = {
-    1, 1, 0, 0, 0.223881f, 0.402985f, 0.507463f, 1, 0.58209f, 0.791045f, 0.746269f, 0.328358f, 0.58209f, 0,
-    0.791045f, 0.343284f, 1, 0, 0.268657f, 0.80597f, 0.38806f, 0, 0.671642f, 0.134328f, 1, 0, 0, 1, 0,
-    0.835821f, 0.939394f, 0.758426f, 0, 0.098389f, 0, 0.1f, 0.1f, 1, 1, 0.568278f, 0.407345f, 0.568278f, 0,
-    0.184811f, 0, 1, 1, 0.533232f, 0.530303f, 0.575758f, 0.545455f, 0.094489f, 1, 0, 0};
+    1,         1,         0,    0,         0.223881f, 0.402985f, 0.507463f, 1,         0.58209f,  0.791045f, 0.746269f,
+    0.328358f, 0.58209f,  0,    0.791045f, 0.343284f, 1,         0,         0.268657f, 0.80597f,  0.38806f,  0,
+    0.671642f, 0.134328f, 1,    0,         0,         1,         0,         0.835821f, 0.939394f, 0.758426f, 0,
+    0.098389f, 0,         0.1f, 0.1f,      1,         1,         0.568278f, 0.407345f, 0.568278f, 0,         0.184811f,
+    0,         1,         1,    0.533232f, 0.530303f, 0.575758f, 0.545455f, 0.094489f, 1,         0,         0};
 constexpr float kCygnus[kFirstAssignmentSlot] = {
-    1, 1, 0.149254f, 0.791045f, 0, 0.519685f, 0.104478f, 0.313433f, 0.637795f, 0.346457f, 0, 0.330709f,
-    0.511811f, 0.76378f, 0.771654f, 0.519685f, 0.791045f, 0.488189f, 1, 0.298507f, 0.41791f, 0, 0.552239f,
-    0.716418f, 0.373134f, 0.731343f, 0.724409f, 0.338583f, 0.653543f, 0.267717f, 0.598425f, 0.417323f,
-    0.456693f, 0.551181f, 0, 0.666667f, 0.051986f, 0.757865f, 1, 0.568278f, 0.480761f, 0.730941f, 0,
-    0.8704f, 1, 0, 0.5f, 0.829611f, 0.5f, 0.606061f, 0.621212f, 0.0708669f, 0, 0, 0};
+    1,         1,          0.149254f, 0.791045f, 0,         0.519685f, 0.104478f, 0.313433f, 0.637795f, 0.346457f,
+    0,         0.330709f,  0.511811f, 0.76378f,  0.771654f, 0.519685f, 0.791045f, 0.488189f, 1,         0.298507f,
+    0.41791f,  0,          0.552239f, 0.716418f, 0.373134f, 0.731343f, 0.724409f, 0.338583f, 0.653543f, 0.267717f,
+    0.598425f, 0.417323f,  0.456693f, 0.551181f, 0,         0.666667f, 0.051986f, 0.757865f, 1,         0.568278f,
+    0.480761f, 0.730941f,  0,         0.8704f,   1,         0,         0.5f,      0.829611f, 0.5f,      0.606061f,
+    0.621212f, 0.0708669f, 0,         0,         0};
 
 void expectProgram(const Program& p, const float (&values)[kFirstAssignmentSlot],
                    const std::map<int, float>& assignments) {
@@ -208,10 +214,24 @@ TEST(FactoryBank, PublishedProgramsMatchSlotBySlot) {
     expectProgram(numbered(1), kCrystalPad, {});
     expectProgram(numbered(30), kDustyWurly, {});
     expectProgram(numbered(56), kCygnus,
-                  {{58, 0.078125f}, {61, 0.0078125f}, {62, 0.0703125f}, {64, 0.09375f}, {65, 0.015625f},
-                   {66, 0.0234375f}, {67, 0.03125f}, {68, 0.0859375f}, {69, 0.09375f}, {70, 0.101563f},
-                   {79, 0.0390625f}, {80, 0.046875f}, {81, 0.0546875f}, {82, 0.0625f}, {83, 0.101563f},
-                   {84, 0.117188f}, {85, 0.109375f}, {86, 0.125f}});
+                  {{58, 0.078125f},
+                   {61, 0.0078125f},
+                   {62, 0.0703125f},
+                   {64, 0.09375f},
+                   {65, 0.015625f},
+                   {66, 0.0234375f},
+                   {67, 0.03125f},
+                   {68, 0.0859375f},
+                   {69, 0.09375f},
+                   {70, 0.101563f},
+                   {79, 0.0390625f},
+                   {80, 0.046875f},
+                   {81, 0.0546875f},
+                   {82, 0.0625f},
+                   {83, 0.101563f},
+                   {84, 0.117188f},
+                   {85, 0.109375f},
+                   {86, 0.125f}});
 }
 
 // Sound characters the names promise, as far as the data alone shows them.

@@ -26,7 +26,8 @@ TEST(FactoryBankRates, EveryProgramSoundsAsAt44100) {
         for (auto& player : players) row.push_back(rateDifference(base, measureRateFigures(*player, program, 100)));
         for (std::size_t r = 0; r < rates.size(); ++r)
             EXPECT_TRUE(withinRateBounds(row[r]))
-                << rates[r] << " Hz\n" << rateTableHeader(rates) << "\n"
+                << rates[r] << " Hz\n"
+                << rateTableHeader(rates) << "\n"
                 << rateTableLine(program + 1, reference.programName(program), base, row);
     }
 }
@@ -36,7 +37,8 @@ double onset(Player& player, int program, double on) {
     std::vector<NoteEvent> events;
     addNote(events, player, on, 0.3, 60, 100);
     const Stereo audio = player.play(program, events, player.frames(on + 0.3));
-    const double threshold = 0.1 * std::pow(10.0, loudestWindowDecibels(audio, 0, audio.frames(), player.frames(0.01)) / 20.0);
+    const double threshold =
+        0.1 * std::pow(10.0, loudestWindowDecibels(audio, 0, audio.frames(), player.frames(0.01)) / 20.0);
     for (std::size_t i = 0; i < audio.frames(); ++i)
         if (std::fabs(0.5 * (audio.left[i] + audio.right[i])) >= threshold) return double(i) / player.sampleRate();
     return -1.0;
@@ -51,7 +53,8 @@ TEST(FactoryBankRates, NotesStartAtTheSameInstantToWithinASample) {
             for (double on : {0.0, 0.1003, 0.2517}) {
                 const double expected = onset(reference, program, on), actual = onset(player, program, on);
                 ASSERT_GE(expected, 0.0);
-                EXPECT_NEAR(actual, expected, 1.0 / 44100.0 + 1.0 / rate) << rate << " Hz, program " << program + 1 << ", on " << on;
+                EXPECT_NEAR(actual, expected, 1.0 / 44100.0 + 1.0 / rate)
+                    << rate << " Hz, program " << program + 1 << ", on " << on;
             }
     }
 }

@@ -145,9 +145,7 @@ TEST(BitmapResources, TracksAreThePanelBehindTheSliderWithTheSlotDrawnIn) {
         if (row.kind != editor::ControlKind::VerticalSlider && row.kind != editor::ControlKind::HorizontalSlider)
             continue;
         ++sliders;
-        const struct {
-            int trackId, left, top;
-        } slider{row.bitmap, row.rect.left, row.rect.top};
+        const struct { int trackId, left, top; } slider{row.bitmap, row.rect.left, row.rect.top};
         SCOPED_TRACE(slider.trackId);
         const BitmapResource* track = findBitmapResource(slider.trackId);
         ASSERT_NE(track, nullptr);

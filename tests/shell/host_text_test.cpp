@@ -34,7 +34,8 @@ TEST(HostTexts, ParameterTextsFitTheirRoomForAnyValue) {
     const struct {
         VstInt32 opcode;
         std::size_t size;
-    } texts[] = {{effGetParamName, kParamNameSize}, {effGetParamLabel, kParamLabelSize},
+    } texts[] = {{effGetParamName, kParamNameSize},
+                 {effGetParamLabel, kParamLabelSize},
                  {effGetParamDisplay, kParamDisplaySize}};
     for (float sync : {0.0f, 1.0f}) {
         synth.setParameter(kParamXdTempoSync, sync);  // delay lengths show divisions or values
@@ -42,8 +43,9 @@ TEST(HostTexts, ParameterTextsFitTheirRoomForAnyValue) {
             for (VstInt32 index = -1; index <= kNoParam; ++index) {
                 if (index != kParamXdTempoSync && index != kParamMidiLearn) synth.setParameter(index, value);
                 for (const auto& text : texts)
-                    expectWithin(text.size, [&](char* b) { synth.dispatcher(text.opcode, index, 0, b, 0.0f); },
-                                 "parameter text");
+                    expectWithin(
+                        text.size, [&](char* b) { synth.dispatcher(text.opcode, index, 0, b, 0.0f); },
+                        "parameter text");
             }
         }
     }
@@ -53,12 +55,17 @@ TEST(HostTexts, NamesFitTheirRoom) {
     SynthEffect synth{test::inProcessHost};
     char longName[] = "a program name much longer than any record can hold";
     synth.dispatcher(effSetProgramName, 0, 0, longName, 0.0f);
-    expectWithin(kProgramNameSize, [&](char* b) { synth.dispatcher(effGetProgramName, 0, 0, b, 0.0f); }, "program");
-    expectWithin(kProgramNameSize, [&](char* b) { synth.dispatcher(effGetProgramNameIndexed, 0, 0, b, 0.0f); },
-                 "indexed program");
-    expectWithin(kEffectNameSize, [&](char* b) { synth.dispatcher(effGetEffectName, 0, 0, b, 0.0f); }, "effect");
-    expectWithin(kVendorTextSize, [&](char* b) { synth.dispatcher(effGetVendorString, 0, 0, b, 0.0f); }, "vendor");
-    expectWithin(kVendorTextSize, [&](char* b) { synth.dispatcher(effGetProductString, 0, 0, b, 0.0f); }, "product");
+    expectWithin(
+        kProgramNameSize, [&](char* b) { synth.dispatcher(effGetProgramName, 0, 0, b, 0.0f); }, "program");
+    expectWithin(
+        kProgramNameSize, [&](char* b) { synth.dispatcher(effGetProgramNameIndexed, 0, 0, b, 0.0f); },
+        "indexed program");
+    expectWithin(
+        kEffectNameSize, [&](char* b) { synth.dispatcher(effGetEffectName, 0, 0, b, 0.0f); }, "effect");
+    expectWithin(
+        kVendorTextSize, [&](char* b) { synth.dispatcher(effGetVendorString, 0, 0, b, 0.0f); }, "vendor");
+    expectWithin(
+        kVendorTextSize, [&](char* b) { synth.dispatcher(effGetProductString, 0, 0, b, 0.0f); }, "product");
 }
 
 }  // namespace

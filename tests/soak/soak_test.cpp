@@ -114,14 +114,16 @@ void soak(float rate) {
     // Time per block follows the number of sounding voices; per voice and
     // sample it must not grow (a denormal slow-down would show here).
     auto perVoiceSample = [&](std::size_t m) {
-        return minuteSeconds[m] * 1e9 / (static_cast<double>(blocksPerMinute) * kBlock * std::max(1.0, minuteVoices[m]));
+        return minuteSeconds[m] * 1e9 /
+               (static_cast<double>(blocksPerMinute) * kBlock * std::max(1.0, minuteVoices[m]));
     };
-    std::printf("soak at %.0f Hz, %d minutes: heap %zu -> %zu bytes; first minute %.1f us per block, %.1f voices, "
-                "%.1f ns per voice-sample; last minute %.1f us, %.1f voices, %.1f ns; peak %.3f\n",
-                static_cast<double>(rate), minutes + 1, heapAfterFirstMinute, heapAtEnd,
-                minuteSeconds.front() / blocksPerMinute * 1e6, minuteVoices.front(), perVoiceSample(0),
-                minuteSeconds.back() / blocksPerMinute * 1e6, minuteVoices.back(), perVoiceSample(minuteSeconds.size() - 1),
-                static_cast<double>(peak));
+    std::printf(
+        "soak at %.0f Hz, %d minutes: heap %zu -> %zu bytes; first minute %.1f us per block, %.1f voices, "
+        "%.1f ns per voice-sample; last minute %.1f us, %.1f voices, %.1f ns; peak %.3f\n",
+        static_cast<double>(rate), minutes + 1, heapAfterFirstMinute, heapAtEnd,
+        minuteSeconds.front() / blocksPerMinute * 1e6, minuteVoices.front(), perVoiceSample(0),
+        minuteSeconds.back() / blocksPerMinute * 1e6, minuteVoices.back(), perVoiceSample(minuteSeconds.size() - 1),
+        static_cast<double>(peak));
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 

@@ -11,8 +11,7 @@ namespace velora::test {
 
 // Answers the version query, says yes to "sendVstTimeInfo" and reports 120
 // BPM. The time record is written once, so any thread may read it.
-inline vst::VstIntPtr inProcessHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr, void*,
-                                    float) {
+inline vst::VstIntPtr inProcessHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst::VstIntPtr, void*, float) {
     static const vst::VstTimeInfo time = [] {
         vst::VstTimeInfo t{};
         t.tempo = 120.0;

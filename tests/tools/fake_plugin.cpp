@@ -61,60 +61,65 @@ VstIntPtr dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr
     dispatchLog.push_back(opcode);
     const bool validParam = index >= 0 && index < 4;
     switch (opcode) {
-        case effOpen: {
-            char text[] = "sendVstTimeInfo";
-            plugin.timeInfoAnswer = plugin.host(effect, audioMasterCanDo, 0, 0, text, 0.0f);
-            if (plugin.timeInfoAnswer == 1) {
-                auto* time = reinterpret_cast<VstTimeInfo*>(callHost(plugin, audioMasterGetTime, kVstTempoValid));
-                plugin.tempoAtOpen = time ? time->tempo : -1.0;
-            }
-            return 0;
+    case effOpen: {
+        char text[] = "sendVstTimeInfo";
+        plugin.timeInfoAnswer = plugin.host(effect, audioMasterCanDo, 0, 0, text, 0.0f);
+        if (plugin.timeInfoAnswer == 1) {
+            auto* time = reinterpret_cast<VstTimeInfo*>(callHost(plugin, audioMasterGetTime, kVstTempoValid));
+            plugin.tempoAtOpen = time ? time->tempo : -1.0;
         }
-        case effClose:
-            saveLogIfAsked(plugin.tempoAtOpen);
-            delete &plugin;
-            return 1;
-        case effSetProgram:
-            if (value >= 0 && value < 3) plugin.program = static_cast<VstInt32>(value);
-            return 0;
-        case effGetProgram: return plugin.program;
-        case effGetParamName: if (validParam) copyText(ptr, kParamNames[index]); return 0;
-        case effGetParamLabel: if (validParam) copyText(ptr, kParamLabels[index]); return 0;
-        case effGetParamDisplay:
-            if (validParam) {
-                char* end = std::to_chars(static_cast<char*>(ptr), static_cast<char*>(ptr) + 32, plugin.params[index] * 10.0f).ptr;
-                *end = '\0';
-            }
-            return 0;
-        case effGetProgramNameIndexed:
-            if (index < 0 || index >= 3) return 0;
-            copyText(ptr, kProgramNames[index]);
-            return 1;
-        case effMainsChanged:
-            if (value) callHost(plugin, audioMasterWantMidi, 1);
-            return 0;
-        case effProcessEvents: {
-            auto* events = static_cast<VstEvents*>(ptr);
-            for (VstInt32 i = 0; i < events->numEvents; ++i)
-                if (events->events[i]->type == kVstMidiType)
-                    plugin.pending.push_back(*reinterpret_cast<VstMidiEvent*>(events->events[i]));
-            return 1;
+        return 0;
+    }
+    case effClose:
+        saveLogIfAsked(plugin.tempoAtOpen);
+        delete &plugin;
+        return 1;
+    case effSetProgram:
+        if (value >= 0 && value < 3) plugin.program = static_cast<VstInt32>(value);
+        return 0;
+    case effGetProgram: return plugin.program;
+    case effGetParamName:
+        if (validParam) copyText(ptr, kParamNames[index]);
+        return 0;
+    case effGetParamLabel:
+        if (validParam) copyText(ptr, kParamLabels[index]);
+        return 0;
+    case effGetParamDisplay:
+        if (validParam) {
+            char* end =
+                std::to_chars(static_cast<char*>(ptr), static_cast<char*>(ptr) + 32, plugin.params[index] * 10.0f).ptr;
+            *end = '\0';
         }
-        case effGetEffectName: copyText(ptr, "Fake"); return 1;
-        case effGetVendorString: copyText(ptr, "Test Bench"); return 1;
-        case effGetProductString: copyText(ptr, "Fake Product"); return 1;
-        case effGetVendorVersion: return 7;
-        case effGetVstVersion: return 2400;
-        case effGetPlugCategory: return kPlugCategSynth;
-        case effCanDo: return std::strcmp(static_cast<const char*>(ptr), "receiveVstEvents") == 0 ? 1 : -1;
-        case effGetOutputProperties: {
-            if (index < 0 || index > 1) return 0;
-            auto* pin = static_cast<VstPinProperties*>(ptr);
-            copyText(pin->label, index == 0 ? "Fake L" : "Fake R");
-            pin->flags = kVstPinIsActive;
-            return 1;
-        }
-        default: return 0;
+        return 0;
+    case effGetProgramNameIndexed:
+        if (index < 0 || index >= 3) return 0;
+        copyText(ptr, kProgramNames[index]);
+        return 1;
+    case effMainsChanged:
+        if (value) callHost(plugin, audioMasterWantMidi, 1);
+        return 0;
+    case effProcessEvents: {
+        auto* events = static_cast<VstEvents*>(ptr);
+        for (VstInt32 i = 0; i < events->numEvents; ++i)
+            if (events->events[i]->type == kVstMidiType)
+                plugin.pending.push_back(*reinterpret_cast<VstMidiEvent*>(events->events[i]));
+        return 1;
+    }
+    case effGetEffectName: copyText(ptr, "Fake"); return 1;
+    case effGetVendorString: copyText(ptr, "Test Bench"); return 1;
+    case effGetProductString: copyText(ptr, "Fake Product"); return 1;
+    case effGetVendorVersion: return 7;
+    case effGetVstVersion: return 2400;
+    case effGetPlugCategory: return kPlugCategSynth;
+    case effCanDo: return std::strcmp(static_cast<const char*>(ptr), "receiveVstEvents") == 0 ? 1 : -1;
+    case effGetOutputProperties: {
+        if (index < 0 || index > 1) return 0;
+        auto* pin = static_cast<VstPinProperties*>(ptr);
+        copyText(pin->label, index == 0 ? "Fake L" : "Fake R");
+        pin->flags = kVstPinIsActive;
+        return 1;
+    }
+    default: return 0;
     }
 }
 

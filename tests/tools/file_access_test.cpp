@@ -28,7 +28,8 @@ std::vector<std::string> folderEntries(const std::string& path) {
 }
 
 TEST(InputFile, OnlyRegularFilesWithinTheBoundAreRead) {
-    const std::string small = scratchPath("small.bin"), exact = scratchPath("exact.bin"), sparse = scratchPath("big.mid");
+    const std::string small = scratchPath("small.bin"), exact = scratchPath("exact.bin"),
+                      sparse = scratchPath("big.mid");
     writeFile(small, {1, 2, 3});
     writeFile(exact, Bytes(100, 7));
     writeFile(sparse, {});
@@ -72,7 +73,7 @@ TEST(OutputFile, TheDestinationChangesOnlyOnCommit) {
         ASSERT_TRUE(file.open(path, error)) << error;
         ASSERT_TRUE(file.write("new", 3, error)) << error;
         EXPECT_EQ(readFile(path), (Bytes{'o', 'l', 'd'}));  // still the old file while writing
-    }  // destroyed without commit
+    }                                                       // destroyed without commit
     EXPECT_EQ(readFile(path), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(folderEntries(path), before);
 

@@ -49,10 +49,10 @@ TEST(HostLibrary, LoadFailuresAreReportedAsText) {
     };
     const std::string textFile = tools::test::scratchPath("plain.so");
     tools::test::writeFile(textFile, {'n', 'o', 't', ' ', 'E', 'L', 'F'});
-    for (const Case& c : {Case{"/nonexistent/velora.so", "no such file"}, Case{textFile, "cannot load"},
-                          Case{fakePlugin("no_entry"), "neither VSTPluginMain nor main"},
-                          Case{fakePlugin("null_effect"), "returned no effect"},
-                          Case{fakePlugin("bad_magic"), "wrong magic"}}) {
+    for (const Case& c :
+         {Case{"/nonexistent/velora.so", "no such file"}, Case{textFile, "cannot load"},
+          Case{fakePlugin("no_entry"), "neither VSTPluginMain nor main"},
+          Case{fakePlugin("null_effect"), "returned no effect"}, Case{fakePlugin("bad_magic"), "wrong magic"}}) {
         std::string error;
         EXPECT_EQ(PluginInstance::load(c.path, error), nullptr) << c.path;
         EXPECT_NE(error.find(c.expected), std::string::npos) << error;
@@ -102,7 +102,8 @@ TEST(HostLibrary, MidiEventsArriveAtTheirDeltaFrames) {
     plugin->setBlockSize(64);
     plugin->resume();
     EXPECT_EQ(plugin->countHostCalls(vst::audioMasterWantMidi), 1u);
-    EXPECT_EQ(plugin->sendMidi({{0, {0x90, 60, 127}}, {17, {0x91, 61, 64}}, {63, {0x9F, 62, 127}}, {5, {0x80, 60, 0}}}), 1);
+    EXPECT_EQ(plugin->sendMidi({{0, {0x90, 60, 127}}, {17, {0x91, 61, 64}}, {63, {0x9F, 62, 127}}, {5, {0x80, 60, 0}}}),
+              1);
     std::vector<float> left(64, 9.0f), right(64, 9.0f);
     plugin->processReplacing(left.data(), right.data(), 64);
     for (int i = 0; i < 64; ++i) {

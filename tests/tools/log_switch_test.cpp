@@ -18,7 +18,8 @@ namespace {
 using namespace test;
 
 constexpr const char* kConverted =
-    "velora[1]: sample rate 1000000 Hz: the sound is rendered at 44100 Hz and converted, with a latency of 1587 samples";
+    "velora[1]: sample rate 1000000 Hz: the sound is rendered at 44100 Hz and converted, with a latency of 1587 "
+    "samples";
 
 std::string text(const std::string& path) {
     const Bytes bytes = readFile(path);
@@ -27,8 +28,8 @@ std::string text(const std::string& path) {
 
 std::string shortSong() {
     const std::string path = scratchPath("log-song.mid");
-    writeFile(path, concat({midiHeader(0, 1, 480), trackChunk({event(0, {0x90, 60, 100}), event(48, {0x80, 60, 0}),
-                                                                endOfTrack()})}));
+    writeFile(path, concat({midiHeader(0, 1, 480),
+                            trackChunk({event(0, {0x90, 60, 100}), event(48, {0x80, 60, 0}), endOfTrack()})}));
     return path;
 }
 
@@ -47,9 +48,10 @@ TEST_P(LogSwitch, WritesWhereAskedAndNowhereElse) {
     const std::string file = scratchPath("velora.log"), err = scratchPath("log-stderr.txt");
     std::filesystem::remove(file);
     std::string setting = c.setting == "FILE" ? file : c.setting;
-    const std::string command = (setting.empty() ? std::string("env -u VELORA_LOG ") : "VELORA_LOG='" + setting + "' ") +
-                                VELORA_HOST_EXE + " --plugin " + VELORA_PLUGIN_PATH + " render " + shortSong() + " " +
-                                scratchPath("log.wav") + " --rate 1000000 --tail 0.01 >/dev/null 2>" + err;
+    const std::string command =
+        (setting.empty() ? std::string("env -u VELORA_LOG ") : "VELORA_LOG='" + setting + "' ") + VELORA_HOST_EXE +
+        " --plugin " + VELORA_PLUGIN_PATH + " render " + shortSong() + " " + scratchPath("log.wav") +
+        " --rate 1000000 --tail 0.01 >/dev/null 2>" + err;
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
     const std::string errors = text(err);
@@ -60,14 +62,15 @@ TEST_P(LogSwitch, WritesWhereAskedAndNowhereElse) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Settings, LogSwitch,
-    testing::Values(LogCase{"Unset", "", false, false, nullptr}, LogCase{"Zero", "0", false, false, nullptr},
-                    LogCase{"One", "1", true, false, nullptr}, LogCase{"Stderr", "stderr", true, false, nullptr},
-                    LogCase{"File", "FILE", false, true, nullptr},
-                    LogCase{"UnwritableFile", "/nonexistent-folder/velora.log", false, false,
-                            "velora: cannot open the log file '/nonexistent-folder/velora.log'"}),
-    [](const testing::TestParamInfo<LogCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Settings, LogSwitch,
+                         testing::Values(LogCase{"Unset", "", false, false, nullptr},
+                                         LogCase{"Zero", "0", false, false, nullptr},
+                                         LogCase{"One", "1", true, false, nullptr},
+                                         LogCase{"Stderr", "stderr", true, false, nullptr},
+                                         LogCase{"File", "FILE", false, true, nullptr},
+                                         LogCase{"UnwritableFile", "/nonexistent-folder/velora.log", false, false,
+                                                 "velora: cannot open the log file '/nonexistent-folder/velora.log'"}),
+                         [](const testing::TestParamInfo<LogCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace velora::tools

@@ -25,11 +25,11 @@ std::string parseError(const Bytes& bytes) {
 }
 
 Bytes formatZeroSong() {
-    return concat({midiHeader(0, 1, 96),
-                   trackChunk({tempoEvent(0, 600000), event(0, {0x90, 60, 100}), event(48, {62, 90}),  // running status
-                               event(0, {0xF0, 0x03, 0x43, 0x12, 0xF7}),                              // sysex skipped
-                               event(48, {0x80, 60, 0}), event(0, {0xC3, 5}), event(10, {0xE0, 0, 64}),
-                               endOfTrack(100)})});
+    return concat(
+        {midiHeader(0, 1, 96),
+         trackChunk({tempoEvent(0, 600000), event(0, {0x90, 60, 100}), event(48, {62, 90}),  // running status
+                     event(0, {0xF0, 0x03, 0x43, 0x12, 0xF7}),                               // sysex skipped
+                     event(48, {0x80, 60, 0}), event(0, {0xC3, 5}), event(10, {0xE0, 0, 64}), endOfTrack(100)})});
 }
 
 TEST(MidiReader, FormatZeroWithRunningStatusSysexAndMeta) {
@@ -71,8 +71,10 @@ TEST(MidiReader, TrackWithoutEndOfTrackIsAccepted) {
 }
 
 TEST(MidiReader, RejectsUnsupportedHeaders) {
-    EXPECT_NE(parseError(concat({midiHeader(0, 1, 0xE728), trackChunk({endOfTrack()})})).find("SMPTE"), std::string::npos);
-    EXPECT_NE(parseError(concat({midiHeader(2, 1, 480), trackChunk({endOfTrack()})})).find("format 2"), std::string::npos);
+    EXPECT_NE(parseError(concat({midiHeader(0, 1, 0xE728), trackChunk({endOfTrack()})})).find("SMPTE"),
+              std::string::npos);
+    EXPECT_NE(parseError(concat({midiHeader(2, 1, 480), trackChunk({endOfTrack()})})).find("format 2"),
+              std::string::npos);
     parseError(concat({midiHeader(0, 2, 480), trackChunk({endOfTrack()}), trackChunk({endOfTrack()})}));
     parseError(concat({midiHeader(1, 1, 0), trackChunk({endOfTrack()})}));
     parseError(concat({midiHeader(1, 0, 480)}));
@@ -86,7 +88,8 @@ TEST(MidiReader, RejectsLyingAndTruncatedChunks) {
     lyingTrack[21] = 0x40;  // track length byte now claims far more than the file holds
     EXPECT_NE(parseError(lyingTrack).find("past the end"), std::string::npos);
 
-    EXPECT_NE(parseError(concat({midiHeader(1, 3, 480), trackChunk({endOfTrack()})})).find("1 of 3"), std::string::npos);
+    EXPECT_NE(parseError(concat({midiHeader(1, 3, 480), trackChunk({endOfTrack()})})).find("1 of 3"),
+              std::string::npos);
     // The chunk length is honest but the message inside is cut short.
     parseError(concat({midiHeader(0, 1, 480), trackChunk({event(0, {0x90, 60})})}));
     parseError(concat({midiHeader(0, 1, 480), trackChunk({event(0, {0xFF, 0x01, 0x20, 'a'})})}));
@@ -99,9 +102,9 @@ TEST(MidiReader, RejectsMalformedEvents) {
     auto single = [](Bytes e) { return concat({midiHeader(0, 1, 480), trackChunk({e, endOfTrack()})}); };
     EXPECT_NE(parseError(single(event(0, {60, 100}))).find("without a status"), std::string::npos);
     EXPECT_NE(parseError(single(event(0, {0x90, 0x80, 1}))).find("above 127"), std::string::npos);
-    parseError(single(event(0, {0xF8})));                            // real-time byte is not a file event
+    parseError(single(event(0, {0xF8})));                                 // real-time byte is not a file event
     parseError(single(Bytes{0x80, 0x80, 0x80, 0x80, 0x00, 0x90, 1, 1}));  // five-byte delta time
-    parseError(single(event(0, {0xFF, 0x51, 0x02, 0x07, 0xA1})));    // tempo with two bytes
+    parseError(single(event(0, {0xFF, 0x51, 0x02, 0x07, 0xA1})));         // tempo with two bytes
     parseError(single(tempoEvent(0, 0)));
 }
 
@@ -115,7 +118,8 @@ TEST(MidiReader, AnyPrefixOrCorruptionIsRejectedOrParsedWithoutOverrun) {
     std::mt19937 random(1234);
     for (int round = 0; round < 3000; ++round) {
         Bytes corrupt = good;
-        for (int flips = 0; flips < 3; ++flips) corrupt[random() % corrupt.size()] = static_cast<std::uint8_t>(random());
+        for (int flips = 0; flips < 3; ++flips)
+            corrupt[random() % corrupt.size()] = static_cast<std::uint8_t>(random());
         MidiReadResult result = parseMidiFile(corrupt);
         EXPECT_TRUE(result.file.has_value() || !result.error.empty());
     }
@@ -129,19 +133,22 @@ TEST(MidiReader, LenientReadingWarnsOncePerKind) {
     const struct {
         const char* what;
         Bytes bytes;
-        const char* warning;  // empty: none
+        const char* warning;   // empty: none
         std::size_t messages;  // in the first track
         std::size_t tracks;
     } cases[] = {
-        {"running status after a meta event", song({note, tempoEvent(0, 400000), event(5, {61, 90}), event(5, {62, 90})}),
+        {"running status after a meta event",
+         song({note, tempoEvent(0, 400000), event(5, {61, 90}), event(5, {62, 90})}),
          "running status after a meta or system-exclusive event at byte 34", 3, 1},
         {"running status after sysex", song({note, event(0, {0xF0, 0x01, 0xF7}), event(5, {61, 90})}),
          "running status after a meta", 2, 1},
         {"events after End of Track", song({note, endOfTrack(), note, note}), "8 bytes after End of Track", 1, 1},
-        {"End of Track with a length", song({note, event(0, {0xFF, 0x2F, 0x02, 1, 2})}), "End of Track with a length of 2", 1, 1},
+        {"End of Track with a length", song({note, event(0, {0xFF, 0x2F, 0x02, 1, 2})}),
+         "End of Track with a length of 2", 1, 1},
         {"sysex without its end byte", song({event(0, {0xF0, 0x02, 0x43, 0x10}), note, endOfTrack()}),
          "system-exclusive message without its end byte at byte 22", 1, 1},
-        {"unended sysex at the end of the track", song({note, event(0, {0xF0, 0x01, 0x43})}), "without its end byte", 1, 1},
+        {"unended sysex at the end of the track", song({note, event(0, {0xF0, 0x01, 0x43})}), "without its end byte", 1,
+         1},
         {"sysex in packets", song({event(0, {0xF0, 0x01, 0x43}), event(1, {0xF7, 0x02, 0x10, 0xF7}), note}), "", 1, 1},
         {"more tracks than declared",
          concat({midiHeader(1, 1, 480), trackChunk({note}), trackChunk({note}), trackChunk({note})}),

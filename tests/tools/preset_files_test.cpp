@@ -155,8 +155,13 @@ TEST(PresetFiles, ValuesOutsideZeroToOneAreRefusedNamingProgramAndParameter) {
         bool accepted;
         const char* shown;
     } cases[] = {
-        {0.0f, true, ""},   {1.0f, true, ""},          {-0.0f, true, ""},        {2.0f, false, "is 2, outside 0..1"},
-        {1e6f, false, "is 1e+06"}, {-1e-7f, false, "is -1e-07"}, {1.0000001f, false, "is 1, outside"},
+        {0.0f, true, ""},
+        {1.0f, true, ""},
+        {-0.0f, true, ""},
+        {2.0f, false, "is 2, outside 0..1"},
+        {1e6f, false, "is 1e+06"},
+        {-1e-7f, false, "is -1e-07"},
+        {1.0000001f, false, "is 1, outside"},
     };
     for (const auto& c : cases) {
         std::vector<float> values = someValues();
@@ -168,7 +173,8 @@ TEST(PresetFiles, ValuesOutsideZeroToOneAreRefusedNamingProgramAndParameter) {
             EXPECT_EQ(error.rfind("program \"Soft Keys\": the value of parameter 36 ", 0), 0u) << error;
             EXPECT_NE(error.find(c.shown), std::string::npos) << error;
         }
-        const auto bank = presets::readBankFile(handBank({handProgram("a", someValues()), handProgram("b", values)}), error);
+        const auto bank =
+            presets::readBankFile(handBank({handProgram("a", someValues()), handProgram("b", values)}), error);
         EXPECT_EQ(bool(bank), c.accepted) << c.value;
         if (!c.accepted) {
             EXPECT_EQ(error.rfind("program 1 \"b\": the value of parameter 36 ", 0), 0u) << error;
@@ -221,7 +227,8 @@ TEST(PresetFiles, BankCurrentProgramAndPartialBanks) {
     ASSERT_TRUE(two);
     EXPECT_EQ(presets::partialBankNote(*two, 2), "");
     EXPECT_EQ(presets::partialBankNote(*two, 3), "holds 2 of the plug-in's 3 programs; program 2 is left as it is");
-    EXPECT_EQ(presets::partialBankNote(*two, 64), "holds 2 of the plug-in's 64 programs; programs 2..63 are left as they are");
+    EXPECT_EQ(presets::partialBankNote(*two, 64),
+              "holds 2 of the plug-in's 64 programs; programs 2..63 are left as they are");
 }
 
 TEST(PresetFiles, FilesOfAnotherShapeDoNotFit) {
@@ -343,8 +350,8 @@ TEST(VeloraHostPresets, ExportsLoadAndRefusalsAreOneLine) {
 // At 240 BPM every first echo comes within a second of the note.
 TEST(VeloraHostPresets, EveryExportedProgramRendersAsTheFactoryProgram) {
     const std::string bank = scratchPath("bank.fxb"), song = scratchPath("note.mid");
-    writeFile(song, concat({midiHeader(0, 1, 480), trackChunk({event(0, {0x90, 60, 100}), event(240, {0x80, 60, 0}),
-                                                               endOfTrack()})}));
+    writeFile(song, concat({midiHeader(0, 1, 480),
+                            trackChunk({event(0, {0x90, 60, 100}), event(240, {0x80, 60, 0}), endOfTrack()})}));
     std::string err;
     ASSERT_EQ(runHost("export-bank " + bank, err), 0) << err;
     const std::string factory = scratchPath("factory"), fromBank = scratchPath("from-bank");
@@ -364,7 +371,8 @@ TEST(VeloraHostPresets, EveryExportedProgramRendersAsTheFactoryProgram) {
         const auto begin = bankBytes.begin() + 156 + 492 * i;
         const std::string preset = scratchPath("p.fxp"), wav = scratchPath("p.wav");
         writeFile(preset, Bytes(begin, begin + 492));
-        ASSERT_EQ(runHost("--tempo 240 render " + song + " " + wav + " --tail 1.3 --format float --preset " + preset, err), 0)
+        ASSERT_EQ(
+            runHost("--tempo 240 render " + song + " " + wav + " --tail 1.3 --format float --preset " + preset, err), 0)
             << err;
         EXPECT_EQ(readFile(wav), wanted) << expected;
     }

@@ -46,7 +46,8 @@ Bytes event(std::uint32_t delta, std::initializer_list<std::uint8_t> bytes) {
 }
 
 Bytes tempoEvent(std::uint32_t delta, std::uint32_t micros) {
-    return event(delta, {0xFF, 0x51, 0x03, std::uint8_t(micros >> 16), std::uint8_t(micros >> 8), std::uint8_t(micros)});
+    return event(delta,
+                 {0xFF, 0x51, 0x03, std::uint8_t(micros >> 16), std::uint8_t(micros >> 8), std::uint8_t(micros)});
 }
 
 Bytes endOfTrack(std::uint32_t delta) { return event(delta, {0xFF, 0x2F, 0x00}); }
@@ -60,7 +61,8 @@ std::string scratchPath(const std::string& name) {
 }
 
 void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 Bytes readFile(const std::string& path) {

@@ -26,11 +26,12 @@ std::vector<std::int64_t> samplesOf(const Timeline& timeline) {
 
 // Tempo track: 120 BPM, 60 BPM from beat 2, 240 BPM from beat 3.
 Bytes tempoChangingSong(std::uint16_t ppq) {
-    return concat({midiHeader(1, 2, ppq),
-                   trackChunk({tempoEvent(0, 500000), tempoEvent(2u * ppq, 1000000), tempoEvent(ppq, 250000), endOfTrack()}),
-                   trackChunk({event(0, {0x90, 60, 1}), event(ppq, {0x90, 61, 1}), event(ppq, {0x90, 62, 1}),
-                               event(ppq / 2u, {0x90, 63, 1}), event(ppq / 2u, {0x90, 64, 1}),
-                               event(ppq, {0x90, 65, 1}), endOfTrack(ppq)})});
+    return concat(
+        {midiHeader(1, 2, ppq),
+         trackChunk({tempoEvent(0, 500000), tempoEvent(2u * ppq, 1000000), tempoEvent(ppq, 250000), endOfTrack()}),
+         trackChunk({event(0, {0x90, 60, 1}), event(ppq, {0x90, 61, 1}), event(ppq, {0x90, 62, 1}),
+                     event(ppq / 2u, {0x90, 63, 1}), event(ppq / 2u, {0x90, 64, 1}), event(ppq, {0x90, 65, 1}),
+                     endOfTrack(ppq)})});
 }
 
 TEST(Timeline, TempoMapGivesExactSamplePositions) {
@@ -43,8 +44,8 @@ TEST(Timeline, TempoMapGivesExactSamplePositions) {
 }
 
 TEST(Timeline, FractionalPositionsRoundDownToTheEarlierSample) {
-    const Bytes song = concat({midiHeader(0, 1, 480), trackChunk({event(1, {0x90, 1, 1}), event(1, {0x90, 2, 1}),
-                                                                   event(6, {0x80, 1, 0})})});
+    const Bytes song = concat(
+        {midiHeader(0, 1, 480), trackChunk({event(1, {0x90, 1, 1}), event(1, {0x90, 2, 1}), event(6, {0x80, 1, 0})})});
     // One tick at 120 BPM is 1/960 s: 45.9375 samples at 44.1 kHz, so tick 8
     // lies exactly half way between samples 367 and 368.
     EXPECT_EQ(samplesOf(built(song, 44100)), (std::vector<std::int64_t>{45, 91, 367}));
@@ -52,8 +53,9 @@ TEST(Timeline, FractionalPositionsRoundDownToTheEarlierSample) {
 }
 
 TEST(Timeline, InitialTempoAppliesUntilTheFirstTempoEvent) {
-    const Bytes song = concat({midiHeader(0, 1, 100), trackChunk({event(100, {0x90, 1, 1}), tempoEvent(0, 250000),
-                                                                   event(100, {0x80, 1, 0})})});
+    const Bytes song =
+        concat({midiHeader(0, 1, 100),
+                trackChunk({event(100, {0x90, 1, 1}), tempoEvent(0, 250000), event(100, {0x80, 1, 0})})});
     const Timeline timeline = built(song, 48000, 1000000);  // 60 BPM before the change
     EXPECT_EQ(samplesOf(timeline), (std::vector<std::int64_t>{48000, 60000}));
     EXPECT_DOUBLE_EQ(timeline.tempoAt(0), 60.0);

@@ -28,7 +28,8 @@ struct HostRun {
 // Runs velora-host with the arguments (already shell-quoted where needed).
 HostRun velora(const std::string& arguments) {
     const std::string out = scratchPath("stdout.txt"), err = scratchPath("stderr.txt");
-    const std::string command = std::string(VELORA_HOST_EXE) + " " + arguments + " >" + out + " 2>" + err + " </dev/null";
+    const std::string command =
+        std::string(VELORA_HOST_EXE) + " " + arguments + " >" + out + " 2>" + err + " </dev/null";
     const int status = std::system(command.c_str());
     HostRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -44,8 +45,8 @@ std::string withFake(const std::string& arguments) { return "--plugin " + fakePl
 std::string songFile() {
     const std::string path = scratchPath("song.mid");
     writeFile(path, concat({midiHeader(1, 2, 480), trackChunk({tempoEvent(960, 1000000), endOfTrack()}),
-                            trackChunk({event(0, {0x90, 60, 127}), event(720, {0x90, 62, 64}), event(720, {0x80, 60, 0}),
-                                        event(480, {0x90, 64, 127}), endOfTrack()})}));
+                            trackChunk({event(0, {0x90, 60, 127}), event(720, {0x90, 62, 64}),
+                                        event(720, {0x80, 60, 0}), event(480, {0x90, 64, 127}), endOfTrack()})}));
     return path;
 }
 
@@ -53,7 +54,7 @@ std::string songFile() {
 std::string openingTempoSong() {
     const std::string path = scratchPath("opening.mid");
     writeFile(path, concat({midiHeader(0, 1, 480), trackChunk({tempoEvent(0, 800000), event(0, {0x90, 60, 127}),
-                                                                event(480, {0x80, 60, 0}), endOfTrack()})}));
+                                                               event(480, {0x80, 60, 0}), endOfTrack()})}));
     return path;
 }
 
@@ -128,7 +129,8 @@ TEST(VeloraHostCli, HelpAndVersionSucceed) {
 
 TEST(VeloraHostCli, RenderDeliversEventsSampleAccuratelyWithTheTempoInForce) {
     const std::string out = scratchPath("render.wav");
-    const HostRun run = velora(withFake("render " + songFile() + " " + out + " --block 100 --tail 0.25 --format float"));
+    const HostRun run =
+        velora(withFake("render " + songFile() + " " + out + " --block 100 --tail 0.25 --format float"));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out.rfind(out + ": ", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("peak L 0.0 dBFS"), std::string::npos) << run.out;
@@ -141,8 +143,8 @@ TEST(VeloraHostCli, RenderDeliversEventsSampleAccuratelyWithTheTempoInForce) {
     EXPECT_EQ(impulses, (std::vector<std::size_t>{0, 33075, 132300}));
     EXPECT_EQ(wav.left[33075], 64.0f / 127.0f);
     // The right channel carries the tempo reported at each block's start.
-    EXPECT_EQ(wav.right[44099], 0.12f);   // block 44000..44099 starts at 120 BPM
-    EXPECT_EQ(wav.right[44100], 0.06f);   // the next block starts after the change
+    EXPECT_EQ(wav.right[44099], 0.12f);  // block 44000..44099 starts at 120 BPM
+    EXPECT_EQ(wav.right[44100], 0.06f);  // the next block starts after the change
 }
 
 TEST(VeloraHostCli, RenderFollowsTheHostSequence) {
@@ -163,8 +165,7 @@ TEST(VeloraHostCli, RenderFollowsTheHostSequence) {
     // two blocks that hold events, suspend, close.
     EXPECT_EQ(calls, (std::vector<int>{vst::effOpen, vst::effSetSampleRate, vst::effSetBlockSize, vst::effMainsChanged,
                                        vst::effSetProgram, 1003, 1001, vst::effProcessEvents, vst::effProcessEvents,
-                                       vst::effMainsChanged,
-                                       vst::effClose}));
+                                       vst::effMainsChanged, vst::effClose}));
 }
 
 TEST(VeloraHostCli, RenderTailStopsAfterHalfASecondOfSilenceOrAtTheCap) {
@@ -182,7 +183,8 @@ TEST(VeloraHostCli, RenderTailStopsAfterHalfASecondOfSilenceOrAtTheCap) {
 
 TEST(VeloraHostCli, ProgramsByNameAndAllProgramsFiles) {
     const std::string song = songFile();
-    const HostRun byName = velora(withFake("render " + song + " " + scratchPath("p.wav") + " --program 'second SOUND' --tail 0"));
+    const HostRun byName =
+        velora(withFake("render " + song + " " + scratchPath("p.wav") + " --program 'second SOUND' --tail 0"));
     EXPECT_EQ(byName.exitCode, 0) << byName.err;
     const std::string folder = scratchPath("all");
     const HostRun all = velora(withFake("render " + song + " --all-programs " + folder + " --tail 0 --format 24"));
@@ -233,7 +235,8 @@ TEST(VeloraHostCli, LenientFilesWarnAndLongRendersAreAnnounced) {
     writeFile(held, concat({midiHeader(0, 1, 1), trackChunk({event(0, {0x90, 60, 100}), event(2400, {0x80, 60, 0})})}));
     const HostRun announced = velora(withFake("render " + held + " " + scratchPath("h.wav") + " --tail 0 --set 99=1"));
     EXPECT_EQ(announced.exitCode, 1);
-    EXPECT_EQ(announced.err.rfind("velora-host: note: '" + held + "' runs 0:20:00; each render writes up to 202 MB", 0), 0u)
+    EXPECT_EQ(announced.err.rfind("velora-host: note: '" + held + "' runs 0:20:00; each render writes up to 202 MB", 0),
+              0u)
         << announced.err;
 }
 
@@ -241,14 +244,18 @@ TEST(VeloraHostCli, LenientFilesWarnAndLongRendersAreAnnounced) {
 // temporary is left, and the exit status tells which signal it was.
 TEST(VeloraHostCli, AnInterruptedRenderLeavesTheOldFileAndNoTemporary) {
     const std::string held = scratchPath("held.mid");  // 6 hours at 1 kHz: far longer than the test waits
-    writeFile(held, concat({midiHeader(0, 1, 1), trackChunk({event(0, {0x90, 60, 100}), event(43200, {0x80, 60, 0})})}));
+    writeFile(held,
+              concat({midiHeader(0, 1, 1), trackChunk({event(0, {0x90, 60, 100}), event(43200, {0x80, 60, 0})})}));
     for (const auto& [signal, status] : {std::pair{"INT", 130}, std::pair{"TERM", 143}}) {
         const std::string out = scratchPath("out.wav"), folder = std::filesystem::path(out).parent_path().string();
         writeFile(out, {'o', 'l', 'd'});
         const std::string script = std::string(VELORA_HOST_EXE) + " " + withFake("render " + held + " " + out) +
                                    " --tail 0 --rate 1000 2>/dev/null & pid=$!; "
-                                   "for i in $(seq 200); do ls -A " + folder + " | grep -q '^\\.out' && break; sleep 0.02; done; "
-                                   "kill -" + signal + " $pid; wait $pid; exit $?";
+                                   "for i in $(seq 200); do ls -A " +
+                                   folder +
+                                   " | grep -q '^\\.out' && break; sleep 0.02; done; "
+                                   "kill -" +
+                                   signal + " $pid; wait $pid; exit $?";
         const std::string scriptFile = scratchPath("interrupt.sh");
         const std::string text = script + "\n";
         writeFile(scriptFile, Bytes(text.begin(), text.end()));
@@ -266,14 +273,16 @@ TEST(VeloraHostCli, ListingsOfTheFakePlugin) {
     EXPECT_EQ(programs.out, "    0  1: first light\n    1  2: Second Sound\n    2  3: odd/name *here*\n");
     const HostRun params = velora(withFake("params"));
     EXPECT_EQ(params.exitCode, 0);
-    EXPECT_NE(params.out.find("    1  Pitch             " + std::string(10, ' ') + "0.5           5\n"), std::string::npos)
+    EXPECT_NE(params.out.find("    1  Pitch             " + std::string(10, ' ') + "0.5           5\n"),
+              std::string::npos)
         << params.out;
     const HostRun info = velora(withFake("info"));
     EXPECT_EQ(info.exitCode, 0);
-    for (const char* line : {"effect name:                \"Fake\"\n", "unique id:                  1181439565 (FkVM)\n",
-                             "flags:                      0x00000110 (CanReplacing IsSynth)\n",
-                             "category:                   2 (synth)\n", "canDo receiveVstEvents:     1\n",
-                             "output 0:                   1, label \"Fake L\", short \"\", flags 0x00000001, arrangement 0\n"})
+    for (const char* line :
+         {"effect name:                \"Fake\"\n", "unique id:                  1181439565 (FkVM)\n",
+          "flags:                      0x00000110 (CanReplacing IsSynth)\n", "category:                   2 (synth)\n",
+          "canDo receiveVstEvents:     1\n",
+          "output 0:                   1, label \"Fake L\", short \"\", flags 0x00000001, arrangement 0\n"})
         EXPECT_NE(info.out.find(line), std::string::npos) << line << info.out;
 }
 

@@ -15,10 +15,11 @@ namespace {
 using namespace test;
 
 const std::vector<float> kLeft = {0.0f, 0.5f, -0.5f, 1.0f, -1.0f, 1.5f, -2.0f, 0.25f, 1e-6f, -0.999f, 0.123456f};
-const std::vector<float> kRight = {std::numeric_limits<float>::quiet_NaN(), 0.75f, 3e-5f, -3e-5f, 0.0f,
-                                   -0.0f, 0.9999f, -0.5f, 0.2f, 0.3f, -0.7f};
+const std::vector<float> kRight = {
+    std::numeric_limits<float>::quiet_NaN(), 0.75f, 3e-5f, -3e-5f, 0.0f, -0.0f, 0.9999f, -0.5f, 0.2f, 0.3f, -0.7f};
 
-std::string written(WavFormat format, const std::vector<float>& left, const std::vector<float>& right, int channels = 2) {
+std::string written(WavFormat format, const std::vector<float>& left, const std::vector<float>& right,
+                    int channels = 2) {
     const std::string path = scratchPath("out.wav");
     WavWriter writer;
     std::string error;
@@ -115,7 +116,10 @@ TEST(WavWriter, HeaderSizesMatchTheFile) {
         EXPECT_EQ(std::memcmp(bytes.data(), "RIFF", 4), 0);
         EXPECT_EQ(le32(bytes, 4), bytes.size() - 8);
         EXPECT_EQ(std::memcmp(bytes.data() + 8, "WAVE", 4), 0);
-        const std::size_t dataAt = bytes.size() - kLeft.size() * (format == WavFormat::pcm16 ? 2 : format == WavFormat::pcm24 ? 3 : 4) -
+        const std::size_t dataAt = bytes.size() -
+                                   kLeft.size() * (format == WavFormat::pcm16   ? 2
+                                                   : format == WavFormat::pcm24 ? 3
+                                                                                : 4) -
                                    (format == WavFormat::pcm24 ? 1 : 0);
         EXPECT_EQ(std::memcmp(bytes.data() + dataAt - 8, "data", 4), 0);
         EXPECT_EQ(le32(bytes, dataAt - 4), bytes.size() - dataAt - (format == WavFormat::pcm24 ? 1 : 0));

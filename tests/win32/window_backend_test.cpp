@@ -18,8 +18,8 @@
 #include "gui/platform/win32/drop_target.h"
 #include "gui/platform/win32/frame_window.h"
 #include "gui/platform/win32/gdi_canvas.h"
-#include "gui/platform/win32/window_class.h"
 #include "gui/platform/win32/win32_platform.h"
+#include "gui/platform/win32/window_class.h"
 #include "gui/slider.h"
 #include "gui/text_field.h"
 #include "gui/toggle_button.h"
@@ -52,7 +52,9 @@ bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
         Sleep(5);
     }
 }
-void pump(DWORD milliseconds) { pumpUntil([] { return false; }, milliseconds); }
+void pump(DWORD milliseconds) {
+    pumpUntil([] { return false; }, milliseconds);
+}
 
 HWND makeHostWindow() {
     static bool registered = false;
@@ -63,8 +65,8 @@ HWND makeHostWindow() {
         host.lpszClassName = "VeloraTestHost";
         registered = RegisterClassA(&host) != 0;
     }
-    HWND window = CreateWindowExA(0, "VeloraTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  50, 50, 420, 460, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, "VeloraTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 50,
+                                  50, 420, 460, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(window);
     pump(100);
     return window;
@@ -97,7 +99,8 @@ HWND handleOf(const Frame& frame) {
 
 bool classRegistered() {
     WNDCLASSA description;
-    return win32::windowClassName()[0] && GetClassInfoA(GetModuleHandleA(nullptr), win32::windowClassName(), &description);
+    return win32::windowClassName()[0] &&
+           GetClassInfoA(GetModuleHandleA(nullptr), win32::windowClassName(), &description);
 }
 
 void moveMouse(HWND frame, Point where) {
@@ -181,8 +184,8 @@ struct ToggleAndSlider {
     Owner owner;
     Frame frame;
     ToggleButton* toggle = new ToggleButton({10, 10, 40, 30}, &owner, 2, nullptr);
-    Slider* slider = new Slider({20, 50, 120, 70}, &owner, 3, 20, 120, nullptr, nullptr, {},
-                                Slider::kHorizontal | Slider::kLeft);
+    Slider* slider =
+        new Slider({20, 50, 120, 70}, &owner, 3, 20, 120, nullptr, nullptr, {}, Slider::kHorizontal | Slider::kLeft);
     HWND window = nullptr;
 };
 
@@ -346,7 +349,8 @@ void keyedBlitsAndResources(Platform& platform) {
         canvas->drawImage(image, {4, 0, 6, 2}, {3, 0});  // one column lies beyond the image
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 4; ++x) CHECK(canvas->pixel(x, y) == expected[y][x]);
-        CHECK(canvas->pixel(4, 0) == kWhite && canvas->pixel(4, 1) == Colour{0, 0, 255} && canvas->pixel(5, 0) == kGrey);
+        CHECK(canvas->pixel(4, 0) == kWhite && canvas->pixel(4, 1) == Colour{0, 0, 255} &&
+              canvas->pixel(5, 0) == kGrey);
     }
     ReleaseDC(nullptr, screen);
 
@@ -393,7 +397,10 @@ void dropBlocksAreReadWithinTheirBytes() {
 class TextData final : public IDataObject {
 public:
     explicit TextData(const char* text) : text_(text) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override { *object = nullptr; return E_NOINTERFACE; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {

@@ -29,11 +29,7 @@ Image keyOut(const Raster& art, const Shape& outline, Colour surround, double th
 // "ON" as whole pixels: at five pixels high, anti-aliased letters turn to mud.
 void drawOnLetters(Raster& r, Colour ink) {
     static const char* const kLetters[] = {
-        ".##...#..#",
-        "#..#..##.#",
-        "#..#..#.##",
-        "#..#..#..#",
-        ".##...#..#",
+        ".##...#..#", "#..#..##.#", "#..#..#.##", "#..#..#..#", ".##...#..#",
     };
     for (int row = 0; row < 5; ++row)
         for (int col = 0; col < 10; ++col)
@@ -72,9 +68,10 @@ Image drawKnobBody(const Raster& panelBehind) {
     r.fill({0, 0, 21, 21}, outline(circle(c, c, radius - 0.6), 0.45), pal::knobRim, 0.9);
     // Specular glint and a faint lower rim light.
     const Shape glint = circle(7.4, 6.6, 2.4);
-    r.fill({0, 0, 21, 21}, [glint](double x, double y) { return glint(x, y) / 1.6; }, rgb(255, 255, 255), 0.32);
-    r.fill({0, 0, 21, 21}, minus(circle(c, c + 0.2, radius - 1.4), circle(c, c - 1.0, radius - 1.4)),
-           pal::knobLight, 0.35);
+    r.fill(
+        {0, 0, 21, 21}, [glint](double x, double y) { return glint(x, y) / 1.6; }, rgb(255, 255, 255), 0.32);
+    r.fill({0, 0, 21, 21}, minus(circle(c, c + 0.2, radius - 1.4), circle(c, c - 1.0, radius - 1.4)), pal::knobLight,
+           0.35);
     return keyOut(r, ball, {}, 0.3);
 }
 
@@ -94,8 +91,9 @@ Image drawTogglePill(Colour surround, bool darkBar) {
     Raster off(19, 8, surround);
     const Colour rim = darkBar ? rgb(12, 12, 14) : rgb(112, 108, 100);
     off.fill(all, pill, rim);
-    off.fill(all, inner, darkBar ? vertical(rgb(40, 41, 46), rgb(66, 67, 74), 1, 7)
-                                 : vertical(rgb(150, 146, 138), rgb(196, 192, 183), 1, 7));
+    off.fill(all, inner,
+             darkBar ? vertical(rgb(40, 41, 46), rgb(66, 67, 74), 1, 7)
+                     : vertical(rgb(150, 146, 138), rgb(196, 192, 183), 1, 7));
 
     Raster on(19, 8, surround);
     on.fill(all, pill, darkBar ? rgb(12, 12, 14) : pal::amberDeep);

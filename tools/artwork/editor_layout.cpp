@@ -15,6 +15,7 @@ using editor::kControlCount;
 using editor::kControlTable;
 
 // The value each control shows in the preview picture, in table order.
+// clang-format off
 constexpr double kPreviewValues[] = {
     0,                                                           // status field
     0.35, 0.2, 0.6, 0.9, 0.45, 0.7, 0.8, 0.4, 0.25, 0.1,         // Tone layer
@@ -30,6 +31,7 @@ constexpr double kPreviewValues[] = {
     0, 1, 0, 0,                                                  // MIDI learn, aftertouch, voice steppers
     1, 1,                                                        // Tone On, Attack On
 };
+// clang-format on
 static_assert(std::size(kPreviewValues) == kControlCount);
 
 ControlKind kindOf(const ControlRow& row) {

@@ -21,8 +21,8 @@ struct SliderTravel {
 
 struct ControlPlace {
     ControlKind kind;
-    int bitmapId;        // track, knob body, toggle or button bitmap; 0 for the status field
-    Rect rect;           // frame pixels, right and bottom exclusive
+    int bitmapId;  // track, knob body, toggle or button bitmap; 0 for the status field
+    Rect rect;     // frame pixels, right and bottom exclusive
     double previewValue;
     SliderTravel travel;  // sliders only
 };

@@ -41,10 +41,14 @@ int main(int argc, char** argv) {
     std::string writeDir, checkDir, previewFile;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
-        if (option == "--write") writeDir = argv[i + 1];
-        else if (option == "--check") checkDir = argv[i + 1];
-        else if (option == "--preview") previewFile = argv[i + 1];
-        else return usage();
+        if (option == "--write")
+            writeDir = argv[i + 1];
+        else if (option == "--check")
+            checkDir = argv[i + 1];
+        else if (option == "--preview")
+            previewFile = argv[i + 1];
+        else
+            return usage();
     }
     if (argc % 2 == 0 || (writeDir.empty() && checkDir.empty() && previewFile.empty())) return usage();
 

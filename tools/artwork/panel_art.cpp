@@ -77,7 +77,8 @@ void drawKnobScale(Raster& r, const Rect& knob) {
     }
     // A soft shadow the ball sits in.
     const Shape shadow = circle(cx + 0.6, cy + 1.2, 10.2);
-    r.fill(around(knob, 3), [shadow](double x, double y) { return shadow(x, y) / 2.5; }, pal::faceShadow, 0.55);
+    r.fill(
+        around(knob, 3), [shadow](double x, double y) { return shadow(x, y) / 2.5; }, pal::faceShadow, 0.55);
 }
 
 // The columns both synth panels share. "Offset" and "Decay" are wider than
@@ -111,8 +112,8 @@ void drawToneSynth(Raster& r, const FontText& text) {
 void drawEnvelopeSketch(Raster& r, const Rect& box) {
     const double x0 = box.left, x1 = box.right, top = box.top, bottom = box.bottom;
     const double w = x1 - x0, sustain = top + (bottom - top) * 0.45;
-    const double points[][2] = {{x0, bottom},          {x0 + w * 0.16, top},     {x0 + w * 0.36, sustain},
-                                {x0 + w * 0.72, sustain}, {x1, bottom}};
+    const double points[][2] = {
+        {x0, bottom}, {x0 + w * 0.16, top}, {x0 + w * 0.36, sustain}, {x0 + w * 0.72, sustain}, {x1, bottom}};
     const Colour line = mix(pal::face, pal::inkSoft, 0.8);
     for (int i = 0; i + 1 < 5; ++i)
         r.fill(around(box, 2), segment(points[i][0], points[i][1], points[i + 1][0], points[i + 1][1], 0.45), line);

@@ -32,8 +32,10 @@ void drawSlider(Image& frame, const std::map<int, Image>& bitmaps, const Control
     const bool vertical = place.kind == ControlKind::verticalSlider;
     const double f = vertical ? 1.0 - place.previewValue : place.previewValue;
     const int along = std::max(2, static_cast<int>(f * travel.range));
-    if (vertical) blit(frame, bitmaps.at(10002), r.left + travel.across, r.top + along, 0, kHandleHeight, false);
-    else blit(frame, bitmaps.at(10002), r.left + along, r.top + travel.across, 0, kHandleHeight, false);
+    if (vertical)
+        blit(frame, bitmaps.at(10002), r.left + travel.across, r.top + along, 0, kHandleHeight, false);
+    else
+        blit(frame, bitmaps.at(10002), r.left + along, r.top + travel.across, 0, kHandleHeight, false);
 }
 
 void drawKnob(Image& frame, const std::map<int, Image>& bitmaps, const ControlPlace& place) {
@@ -66,8 +68,7 @@ Image composePreview(const std::map<int, Image>& bitmaps, const FontText& text) 
         case ControlKind::statusField: {
             // The status text the editor shows, in the toolkit's 9-pixel font.
             Raster field(r.width(), r.height());
-            text.draw(field, {Weight::regular, 9, rgb(255, 255, 255), 0}, r.width() / 2.0, 8, "0.350",
-                      Align::centre);
+            text.draw(field, {Weight::regular, 9, rgb(255, 255, 255), 0}, r.width() / 2.0, 8, "0.350", Align::centre);
             blit(frame, quantise(field), r.left, r.top, 0, r.height(), false);
             break;
         }

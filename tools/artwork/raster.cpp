@@ -11,12 +11,12 @@ Colour mix(Colour a, Colour b, double t) {
 }
 
 Colour scale(Colour c, double factor) {
-    return {std::clamp(c.r * factor, 0.0, 1.0), std::clamp(c.g * factor, 0.0, 1.0),
-            std::clamp(c.b * factor, 0.0, 1.0)};
+    return {std::clamp(c.r * factor, 0.0, 1.0), std::clamp(c.g * factor, 0.0, 1.0), std::clamp(c.b * factor, 0.0, 1.0)};
 }
 
 Raster::Raster(int width, int height, Colour fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
       pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
 
 void Raster::blend(int x, int y, Colour c, double coverage) {
@@ -39,7 +39,8 @@ void Raster::fill(const Rect& bounds, const Shape& shape, const Paint& paint, do
 }
 
 void Raster::fill(const Rect& bounds, const Shape& shape, Colour colour, double opacity) {
-    fill(bounds, shape, [colour](double, double) { return colour; }, opacity);
+    fill(
+        bounds, shape, [colour](double, double) { return colour; }, opacity);
 }
 
 Raster Raster::crop(const Rect& area) const {
@@ -56,9 +57,7 @@ void Raster::paste(const Raster& source, int x, int y) {
             if (contains(x + sx, y + sy)) set(x + sx, y + sy, source.at(sx, sy));
 }
 
-static std::uint8_t toByte(double v) {
-    return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
-}
+static std::uint8_t toByte(double v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); }
 
 Image quantise(const Raster& raster) {
     Image image{raster.width(), raster.height(), {}};

@@ -135,7 +135,8 @@ KeySpectrum analyseKey(Player& player, int program, int key, int velocity, const
     };
     auto loudest = [&](Band b) {
         double level = kNoLevel;
-        for (long k = binOf(b.low - guard); k <= binOf(b.high + guard); ++k) level = std::max(level, db[std::size_t(k)]);
+        for (long k = binOf(b.low - guard); k <= binOf(b.high + guard); ++k)
+            level = std::max(level, db[std::size_t(k)]);
         return level;
     };
     KeySpectrum result;
@@ -238,8 +239,8 @@ std::string describeSpectrum(Player& player, int program, int key, int velocity)
     std::sort(peaks.begin(), peaks.end(), [&](auto a, auto b) { return db[a] > db[b]; });
     std::string text;
     char line[128];
-    std::snprintf(line, sizeof line, "key %d: fundamental %.1f Hz, Attack ratio %.3f; peaks in Hz, dB, partial number\n",
-                  key, f, l.ratio);
+    std::snprintf(line, sizeof line,
+                  "key %d: fundamental %.1f Hz, Attack ratio %.3f; peaks in Hz, dB, partial number\n", key, f, l.ratio);
     text += line;
     for (std::size_t i = 0; i < std::min<std::size_t>(16, peaks.size()); ++i) {
         const double hz = double(peaks[i]) * binWidth;
@@ -267,7 +268,8 @@ const std::vector<Bound>& bankBounds() {
              return !isBass(r) || (std::fabs(r.heldBalance) <= 1.0 && std::fabs(r.lowBalance) <= 1.0 &&
                                    r.heldCorrelation >= 0.9 && r.lowCorrelation >= 0.9);
          }},
-        {'R', "top keys repeated within 6 dB of the held note", [](const ProgramReport& r) { return r.repeatRise <= 6.0; }},
+        {'R', "top keys repeated within 6 dB of the held note",
+         [](const ProgramReport& r) { return r.repeatRise <= 6.0; }},
         {'A', "no folded partial above the fundamental", [](const ProgramReport& r) { return r.aliasMargin < 0.0; }},
         {'F', "held middle C at 48 and 96 kHz within 1.5 dB of 44.1 kHz",
          [](const ProgramReport& r) { return std::fabs(r.loudness48) <= 1.5 && std::fabs(r.loudness96) <= 1.5; }},

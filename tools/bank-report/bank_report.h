@@ -21,19 +21,19 @@ struct ProgramReport {
     int number = 0;  // as in the names, 1..64
     std::string name;
     bool finite = true;
-    float ceiling = 1.0f;                     // the final gain: where the limiter holds the output
-    double chordPeak = 0, phrasePeak = 0;     // dBFS
+    float ceiling = 1.0f;                                 // the final gain: where the limiter holds the output
+    double chordPeak = 0, phrasePeak = 0;                 // dBFS
     std::size_t chordAtCeiling = 0, phraseAtCeiling = 0;  // samples of both channels
-    double heldLoudness = 0;                  // loudest 400 ms of the held middle C, dBFS RMS
-    double heldCorrelation = 0, heldBalance = 0;  // L/R correlation; left over right in dB
-    double lowCorrelation = 0, lowBalance = 0;    // the same for a held C2
-    double repeatRise = 0;                    // loudest repeat over the held note, dB (worst key)
+    double heldLoudness = 0;                              // loudest 400 ms of the held middle C, dBFS RMS
+    double heldCorrelation = 0, heldBalance = 0;          // L/R correlation; left over right in dB
+    double lowCorrelation = 0, lowBalance = 0;            // the same for a held C2
+    double repeatRise = 0;                                // loudest repeat over the held note, dB (worst key)
     int repeatKey = 0;
-    double aliasMargin = 0;                   // loudest folded partial over the fundamental, dB (worst key)
+    double aliasMargin = 0;  // loudest folded partial over the fundamental, dB (worst key)
     int aliasKey = 0;
-    double toneToNoise96 = 0;                 // partials over everything else at key 96, dB
-    double centroid = 0;                      // Hz, held middle C
-    double loudness48 = 0, loudness96 = 0;    // held middle C at 48 and 96 kHz over 44.1 kHz, dB
+    double toneToNoise96 = 0;               // partials over everything else at key 96, dB
+    double centroid = 0;                    // Hz, held middle C
+    double loudness48 = 0, loudness96 = 0;  // held middle C at 48 and 96 kHz over 44.1 kHz, dB
 };
 
 // What the sample rate may change: the loudest 400 ms and the spectral

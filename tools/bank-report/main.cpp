@@ -28,7 +28,8 @@ bool parseOverride(const std::string& text, std::pair<int, float>& out) {
     return out.first >= 0 && out.first < 109;
 }
 
-std::unique_ptr<Player> makePlayer(const std::string& path, double rate, const std::vector<std::pair<int, float>>& set) {
+std::unique_ptr<Player> makePlayer(const std::string& path, double rate,
+                                   const std::vector<std::pair<int, float>>& set) {
     auto player = std::make_unique<Player>(path, rate);
     if (!player->loaded()) {
         std::fprintf(stderr, "velora-bank-report: %s\n", player->error().c_str());
@@ -52,8 +53,10 @@ int compareRates(const std::string& path, const std::vector<int>& programs, cons
         const auto base = velora::sound::measureRateFigures(*reference, number - 1, velocity);
         std::vector<velora::sound::RateDifference> row;
         for (auto& p : players)
-            row.push_back(velora::sound::rateDifference(base, velora::sound::measureRateFigures(*p, number - 1, velocity)));
-        std::printf("%s\n", velora::sound::rateTableLine(number, reference->programName(number - 1), base, row).c_str());
+            row.push_back(
+                velora::sound::rateDifference(base, velora::sound::measureRateFigures(*p, number - 1, velocity)));
+        std::printf("%s\n",
+                    velora::sound::rateTableLine(number, reference->programName(number - 1), base, row).c_str());
         std::fflush(stdout);
         all.push_back(row);
     }
@@ -89,7 +92,8 @@ int main(int argc, char** argv) {
     for (const std::string& text : setTexts) {
         std::pair<int, float> o;
         if (!parseOverride(text, o)) {
-            std::fprintf(stderr, "velora-bank-report: --set %s: expected INDEX=VALUE with INDEX 0..108\n", text.c_str());
+            std::fprintf(stderr, "velora-bank-report: --set %s: expected INDEX=VALUE with INDEX 0..108\n",
+                         text.c_str());
             return 2;
         }
         set.push_back(o);

@@ -34,8 +34,8 @@ std::string rateTableLine(int number, const std::string& name, const RateFigures
                   reference.heldLoudness, reference.chordLoudness, reference.heldCentroid, reference.chordCentroid);
     std::string line = text;
     for (const RateDifference& d : differences) {
-        std::snprintf(text, sizeof text, "  |        %+6.2f %+8.2f %+5.1f %+7.1f%s", d.held, d.chord, 100.0 * d.heldCentroid,
-                      100.0 * d.chordCentroid, withinRateBounds(d) ? " " : "*");
+        std::snprintf(text, sizeof text, "  |        %+6.2f %+8.2f %+5.1f %+7.1f%s", d.held, d.chord,
+                      100.0 * d.heldCentroid, 100.0 * d.chordCentroid, withinRateBounds(d) ? " " : "*");
         line += text;
     }
     return line;
@@ -49,18 +49,21 @@ std::string rateSummary(const std::vector<double>& rates, const std::vector<std:
         for (const auto& program : byProgram) {
             held.push_back(program[r].held);
             worstChord = std::max(worstChord, std::fabs(program[r].chord));
-            worstCentroid = std::max({worstCentroid, std::fabs(program[r].heldCentroid), std::fabs(program[r].chordCentroid)});
+            worstCentroid =
+                std::max({worstCentroid, std::fabs(program[r].heldCentroid), std::fabs(program[r].chordCentroid)});
         }
         if (held.empty()) continue;
         std::vector<double> sorted = held;
         std::sort(sorted.begin(), sorted.end());
-        auto beyond = [&](double bound) { return std::count_if(held.begin(), held.end(), [&](double d) { return std::fabs(d) > bound; }); };
+        auto beyond = [&](double bound) {
+            return std::count_if(held.begin(), held.end(), [&](double d) { return std::fabs(d) > bound; });
+        };
         char line[256];
         std::snprintf(line, sizeof line,
                       "%6.1f kHz: C4 median %+.2f dB, range %+.2f..%+.2f dB, beyond 1.5/3/6 dB: %td/%td/%td; "
                       "chord worst %.2f dB; centroid worst %.1f %%\n",
-                      rates[r] / 1000.0, sorted[sorted.size() / 2], sorted.front(), sorted.back(), beyond(1.5), beyond(3.0),
-                      beyond(6.0), worstChord, 100.0 * worstCentroid);
+                      rates[r] / 1000.0, sorted[sorted.size() / 2], sorted.front(), sorted.back(), beyond(1.5),
+                      beyond(3.0), beyond(6.0), worstChord, 100.0 * worstCentroid);
         text += line;
     }
     return text;

@@ -90,7 +90,16 @@ constexpr std::uint32_t kFastestPlausibleTempo = 60000;  // microseconds per qua
 // What a file reads leniently: each kind once, at its first occurrence.
 class Warnings {
 public:
-    enum Kind { runningStatusAfterMeta, bytesAfterEnd, endWithLength, openSysEx, fastTempo, extraTracks, secondHeader, kKinds };
+    enum Kind {
+        runningStatusAfterMeta,
+        bytesAfterEnd,
+        endWithLength,
+        openSysEx,
+        fastTempo,
+        extraTracks,
+        secondHeader,
+        kKinds
+    };
     void note(Kind kind, const std::string& text) {
         if (noted_[kind]) return;
         noted_[kind] = true;
@@ -157,8 +166,10 @@ private:
         }
         const auto body = in_.take(length);
         const bool ends = !body.empty() && body.back() == kSysExContinuation;
-        if (!continuation) sysExOpenAt_ = ends ? 0 : eventStart + 1;  // +1: offset 0 means none
-        else if (ends) sysExOpenAt_ = 0;
+        if (!continuation)
+            sysExOpenAt_ = ends ? 0 : eventStart + 1;  // +1: offset 0 means none
+        else if (ends)
+            sysExOpenAt_ = 0;
         return true;
     }
 
@@ -279,7 +290,8 @@ std::size_t countTrackChunks(ByteCursor& in, Warnings& warnings) {
         in.bigEndian(4, length);
         if (!in.skip(length)) break;
         if (isChunk(id, "MTrk")) ++count;
-        if (isChunk(id, "MThd")) warnings.note(Warnings::secondHeader, "a second MThd header" + at(chunkStart) + " ignored");
+        if (isChunk(id, "MThd"))
+            warnings.note(Warnings::secondHeader, "a second MThd header" + at(chunkStart) + " ignored");
     }
     return count;
 }
@@ -319,10 +331,12 @@ MidiReadResult parseMidiFile(std::span<const std::uint8_t> bytes) {
         std::uint32_t length = 0;
         in.bigEndian(4, length);
         if (in.remaining() < length)
-            return failure("chunk length " + std::to_string(length) + " runs past the end of the file" + at(chunkStart));
+            return failure("chunk length " + std::to_string(length) + " runs past the end of the file" +
+                           at(chunkStart));
         const std::size_t bodyStart = in.offset();
         auto body = in.take(length);
-        if (isChunk(id, "MThd")) warnings.note(Warnings::secondHeader, "a second MThd header" + at(chunkStart) + " ignored");
+        if (isChunk(id, "MThd"))
+            warnings.note(Warnings::secondHeader, "a second MThd header" + at(chunkStart) + " ignored");
         if (!isChunk(id, "MTrk")) continue;  // unknown chunks are skipped
         MidiTrack track;
         std::string error;

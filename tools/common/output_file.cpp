@@ -62,7 +62,10 @@ std::FILE* createTemporary(const std::string& target, std::string& temporary, st
         std::FILE* stream = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
         if (!stream) {
             reason = reasonOf(errno);
-            if (descriptor >= 0) _close(descriptor); else CloseHandle(handle);
+            if (descriptor >= 0)
+                _close(descriptor);
+            else
+                CloseHandle(handle);
             DeleteFileA(temporary.c_str());
         }
         return stream;

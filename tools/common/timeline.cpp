@@ -125,12 +125,12 @@ double Timeline::tempoAt(std::int64_t sample) const {
 
 double Timeline::ppqAt(std::int64_t sample) const {
     const Segment& segment = segmentAtSample(sample);
-    const double segmentSeconds = static_cast<double>(segment.startTime) /
-                                  (static_cast<double>(ticksPerQuarter_) * double(kMicrosPerSecond));
+    const double segmentSeconds =
+        static_cast<double>(segment.startTime) / (static_cast<double>(ticksPerQuarter_) * double(kMicrosPerSecond));
     const double seconds = static_cast<double>(sample) / static_cast<double>(sampleRate_);
-    const double quarters = static_cast<double>(segment.startTick) / static_cast<double>(ticksPerQuarter_) +
-                            (seconds - segmentSeconds) * double(kMicrosPerSecond) /
-                                static_cast<double>(segment.microsPerQuarter);
+    const double quarters =
+        static_cast<double>(segment.startTick) / static_cast<double>(ticksPerQuarter_) +
+        (seconds - segmentSeconds) * double(kMicrosPerSecond) / static_cast<double>(segment.microsPerQuarter);
     return quarters < 0.0 ? 0.0 : quarters;
 }
 

@@ -16,9 +16,9 @@ constexpr std::uint64_t kMaxDataBytes = 0xFFFFFF00u;
 
 int bytesPerSample(WavFormat format) {
     switch (format) {
-        case WavFormat::pcm16: return 2;
-        case WavFormat::pcm24: return 3;
-        case WavFormat::float32: return 4;
+    case WavFormat::pcm16: return 2;
+    case WavFormat::pcm24: return 3;
+    case WavFormat::float32: return 4;
     }
     return 2;
 }
@@ -122,9 +122,9 @@ bool WavWriter::write(const float* const* channels, std::size_t frames, std::str
         for (int c = 0; c < channels_; ++c) {
             const float sample = channels[c][i];
             switch (format_) {
-                case WavFormat::pcm16: put16(bytes, std::uint16_t(toPcm16(sample))); break;
-                case WavFormat::pcm24: put24(bytes, std::uint32_t(toPcm24(sample))); break;
-                case WavFormat::float32: put32(bytes, std::bit_cast<std::uint32_t>(sample)); break;
+            case WavFormat::pcm16: put16(bytes, std::uint16_t(toPcm16(sample))); break;
+            case WavFormat::pcm24: put24(bytes, std::uint32_t(toPcm24(sample))); break;
+            case WavFormat::float32: put32(bytes, std::bit_cast<std::uint32_t>(sample)); break;
             }
         }
     }

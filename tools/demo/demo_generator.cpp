@@ -40,9 +40,9 @@ MidiTrackBuilder tempoTrack() {
 
 MidiTrackBuilder chordTrack() {
     const std::vector<std::vector<std::uint8_t>> chords = {
-        {45, 52, 57, 60, 64}, {41, 48, 57, 60, 65}, {36, 43, 52, 55, 60, 64}, {43, 50, 55, 59, 62, 67},
-        {45, 52, 57, 60, 64}, {41, 48, 57, 60, 65}, {43, 50, 55, 59, 62, 67}, {40, 47, 56, 59, 64},
-        {33, 45, 52, 59, 60, 64, 71}};
+        {45, 52, 57, 60, 64},     {41, 48, 57, 60, 65}, {36, 43, 52, 55, 60, 64},
+        {43, 50, 55, 59, 62, 67}, {45, 52, 57, 60, 64}, {41, 48, 57, 60, 65},
+        {43, 50, 55, 59, 62, 67}, {40, 47, 56, 59, 64}, {33, 45, 52, 59, 60, 64, 71}};
     MidiTrackBuilder track;
     track.text(0, 0x03, "Chords");
     for (std::size_t bar = 0; bar < chords.size(); ++bar) {
@@ -64,16 +64,12 @@ MidiTrackBuilder melodyTrack() {
         int bar, eighth, eighths;
         std::uint8_t key;
     };
-    const std::vector<Step> melody = {
-        {0, 0, 2, 76}, {0, 2, 2, 81}, {0, 4, 1, 84}, {0, 5, 1, 83}, {0, 6, 2, 81},
-        {1, 0, 4, 84}, {1, 4, 2, 81}, {1, 6, 2, 77},
-        {2, 0, 3, 79}, {2, 3, 1, 76}, {2, 4, 2, 79}, {2, 6, 2, 84},
-        {3, 0, 6, 86}, {3, 6, 2, 83},
-        {4, 0, 2, 88}, {4, 2, 1, 86}, {4, 3, 1, 84}, {4, 4, 4, 81},
-        {5, 0, 2, 89}, {5, 2, 2, 88}, {5, 4, 2, 84}, {5, 6, 2, 81},
-        {6, 0, 2, 79}, {6, 2, 2, 83}, {6, 4, 2, 86}, {6, 6, 2, 91},
-        {7, 0, 4, 92}, {7, 4, 4, 95},
-        {8, 0, 8, 93}};
+    const std::vector<Step> melody = {{0, 0, 2, 76}, {0, 2, 2, 81}, {0, 4, 1, 84}, {0, 5, 1, 83}, {0, 6, 2, 81},
+                                      {1, 0, 4, 84}, {1, 4, 2, 81}, {1, 6, 2, 77}, {2, 0, 3, 79}, {2, 3, 1, 76},
+                                      {2, 4, 2, 79}, {2, 6, 2, 84}, {3, 0, 6, 86}, {3, 6, 2, 83}, {4, 0, 2, 88},
+                                      {4, 2, 1, 86}, {4, 3, 1, 84}, {4, 4, 4, 81}, {5, 0, 2, 89}, {5, 2, 2, 88},
+                                      {5, 4, 2, 84}, {5, 6, 2, 81}, {6, 0, 2, 79}, {6, 2, 2, 83}, {6, 4, 2, 86},
+                                      {6, 6, 2, 91}, {7, 0, 4, 92}, {7, 4, 4, 95}, {8, 0, 8, 93}};
     MidiTrackBuilder track;
     track.text(0, 0x03, "Melody");
     for (const Step& s : melody)
@@ -102,9 +98,11 @@ MidiTrackBuilder bassAndBellsTrack() {
     }
     note(track, 2, 8 * kBar, 2 * kBar - 120, 21, 110);  // A0 under the final chord
     const std::uint8_t bells[] = {100, 105, 103, 108, 100, 96};
-    for (std::uint32_t i = 0; i < sizeof bells; ++i) note(track, 2, 4 * kBar + i * kTicksPerQuarter, kEighth, bells[i], 70);
+    for (std::uint32_t i = 0; i < sizeof bells; ++i)
+        note(track, 2, 4 * kBar + i * kTicksPerQuarter, kEighth, bells[i], 70);
     const std::uint8_t sparkle[] = {96, 100, 105, 100, 96, 93, 88, 84};
-    for (std::uint32_t i = 0; i < sizeof sparkle; ++i) note(track, 2, 9 * kBar + i * kEighth, kEighth - 30, sparkle[i], 60);
+    for (std::uint32_t i = 0; i < sizeof sparkle; ++i)
+        note(track, 2, 9 * kBar + i * kEighth, kEighth - 30, sparkle[i], 60);
     return track;
 }
 

@@ -61,7 +61,8 @@ std::vector<std::uint8_t> MidiTrackBuilder::encode() const {
     return body;
 }
 
-bool writeMidiFile(const std::string& path, std::uint16_t ticksPerQuarter, const std::vector<MidiTrackBuilder>& tracks) {
+bool writeMidiFile(const std::string& path, std::uint16_t ticksPerQuarter,
+                   const std::vector<MidiTrackBuilder>& tracks) {
     std::vector<std::uint8_t> header;
     putBigEndian(header, 1, 2);
     putBigEndian(header, static_cast<std::uint32_t>(tracks.size()), 2);

@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     windows.lastWindow()->exposeAll();
     std::string error;
     const velora::gui::PixelImage& screen = windows.lastWindow()->screen();
-    const bool written = velora::tools::writeRgbPng(screen.width(), screen.height(), screen.bytes().data(), output, error);
+    const bool written =
+        velora::tools::writeRgbPng(screen.width(), screen.height(), screen.bytes().data(), output, error);
     effect.dispatcher(vst::effEditClose, 0, 0, nullptr, 0.0f);
     if (!written) {
         std::fprintf(stderr, "velora-editor-picture: %s\n", error.c_str());

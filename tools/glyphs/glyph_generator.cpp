@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
                "#include \"gui/software/glyph_font.h\"\n\n"
                "namespace velora::gui {\nnamespace {\n\n"
             << data.str() << "\nconst GlyphFont kFonts[] = {\n"
-            << table.str() << "};\n\n}  // namespace\n\n"
+            << table.str()
+            << "};\n\n}  // namespace\n\n"
                "std::span<const GlyphFont> builtInFonts() { return kFonts; }\n\n}  // namespace velora::gui\n";
         if (!out) throw std::runtime_error(std::string("cannot write ") + argv[1]);
     } catch (const std::exception& error) {

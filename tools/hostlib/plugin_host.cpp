@@ -110,21 +110,21 @@ VstIntPtr PluginInstance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr valu
         calls_.push_back(call);
     }
     switch (opcode) {
-        case vst::audioMasterVersion: return options_.hostVersion;
-        case vst::audioMasterCanDo: return call.text == "sendVstTimeInfo" ? options_.canDoTimeInfo : 0;
-        case vst::audioMasterGetTime: {
-            if (!options_.provideTimeInfo) return 0;
-            timeInfo_ = vst::VstTimeInfo{};
-            timeInfo_.samplePos = time_.samplePos;
-            timeInfo_.sampleRate = time_.sampleRate;
-            timeInfo_.ppqPos = time_.ppqPos;
-            timeInfo_.tempo = time_.tempo;
-            timeInfo_.timeSigNumerator = 4;
-            timeInfo_.timeSigDenominator = 4;
-            timeInfo_.flags = time_.flags;
-            return reinterpret_cast<VstIntPtr>(&timeInfo_);
-        }
-        default: return 0;
+    case vst::audioMasterVersion: return options_.hostVersion;
+    case vst::audioMasterCanDo: return call.text == "sendVstTimeInfo" ? options_.canDoTimeInfo : 0;
+    case vst::audioMasterGetTime: {
+        if (!options_.provideTimeInfo) return 0;
+        timeInfo_ = vst::VstTimeInfo{};
+        timeInfo_.samplePos = time_.samplePos;
+        timeInfo_.sampleRate = time_.sampleRate;
+        timeInfo_.ppqPos = time_.ppqPos;
+        timeInfo_.tempo = time_.tempo;
+        timeInfo_.timeSigNumerator = 4;
+        timeInfo_.timeSigDenominator = 4;
+        timeInfo_.flags = time_.flags;
+        return reinterpret_cast<VstIntPtr>(&timeInfo_);
+    }
+    default: return 0;
     }
 }
 
@@ -216,7 +216,8 @@ void PluginInstance::processReplacing(float* left, float* right, VstInt32 frames
     const VstInt32 inputs = std::clamp<VstInt32>(effect_->numInputs, 0, kMaxChannels);
     const VstInt32 outputs = std::clamp<VstInt32>(effect_->numOutputs, 0, kMaxChannels);
     const std::size_t length = static_cast<std::size_t>(frames);
-    if (scratch_.size() < length * static_cast<std::size_t>(inputs + outputs)) scratch_.resize(length * (inputs + outputs));
+    if (scratch_.size() < length * static_cast<std::size_t>(inputs + outputs))
+        scratch_.resize(length * (inputs + outputs));
     std::fill(scratch_.begin(), scratch_.end(), 0.0f);
     float* inputPointers[kMaxChannels] = {};
     float* outputPointers[kMaxChannels] = {};

@@ -161,8 +161,8 @@ bool checkKind(std::int32_t magic, std::int32_t wanted, std::string& error) {
 }
 
 // One 'FxCk' program chunk at `data`; `used` is its extent.
-bool readProgram(const std::uint8_t* data, std::size_t available, bool wholeFile, FxOwner& owner,
-                 FxProgram& program, std::size_t& used, std::string& error) {
+bool readProgram(const std::uint8_t* data, std::size_t available, bool wholeFile, FxOwner& owner, FxProgram& program,
+                 std::size_t& used, std::string& error) {
     if (!readChunkExtent(data, available, wholeFile, used, error)) return false;
     if (used < kProgramHeaderBytes) {
         error = "truncated: a program header needs " + std::to_string(kProgramHeaderBytes) + " bytes, only " +
@@ -181,8 +181,8 @@ bool readProgram(const std::uint8_t* data, std::size_t available, bool wholeFile
     owner.pluginVersion = in.int32();
     const std::int32_t count = in.int32();
     if (count < 0 || count > kMaxCount || std::uint64_t(used) != kProgramHeaderBytes + 4 * std::uint64_t(count)) {
-        error = "wrong size: " + std::to_string(count) + " parameter values do not fill " + std::to_string(used) +
-                " bytes";
+        error =
+            "wrong size: " + std::to_string(count) + " parameter values do not fill " + std::to_string(used) + " bytes";
         return false;
     }
     program.name = in.text(kNameBytes);
@@ -307,7 +307,8 @@ std::optional<FxFile> readBankFile(const std::vector<std::uint8_t>& bytes, std::
     return file;
 }
 
-std::string mismatchWith(const FxFile& file, std::int32_t pluginId, std::int32_t paramCount, std::int32_t programCount) {
+std::string mismatchWith(const FxFile& file, std::int32_t pluginId, std::int32_t paramCount,
+                         std::int32_t programCount) {
     if (file.owner.pluginId != pluginId)
         return "belongs to another plug-in (id " + fourCCText(file.owner.pluginId) + ", this one is " +
                fourCCText(pluginId) + ")";
@@ -326,9 +327,9 @@ std::string partialBankNote(const FxFile& file, std::int32_t programCount) {
     const auto count = static_cast<std::int64_t>(file.programs.size());
     if (count >= programCount) return {};
     return "holds " + std::to_string(count) + " of the plug-in's " + std::to_string(programCount) + " programs; " +
-           (count + 1 == programCount
-                ? "program " + std::to_string(count) + " is left as it is"
-                : "programs " + std::to_string(count) + ".." + std::to_string(programCount - 1) + " are left as they are");
+           (count + 1 == programCount ? "program " + std::to_string(count) + " is left as it is"
+                                      : "programs " + std::to_string(count) + ".." + std::to_string(programCount - 1) +
+                                            " are left as they are");
 }
 
 bool readFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error,

@@ -13,9 +13,9 @@ namespace velora::presets {
 
 // Four characters as the big-endian number the format stores ("KrVl").
 constexpr std::int32_t fourCC(const char (&text)[5]) {
-    return static_cast<std::int32_t>((std::uint32_t(std::uint8_t(text[0])) << 24) |
-                                     (std::uint32_t(std::uint8_t(text[1])) << 16) |
-                                     (std::uint32_t(std::uint8_t(text[2])) << 8) | std::uint32_t(std::uint8_t(text[3])));
+    return static_cast<std::int32_t>(
+        (std::uint32_t(std::uint8_t(text[0])) << 24) | (std::uint32_t(std::uint8_t(text[1])) << 16) |
+        (std::uint32_t(std::uint8_t(text[2])) << 8) | std::uint32_t(std::uint8_t(text[3])));
 }
 
 // Whose file it is: the plug-in's unique id and version.

@@ -87,8 +87,8 @@ void printChanges(PluginInstance& plugin, const std::vector<ParameterState>& bef
         if (before[i].value == after[i].value) continue;
         const auto index = static_cast<vst::VstInt32>(i);
         std::printf("%d %s: %.6f -> %.6f (%s %s)\n", index, plugin.parameterName(index).c_str(),
-                    static_cast<double>(before[i].value), static_cast<double>(after[i].value),
-                    after[i].display.c_str(), plugin.parameterLabel(index).c_str());
+                    static_cast<double>(before[i].value), static_cast<double>(after[i].value), after[i].display.c_str(),
+                    plugin.parameterLabel(index).c_str());
         ++changed;
     }
     std::printf("%d parameters changed; the editor reported %d begin, %d automate, %d end, %d idle\n", changed,
@@ -152,8 +152,8 @@ public:
         const auto nextIdle = Clock::now() + kIdlePeriod;
         bool open = window_->serveEvents();
         for (auto now = Clock::now(); open && now < nextIdle; now = Clock::now()) {
-            window_->waitForEvents(static_cast<int>(
-                std::chrono::duration_cast<milliseconds>(nextIdle - now).count() + 1));
+            window_->waitForEvents(
+                static_cast<int>(std::chrono::duration_cast<milliseconds>(nextIdle - now).count() + 1));
             open = window_->serveEvents();
         }
         plugin_->dispatch(vst::effEditIdle);
@@ -197,9 +197,8 @@ Clock::time_point deadlineAfter(std::optional<double> seconds, double otherwise)
 
 // Painted: some detail, and the same pixels over several idle rounds.
 bool settled(const RgbImage& now, const RgbImage& previous, int& stableRounds) {
-    const bool detailed = now.rgb.size() >= 6 && !std::all_of(now.rgb.begin(), now.rgb.end(), [&](std::uint8_t c) {
-        return c == now.rgb.front();
-    });
+    const bool detailed = now.rgb.size() >= 6 && !std::all_of(now.rgb.begin(), now.rgb.end(),
+                                                              [&](std::uint8_t c) { return c == now.rgb.front(); });
     stableRounds = detailed && now == previous ? stableRounds + 1 : 0;
     return stableRounds >= 3;
 }
@@ -212,8 +211,7 @@ int runEdit(const GlobalOptions& global, const EditOptions& options) {
     if (!session.open(global, options.program, error)) return reportError(error);
     session.announce();
     const auto deadline = deadlineAfter(options.seconds, 1.0e6);
-    while (session.serve() && before(deadline)) {
-    }
+    while (session.serve() && before(deadline)) {}
     session.report();
     return 0;
 }

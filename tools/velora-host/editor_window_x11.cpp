@@ -21,7 +21,7 @@ public:
         width_ = width;
         height_ = height;
         window_ = x_.CreateSimpleWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-                                      static_cast<unsigned>(height), 0, 0, BlackPixel(display, screen));
+                                        static_cast<unsigned>(height), 0, 0, BlackPixel(display, screen));
         x_.StoreName(display, window_, title.c_str());
         x_.SelectInput(display, window_, StructureNotifyMask);
         deleteWindow_ = x_.InternAtom(display, "WM_DELETE_WINDOW", False);
@@ -76,7 +76,7 @@ public:
 
     bool grab(RgbImage& image) override {
         XImage* pixels = x_.GetImage(display_, window_, 0, 0, static_cast<unsigned>(width_),
-                                   static_cast<unsigned>(height_), AllPlanes, ZPixmap);
+                                     static_cast<unsigned>(height_), AllPlanes, ZPixmap);
         if (!pixels) return false;
         image.width = width_;
         image.height = height_;

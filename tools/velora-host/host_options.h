@@ -9,10 +9,10 @@
 namespace velora::host {
 
 struct GlobalOptions {
-    std::string pluginPath;          // empty: the plug-in next to the executable
-    std::string timeInfo = "yes";    // answer to canDo "sendVstTimeInfo": yes, no, unknown
-    double tempo = 120.0;            // reported while no MIDI file sets a tempo
-    int x87Precision = 0;            // 53 or 64: x87 precision control set before loading; 0 leaves it
+    std::string pluginPath;        // empty: the plug-in next to the executable
+    std::string timeInfo = "yes";  // answer to canDo "sendVstTimeInfo": yes, no, unknown
+    double tempo = 120.0;          // reported while no MIDI file sets a tempo
+    int x87Precision = 0;          // 53 or 64: x87 precision control set before loading; 0 leaves it
 };
 
 // velora.dll (velora64.dll for the 64-bit host) in the executable's folder;

@@ -16,24 +16,46 @@ constexpr vst::VstInt32 kMaxListed = 100000;
 constexpr vst::VstInt32 kMaxPins = 64;
 
 const char* const kCanDoTexts[] = {
-    "sendVstEvents",  "sendVstMidiEvent",   "receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo",
-    "receiveVstSysexEvent", "midiProgramNames", "offline", "bypass", "noRealTime", "1in1out", "1in2out",
-    "2in1out", "2in2out", "0in2out", "plugAsChannelInsert", "plugAsSend", "mixDryWet",
+    "sendVstEvents",
+    "sendVstMidiEvent",
+    "receiveVstEvents",
+    "receiveVstMidiEvent",
+    "receiveVstTimeInfo",
+    "receiveVstSysexEvent",
+    "midiProgramNames",
+    "offline",
+    "bypass",
+    "noRealTime",
+    "1in1out",
+    "1in2out",
+    "2in1out",
+    "2in2out",
+    "0in2out",
+    "plugAsChannelInsert",
+    "plugAsSend",
+    "mixDryWet",
 };
 
 const char* categoryName(vst::VstIntPtr category) {
-    static const char* const names[] = {"unknown",   "effect",      "synth",       "analysis",
-                                        "mastering", "spacializer", "room fx",     "surround fx",
-                                        "restoration", "offline process", "shell", "generator"};
+    static const char* const names[] = {"unknown",     "effect",          "synth",   "analysis",
+                                        "mastering",   "spacializer",     "room fx", "surround fx",
+                                        "restoration", "offline process", "shell",   "generator"};
     return category >= 0 && category < 12 ? names[category] : "other";
 }
 
 std::string flagNames(std::uint32_t flags) {
-    static const struct { std::uint32_t bit; const char* name; } known[] = {
-        {vst::effFlagsHasEditor, "HasEditor"},         {vst::effFlagsHasClip, "HasClip"},
-        {vst::effFlagsHasVu, "HasVu"},                 {vst::effFlagsCanMono, "CanMono"},
-        {vst::effFlagsCanReplacing, "CanReplacing"},   {vst::effFlagsProgramChunks, "ProgramChunks"},
-        {vst::effFlagsIsSynth, "IsSynth"},             {vst::effFlagsNoSoundInStop, "NoSoundInStop"},
+    static const struct {
+        std::uint32_t bit;
+        const char* name;
+    } known[] = {
+        {vst::effFlagsHasEditor, "HasEditor"},
+        {vst::effFlagsHasClip, "HasClip"},
+        {vst::effFlagsHasVu, "HasVu"},
+        {vst::effFlagsCanMono, "CanMono"},
+        {vst::effFlagsCanReplacing, "CanReplacing"},
+        {vst::effFlagsProgramChunks, "ProgramChunks"},
+        {vst::effFlagsIsSynth, "IsSynth"},
+        {vst::effFlagsNoSoundInStop, "NoSoundInStop"},
         {1u << 12, "CanDoubleReplacing"},
     };
     std::string text;
@@ -119,7 +141,8 @@ int runInfo(const GlobalOptions& options) {
     field("programs", std::to_string(effect.numPrograms));
     field("parameters", std::to_string(effect.numParams));
     field("initial delay", std::to_string(effect.initialDelay));
-    for (const char* text : kCanDoTexts) field(("canDo " + std::string(text)).c_str(), std::to_string(plugin->canDo(text)));
+    for (const char* text : kCanDoTexts)
+        field(("canDo " + std::string(text)).c_str(), std::to_string(plugin->canDo(text)));
     printOutputPins(*plugin);
     std::fflush(stdout);
     return 0;

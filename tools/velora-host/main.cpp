@@ -30,7 +30,8 @@ using velora::host::GlobalOptions;
 using velora::host::RenderOptions;
 
 void addGlobalOptions(CLI::App& app, GlobalOptions& global) {
-    app.add_option("--plugin", global.pluginPath, "Plug-in file (default: velora.so / velora.dll / velora64.dll next to this program)");
+    app.add_option("--plugin", global.pluginPath,
+                   "Plug-in file (default: velora.so / velora.dll / velora64.dll next to this program)");
     app.add_option("--time-info", global.timeInfo, "Answer to the plug-in's \"sendVstTimeInfo\" question")
         ->check(CLI::IsMember({"yes", "no", "unknown"}));
     app.add_option("--tempo", global.tempo, "Tempo in BPM reported while no MIDI file sets one")
@@ -46,11 +47,13 @@ CLI::App* addRenderCommand(CLI::App& app, RenderOptions& render) {
     command->add_option("OUT.wav", render.wavPath, "WAV file to write");
     command->add_option("--program", render.program, "Program number 0..63 or name");
     command->add_option("--set", render.settings, "Parameter override INDEX=VALUE, after the program")
-        ->take_all()->allow_extra_args(false);
+        ->take_all()
+        ->allow_extra_args(false);
     command->add_option("--rate", render.sampleRate, "Sample rate in Hz")->check(CLI::Range(1u, 1000000u));
     command->add_option("--block", render.blockSize, "Block size in samples")->check(CLI::Range(1, 65536));
-    command->add_option("--tail", render.tailSeconds,
-                        "Seconds rendered after the last event (default: until 0.5 s below -90 dBFS, at most 30 s)")
+    command
+        ->add_option("--tail", render.tailSeconds,
+                     "Seconds rendered after the last event (default: until 0.5 s below -90 dBFS, at most 30 s)")
         ->check(CLI::Range(0.0, 3600.0));
     command->add_option("--format", render.format, "Sample format: 16, 24 or float")
         ->check(CLI::IsMember({"16", "24", "float"}));
@@ -80,7 +83,8 @@ int main(int argc, char** argv) {
     // Lines end in "\n" on every platform, so listings compare byte for byte.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    CLI::App app{"velora-host: render MIDI files through the Velora plug-in, list its parameters and programs, show its editor"};
+    CLI::App app{
+        "velora-host: render MIDI files through the Velora plug-in, list its parameters and programs, show its editor"};
     app.set_version_flag("--version", std::string("velora-host ") + VELORA_VERSION);
     app.require_subcommand(1);
     app.fallthrough();
@@ -94,7 +98,8 @@ int main(int argc, char** argv) {
     CLI::App* programs = app.add_subcommand("programs", "Every program name");
     CLI::App* renderCommand = addRenderCommand(app, render);
     std::string exportProgram, exportPath;
-    CLI::App* exportProgramCommand = app.add_subcommand("export-program", "Write one factory program into an .fxp file");
+    CLI::App* exportProgramCommand =
+        app.add_subcommand("export-program", "Write one factory program into an .fxp file");
     exportProgramCommand->add_option("PROGRAM", exportProgram, "Program number 0..63 or name")->required();
     exportProgramCommand->add_option("FILE.fxp", exportPath, "Preset file to write")->required();
     EditOptions edit;

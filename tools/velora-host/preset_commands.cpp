@@ -29,7 +29,8 @@ int runExportProgram(const GlobalOptions& global, const std::string& program, co
     auto plugin = openPlugin(global, error);
     if (!plugin) return reportError(error);
     std::vector<std::string> names;
-    for (vst::VstInt32 i = 0; i < plugin->effect()->numPrograms && i < 100000; ++i) names.push_back(plugin->programName(i));
+    for (vst::VstInt32 i = 0; i < plugin->effect()->numPrograms && i < 100000; ++i)
+        names.push_back(plugin->programName(i));
     const std::optional<int> index = findProgram(program, names, error);
     if (!index) return reportError(error);
     const presets::FxProgram exported = exportProgram(*plugin, *index);

@@ -30,9 +30,7 @@ void applyProgram(PluginInstance& plugin, const presets::FxProgram& program) {
 
 }  // namespace
 
-presets::FxOwner ownerOf(PluginInstance& plugin) {
-    return {plugin.effect()->uniqueID, plugin.effect()->version};
-}
+presets::FxOwner ownerOf(PluginInstance& plugin) { return {plugin.effect()->uniqueID, plugin.effect()->version}; }
 
 presets::FxProgram exportProgram(PluginInstance& plugin, vst::VstInt32 index) {
     plugin.setProgram(index);

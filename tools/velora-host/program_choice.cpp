@@ -19,12 +19,11 @@ std::string trimmed(const std::string& text) {
 }
 
 bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
 }
 
-bool allDigits(const std::string& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), isDigit);
-}
+bool allDigits(const std::string& text) { return !text.empty() && std::all_of(text.begin(), text.end(), isDigit); }
 
 }  // namespace
 

@@ -9,13 +9,13 @@
 #include <filesystem>
 #include <utility>
 
+#include "file_reason.h"
+#include "interruption.h"
 #include "preset_commands.h"
 #include "preset_transfer.h"
 #include "program_choice.h"
-#include "interruption.h"
 #include "progress_bar.h"
 #include "text_format.h"
-#include "file_reason.h"
 #include "timeline.h"
 #include "wav_writer.h"
 
@@ -26,7 +26,7 @@ using tools::Timeline;
 
 constexpr double kAutoTailCapSeconds = 30.0;
 constexpr double kQuietSeconds = 0.5;
-constexpr double kLongRenderSeconds = 600.0;  // longer renders are announced
+constexpr double kLongRenderSeconds = 600.0;                                 // longer renders are announced
 const float kQuietLevel = static_cast<float>(std::pow(10.0, -90.0 / 20.0));  // -90 dBFS
 
 struct ParameterSetting {
@@ -216,7 +216,8 @@ bool renderInto(PluginInstance& plugin, const RenderPlan& plan, const std::strin
     std::chrono::steady_clock::duration pluginTime{};
     std::size_t next = 0;
     for (std::int64_t position = 0; !length.done(position, meter);) {
-        const auto frames = static_cast<vst::VstInt32>(std::min<std::int64_t>(plan.options.blockSize, length.limit - position));
+        const auto frames =
+            static_cast<vst::VstInt32>(std::min<std::int64_t>(plan.options.blockSize, length.limit - position));
         const std::vector<MidiMessage> due = dueMessages(timeline, next, position, frames);
         reportTime(plugin, timeline, position);
         const auto started = std::chrono::steady_clock::now();
@@ -290,7 +291,8 @@ int renderAllPrograms(const RenderPlan& plan) {
     if (created) return reportError("cannot create folder '" + plan.options.allProgramsDir + "': " + created.message());
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string path =
-            (std::filesystem::path(plan.options.allProgramsDir) / programFileName(static_cast<int>(i), names[i])).string();
+            (std::filesystem::path(plan.options.allProgramsDir) / programFileName(static_cast<int>(i), names[i]))
+                .string();
         if (!renderProgram(plan, static_cast<int>(i), path, error)) return reportError(error);
     }
     return 0;

@@ -43,9 +43,9 @@ public:
 };
 
 struct EditBoxSetup {
-    Rect area;            // left, top and size of the box in frame pixels
+    Rect area;  // left, top and size of the box in frame pixels
     int alignment = kAlignLeft;
-    FontRequest font;        // its face, pixel height and weight
+    FontRequest font;  // its face, pixel height and weight
     Colour textColour = kWhite;
     Colour backColour = kBlack;
     int sideMargins = 3;  // left and right, pixels
@@ -101,8 +101,7 @@ public:
     // (a native handle); null when it cannot be made. The first window of the
     // process registers the window class, later ones reuse it, and the last
     // one to go unregisters it.
-    virtual std::unique_ptr<PlatformWindow> createWindow(void* parent, const Rect& size,
-                                                         WindowEvents& events) = 0;
+    virtual std::unique_ptr<PlatformWindow> createWindow(void* parent, const Rect& size, WindowEvents& events) = 0;
     // A bitmap resource of the module by id; null when there is none.
     virtual std::unique_ptr<PlatformImage> loadBitmap(int resourceId) = 0;
 };

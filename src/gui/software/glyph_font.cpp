@@ -19,8 +19,8 @@ const GlyphFont& builtInFont(const FontRequest& request) {
         // Family first, then weight, then the height (a smaller one before a
         // larger one at the same distance).
         const int distance = std::abs(font.pixelHeight - request.pixelHeight);
-        const int score = (font.family != request.family) * 100000 + (font.bold != request.bold) * 1000 +
-                          distance * 2 + (font.pixelHeight > request.pixelHeight);
+        const int score = (font.family != request.family) * 100000 + (font.bold != request.bold) * 1000 + distance * 2 +
+                          (font.pixelHeight > request.pixelHeight);
         if (score < bestScore) {
             bestScore = score;
             best = &font;

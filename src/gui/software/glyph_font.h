@@ -28,12 +28,12 @@ struct Glyph {
 struct GlyphFont {
     FontFamily family;
     bool bold;
-    std::int16_t pixelHeight;  // em height
-    std::int16_t ascent;       // line above the baseline
-    std::int16_t descent;      // line below it
-    std::int16_t underlineOffset;     // below the baseline
+    std::int16_t pixelHeight;      // em height
+    std::int16_t ascent;           // line above the baseline
+    std::int16_t descent;          // line below it
+    std::int16_t underlineOffset;  // below the baseline
     std::int16_t underlineThickness;
-    const Glyph* glyphs;       // kGlyphCount of them, from kFirstGlyph on
+    const Glyph* glyphs;  // kGlyphCount of them, from kFirstGlyph on
     const std::uint8_t* coverage;
 
     // Characters outside the printable ASCII range show as '?'.

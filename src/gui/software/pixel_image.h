@@ -12,7 +12,8 @@ class PixelImage {
 public:
     PixelImage() = default;
     PixelImage(int width, int height, Colour fill = kBlack)
-        : width_(width > 0 ? width : 0), height_(height > 0 ? height : 0),
+        : width_(width > 0 ? width : 0),
+          height_(height > 0 ? height : 0),
           bytes_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 3) {
         this->fill(fill);
     }

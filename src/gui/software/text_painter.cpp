@@ -35,8 +35,8 @@ Colour blend(Colour under, Colour colour, int coverage) {
             mix(under.blue, colour.blue, coverage)};
 }
 
-void paintText(PixelImage& image, const Rect& clip, std::string_view text, const Rect& box,
-               const GlyphFont& font, const TextStyle& style) {
+void paintText(PixelImage& image, const Rect& clip, std::string_view text, const Rect& box, const GlyphFont& font,
+               const TextStyle& style) {
     const Rect limits = box.clippedTo(clip).clippedTo(image.bounds());
     if (limits.isEmpty() || text.empty()) return;
     const int width = font.textWidth(text);

@@ -13,8 +13,8 @@ namespace velora::gui {
 
 // Text in `box` (image coordinates), vertically centred, aligned as the
 // style asks, clipped to `box` and to `clip`.
-void paintText(PixelImage& image, const Rect& clip, std::string_view text, const Rect& box,
-               const GlyphFont& font, const TextStyle& style);
+void paintText(PixelImage& image, const Rect& clip, std::string_view text, const Rect& box, const GlyphFont& font,
+               const TextStyle& style);
 
 // Blends `colour` over the pixel with a coverage of 0..255.
 Colour blend(Colour under, Colour colour, int coverage);

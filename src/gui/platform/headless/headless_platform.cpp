@@ -14,7 +14,8 @@ constexpr unsigned kModuleHandle = 0x6d400000u;
 
 class CountedImage : public SoftwareImage {
 public:
-    CountedImage(PixelImage pixels, std::shared_ptr<int> live) : SoftwareImage(std::move(pixels)), live_(std::move(live)) {
+    CountedImage(PixelImage pixels, std::shared_ptr<int> live)
+        : SoftwareImage(std::move(pixels)), live_(std::move(live)) {
         ++*live_;
     }
     ~CountedImage() override { --*live_; }
@@ -58,7 +59,10 @@ void HeadlessEditBox::loseKeyboardFocus() {
 // Window
 
 HeadlessWindow::HeadlessWindow(HeadlessPlatform& platform, void* parent, const Rect& size, WindowEvents& events)
-    : platform_(platform), parent_(parent), events_(events), screen_(size.width(), size.height(), Colour{212, 208, 200}) {}
+    : platform_(platform),
+      parent_(parent),
+      events_(events),
+      screen_(size.width(), size.height(), Colour{212, 208, 200}) {}
 
 HeadlessWindow::~HeadlessWindow() { platform_.forget(this); }
 

@@ -113,7 +113,9 @@ public:
 
     int buttonWord() override { return live_.buttons; }
     std::uint32_t tickCount() override { return now_; }
-    void sleep(int milliseconds) override { if (milliseconds > 0) now_ += static_cast<std::uint32_t>(milliseconds); }
+    void sleep(int milliseconds) override {
+        if (milliseconds > 0) now_ += static_cast<std::uint32_t>(milliseconds);
+    }
     int doubleClickTime() override { return 400; }
     void pollInput() override;
     void processEvents() override {}  // tests deliver events through the windows

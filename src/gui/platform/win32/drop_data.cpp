@@ -55,8 +55,8 @@ std::vector<std::string> filesFromDropBlock(const void* block, std::size_t size)
     const unsigned char* names = bytes + header.pFiles;
     const unsigned char* end = bytes + size;
     // Wide names must start on a character boundary to be read as such.
-    if (header.fWide) return header.pFiles % sizeof(wchar_t) == 0 ? readNames<wchar_t>(names, end)
-                                                                 : std::vector<std::string>{};
+    if (header.fWide)
+        return header.pFiles % sizeof(wchar_t) == 0 ? readNames<wchar_t>(names, end) : std::vector<std::string>{};
     return readNames<char>(names, end);
 }
 
@@ -64,8 +64,8 @@ std::string textFromBlock(const void* block, std::size_t size) {
     if (!block) return {};
     const auto* text = static_cast<const char*>(block);
     const void* terminator = std::memchr(text, 0, size);
-    const std::size_t length = terminator ? static_cast<std::size_t>(static_cast<const char*>(terminator) - text)
-                                          : size;
+    const std::size_t length =
+        terminator ? static_cast<std::size_t>(static_cast<const char*>(terminator) - text) : size;
     return std::string(text, length);
 }
 

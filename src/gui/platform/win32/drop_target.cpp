@@ -36,7 +36,9 @@ bool readGlobal(IDataObject* data, CLIPFORMAT format, Read read) {
     return done;
 }
 
-DWORD allowedCopy(const DWORD* effect) { return effect && (*effect & DROPEFFECT_COPY) ? DROPEFFECT_COPY : DROPEFFECT_NONE; }
+DWORD allowedCopy(const DWORD* effect) {
+    return effect && (*effect & DROPEFFECT_COPY) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+}
 
 }  // namespace
 
@@ -91,8 +93,8 @@ HRESULT STDMETHODCALLTYPE DropTarget::Drop(IDataObject* data, DWORD, POINTL wher
 bool DropTarget::offer(IDataObject* data, POINTL where) {
     std::vector<std::string> items;
     int kind = kFiles;
-    bool read = readGlobal(data, CF_HDROP,
-                           [&](const void* bytes, SIZE_T size) { items = filesFromDropBlock(bytes, size); });
+    bool read =
+        readGlobal(data, CF_HDROP, [&](const void* bytes, SIZE_T size) { items = filesFromDropBlock(bytes, size); });
     if (!read) {
         kind = kText;
         read = readGlobal(data, CF_TEXT, [&](const void* bytes, SIZE_T size) { items = {textFromBlock(bytes, size)}; });

@@ -29,13 +29,16 @@ std::unique_ptr<Win32EditBox> Win32EditBox::open(HWND parent, const EditBoxSetup
 }
 
 Win32EditBox::Win32EditBox(const EditBoxSetup& setup, EditBoxEvents& events, Win32EditBox** slot)
-    : events_(events), slot_(slot), textColour_(toColorRef(setup.textColour)), backColour_(toColorRef(setup.backColour)) {}
+    : events_(events),
+      slot_(slot),
+      textColour_(toColorRef(setup.textColour)),
+      backColour_(toColorRef(setup.backColour)) {}
 
 bool Win32EditBox::create(HWND parent, const EditBoxSetup& setup) {
     const Rect& area = setup.area;
     const DWORD style = WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | alignmentStyle(setup.alignment);
-    window_ = CreateWindowExA(0, "EDIT", setup.text.c_str(), style, area.left, area.top, area.width(),
-                              area.height(), parent, nullptr, thisModule(), nullptr);
+    window_ = CreateWindowExA(0, "EDIT", setup.text.c_str(), style, area.left, area.top, area.width(), area.height(),
+                              parent, nullptr, thisModule(), nullptr);
     if (!window_) return false;
 
     font_ = createFont(setup.font);
@@ -90,13 +93,13 @@ HBRUSH Win32EditBox::colours(HDC dc) {
 
 LRESULT CALLBACK Win32EditBox::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* box = reinterpret_cast<Win32EditBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!box) return editClassProcedure ? CallWindowProcA(editClassProcedure, window, message, wParam, lParam)
-                                        : DefWindowProcA(window, message, wParam, lParam);
+    if (!box)
+        return editClassProcedure ? CallWindowProcA(editClassProcedure, window, message, wParam, lParam)
+                                  : DefWindowProcA(window, message, wParam, lParam);
     const WNDPROC original = box->original_;
     try {
         switch (message) {
-        case WM_GETDLGCODE:
-            return CallWindowProcA(original, window, message, wParam, lParam) | DLGC_WANTALLKEYS;
+        case WM_GETDLGCODE: return CallWindowProcA(original, window, message, wParam, lParam) | DLGC_WANTALLKEYS;
         case WM_KEYDOWN:
             if (wParam != VK_RETURN) break;
             // The owner may destroy the box here: nothing of it is touched after.
@@ -114,8 +117,7 @@ LRESULT CALLBACK Win32EditBox::procedure(HWND window, UINT message, WPARAM wPara
             // The system destroys the box with its parent: forget the window.
             box->detach();
             return CallWindowProcA(original, window, message, wParam, lParam);
-        default:
-            break;
+        default: break;
         }
     } catch (...) {
         return 0;  // nothing may leave through the system's call

@@ -145,14 +145,10 @@ int FrameWindow::pressWord(UINT message, WPARAM flags) {
 
 LRESULT FrameWindow::serve(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_PAINT:
-        paint();
-        return 0;
+    case WM_PAINT: paint(); return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        press(message, wParam, lParam);
-        return 0;
+    case WM_MBUTTONDOWN: press(message, wParam, lParam); return 0;
     case WM_CTLCOLOREDIT:
         if (editBox_ && reinterpret_cast<HWND>(lParam) == editBox_->handle())
             return reinterpret_cast<LRESULT>(editBox_->colours(reinterpret_cast<HDC>(wParam)));
@@ -161,8 +157,7 @@ LRESULT FrameWindow::serve(UINT message, WPARAM wParam, LPARAM lParam) {
         revokeDropTarget();
         events_.windowDestroyed();
         return 0;
-    default:
-        break;
+    default: break;
     }
     return DefWindowProcA(window_, message, wParam, lParam);
 }

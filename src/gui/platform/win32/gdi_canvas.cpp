@@ -108,8 +108,8 @@ void GdiCanvas::drawImageKeyed(const PlatformImage& image, const Rect& dest, Poi
     SelectedBitmap from(dc_, bitmap->handle());
     if (!from.get()) return;
     const auto transparentBlt = blend_ ? blend_->transparentBlt() : nullptr;
-    if (transparentBlt && transparentBlt(dc_, to.left, to.top, to.width(), to.height(), from.get(), source.h,
-                                         source.v, to.width(), to.height(), toColorRef(key)))
+    if (transparentBlt && transparentBlt(dc_, to.left, to.top, to.width(), to.height(), from.get(), source.h, source.v,
+                                         to.width(), to.height(), toColorRef(key)))
         return;
     maskedBlit(dc_, to, from.get(), source, toColorRef(key));
 }
@@ -205,8 +205,7 @@ std::unique_ptr<OffscreenCanvas> OffscreenCanvas::create(HDC compatible, int wid
     return std::unique_ptr<OffscreenCanvas>(new OffscreenCanvas(dc, bitmap, bits, width, height, blend));
 }
 
-OffscreenCanvas::OffscreenCanvas(HDC dc, HBITMAP bitmap, void* bits, int width, int height,
-                                 const BlendLibrary* blend)
+OffscreenCanvas::OffscreenCanvas(HDC dc, HBITMAP bitmap, void* bits, int width, int height, const BlendLibrary* blend)
     : GdiCanvas(dc, blend),
       bitmap_(bitmap),
       originalBitmap_(SelectObject(dc, bitmap)),

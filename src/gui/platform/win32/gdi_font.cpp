@@ -15,8 +15,8 @@ HFONT createFont(const FontRequest& font) {
     const BYTE family = font.family == FontFamily::Symbol ? FF_DECORATIVE : FF_SWISS;
     // A negative height asks for the character height rather than the cell.
     return CreateFontA(-height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline, FALSE,
-                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       VARIABLE_PITCH | family, faceOf(font));
+                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | family,
+                       faceOf(font));
 }
 
 bool sameFont(const FontRequest& a, const FontRequest& b) {

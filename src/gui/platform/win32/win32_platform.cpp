@@ -60,8 +60,8 @@ public:
         if (resourceId <= 0 || resourceId > 0xFFFF) return nullptr;
         // As a DIB section: the colours stay exact whatever the screen depth,
         // which colour-keyed blits depend on.
-        HANDLE image = LoadImageA(win32::thisModule(), MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP, 0, 0,
-                                  LR_CREATEDIBSECTION);
+        HANDLE image =
+            LoadImageA(win32::thisModule(), MAKEINTRESOURCEA(resourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
         if (!image) return nullptr;
         auto* bitmap = static_cast<HBITMAP>(image);
         BITMAP description{};

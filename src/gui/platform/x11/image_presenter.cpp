@@ -14,9 +14,7 @@ ImagePresenter::~ImagePresenter() {
     if (gc_) x_.FreeGC(display_, gc_);
 }
 
-bool ImagePresenter::supports(const Visual* visual) {
-    return visual && visual->c_class == TrueColor;
-}
+bool ImagePresenter::supports(const Visual* visual) { return visual && visual->c_class == TrueColor; }
 
 void ImagePresenter::present(const PixelImage& image, const Rect& area) {
     const Rect visible = area.clippedTo(image.bounds());
@@ -24,8 +22,8 @@ void ImagePresenter::present(const PixelImage& image, const Rect& area) {
     const auto width = static_cast<unsigned>(visible.width());
     const auto height = static_cast<unsigned>(visible.height());
     // Xlib works out the server's pixel size and row padding for the depth.
-    XImage* picture = x_.CreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr, width,
-                                     height, 32, 0);
+    XImage* picture =
+        x_.CreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr, width, height, 32, 0);
     if (!picture) return;
     PixelLayout layout;
     layout.redMask = static_cast<std::uint32_t>(visual_->red_mask);

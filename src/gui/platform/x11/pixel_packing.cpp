@@ -10,11 +10,11 @@ struct Channel {
     int shift = 0;
     int bits = 0;
 
-    explicit Channel(std::uint32_t mask)
-        : shift(mask ? std::countr_zero(mask) : 0), bits(std::popcount(mask)) {}
+    explicit Channel(std::uint32_t mask) : shift(mask ? std::countr_zero(mask) : 0), bits(std::popcount(mask)) {}
     std::uint32_t place(std::uint8_t value) const {
         if (bits <= 0) return 0;
-        const std::uint32_t scaled = bits >= 8 ? std::uint32_t{value} << (bits - 8) : std::uint32_t{value} >> (8 - bits);
+        const std::uint32_t scaled =
+            bits >= 8 ? std::uint32_t{value} << (bits - 8) : std::uint32_t{value} >> (8 - bits);
         return scaled << shift;
     }
 };

@@ -3,8 +3,8 @@
 
 #include <X11/keysym.h>
 
-#include "gui/platform/x11/x11_window.h"
 #include "gui/platform/x11/x11_platform_impl.h"
+#include "gui/platform/x11/x11_window.h"
 #include "gui/software/glyph_font.h"
 #include "gui/software/software_canvas.h"
 
@@ -19,7 +19,10 @@ int side(int asked, int frameSide) { return asked < 1 ? 1 : asked > frameSide ? 
 }  // namespace
 
 X11EditBox::X11EditBox(X11Window& owner, const EditBoxSetup& setup, EditBoxEvents& events)
-    : owner_(owner), setup_(setup), events_(events), line_(setup.text, setup.maxLength),
+    : owner_(owner),
+      setup_(setup),
+      events_(events),
+      line_(setup.text, setup.maxLength),
       pixels_(side(setup.area.width(), owner.pixels().width()), side(setup.area.height(), owner.pixels().height()),
               setup.backColour) {
     X11Platform& platform = owner_.platform_;
@@ -29,10 +32,9 @@ X11EditBox::X11EditBox(X11Window& owner, const EditBoxSetup& setup, EditBoxEvent
     attributes.background_pixmap = None;
     attributes.border_pixel = 0;
     attributes.event_mask = kBoxEvents;
-    id_ = x.CreateWindow(display, owner_.id(), setup.area.left, setup.area.top,
-                         static_cast<unsigned>(pixels_.width()), static_cast<unsigned>(pixels_.height()), 0,
-                         CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWBorderPixel | CWEventMask,
-                         &attributes);
+    id_ = x.CreateWindow(display, owner_.id(), setup.area.left, setup.area.top, static_cast<unsigned>(pixels_.width()),
+                         static_cast<unsigned>(pixels_.height()), 0, CopyFromParent, InputOutput, CopyFromParent,
+                         CWBackPixmap | CWBorderPixel | CWEventMask, &attributes);
     if (id_ == 0) return;
     presenter_ = std::make_unique<ImagePresenter>(x, display, id_, owner_.visual_, owner_.depth_);
     x.MapWindow(display, id_);

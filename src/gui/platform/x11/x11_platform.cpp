@@ -14,8 +14,8 @@
 #include "gui/platform/x11/x11_errors.h"
 #include "gui/platform/x11/x11_platform.h"
 #include "gui/platform/x11/x11_window.h"
-#include "gui/software/software_canvas.h"
 #include "gui/software/resource_pixels.h"
+#include "gui/software/software_canvas.h"
 #include "resources/bitmap_resource.h"
 
 namespace velora::gui {
@@ -153,8 +153,7 @@ int X11Platform::buttonWord() {
     ::Window root = 0, child = 0;
     int rootX = 0, rootY = 0, x = 0, y = 0;
     unsigned mask = 0;
-    if (!x_.QueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y, &mask))
-        mask = 0;
+    if (!x_.QueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y, &mask)) mask = 0;
     if (!connected()) return 0;
     // A click shorter than our reaction still counts while its press is
     // being served.
@@ -253,10 +252,8 @@ void X11Platform::serve(XEvent& event, bool dispatchInput) {
     case ButtonPress:
     case KeyPress:
     case KeyRelease:
-    case FocusOut:
-        break;
-    default:
-        return;  // releases, motion and the rest: the live state tells
+    case FocusOut: break;
+    default: return;  // releases, motion and the rest: the live state tells
     }
     if (!dispatchInput) {
         // A drag loop holds the GUI thread: input waits for it, as the

@@ -57,7 +57,7 @@ private:
     Display* display_ = nullptr;  // open while there are windows
     std::vector<X11Window*> windows_;
     std::deque<XEvent> deferred_;  // input that arrived during a drag loop
-    int pressWord_ = 0;             // the word of a press being served
+    int pressWord_ = 0;            // the word of a press being served
     bool servingInput_ = false;
     bool lostReported_ = false;
 };

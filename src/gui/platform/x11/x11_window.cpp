@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "core/log.h"
 #include "gui/platform/x11/x11_window.h"
+#include "core/log.h"
 
 #include <cstdint>
 
@@ -48,15 +48,14 @@ private:
 };
 
 Rect unite(const Rect& a, const Rect& b) {
-    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
-            a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+    return {a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top, a.right > b.right ? a.right : b.right,
+            a.bottom > b.bottom ? a.bottom : b.bottom};
 }
 
 }  // namespace
 
 X11Window::X11Window(X11Platform& platform, ::Window parent, const Rect& size, WindowEvents& events)
-    : platform_(platform), events_(events),
-      screen_(side(size.width()), side(size.height()), kFace), shown_(screen_) {
+    : platform_(platform), events_(events), screen_(side(size.width()), side(size.height()), kFace), shown_(screen_) {
     const Xlib& x = platform_.xlib();
     Display* display = platform_.display();
     const unsigned before = platform_.settledErrors();

@@ -54,8 +54,9 @@ bool loadXlib(const char* libraryName, Xlib& out) {
     ok = find(library, "XGetInputFocus", out.GetInputFocus) && ok;
     ok = find(library, "XSetErrorHandler", out.SetErrorHandler) && ok;
     ok = find(library, "XSetIOErrorHandler", out.SetIOErrorHandler) && ok;
-    if (ok) out.SetIOErrorExitHandler = reinterpret_cast<decltype(out.SetIOErrorExitHandler)>(
-                dlsym(library, "XSetIOErrorExitHandler"));  // optional
+    if (ok)
+        out.SetIOErrorExitHandler = reinterpret_cast<decltype(out.SetIOErrorExitHandler)>(
+            dlsym(library, "XSetIOErrorExitHandler"));  // optional
     if (!ok) dlclose(library);
     return ok;
 }
