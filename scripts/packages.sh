@@ -27,5 +27,12 @@ if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures
   dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -q
+# A mirror caught mid-sync fails the update for one index: try again a little
+# later, then install from the indexes apt has (apt-get install says what is
+# missing if that is not enough).
+for attempt in 1 2 3; do
+  apt-get update -q && break
+  echo "apt-get update failed (attempt $attempt of 3)" >&2
+  ((attempt < 3)) && sleep 20
+done
 apt-get install -y -q "${missing[@]}"
