@@ -52,6 +52,17 @@ struct VoiceResonator {
     void allocate(std::int32_t n) noexcept;
     void release() noexcept;
     void clear() noexcept;
+    // Takes zeroed lines of length n from newLines and returns the ones it
+    // held (for deleteLines), starting over at position 0.
+    float* adopt(float* fresh, std::int32_t n) noexcept;
+
+    // Zeroed lines of length clampedLength(n), or null without memory.
+    static float* newLines(std::int32_t n) noexcept;
+    static void deleteLines(float* lines) noexcept;
+    static std::int32_t clampedLength(std::int32_t n) noexcept;
+
+private:
+    void fitTaps() noexcept;
 };
 
 // The four tap lengths of one side for a delay value: tap j = trunc((N - 1) x

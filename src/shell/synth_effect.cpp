@@ -77,6 +77,7 @@ SynthEffect::SynthEffect(audioMasterCallback host) : EffectShell(host, kProgramC
         setFlag(effFlagsHasClip, true);
         setFlag(effFlagsIsSynth, true);
         setUniqueID(fourCC('K', 'r', 'V', 'l'));
+        askHostForTime();
     }
     for (VstInt32 i = 0; i < kParamCount; ++i)
         if (paramInfo(i).kind == ParamKind::Assignment) mirror_[i] = kNoController;
@@ -106,7 +107,7 @@ float SynthEffect::storedValue(const ParamInfo& info, float value) {
     switch (info.store) {
     case StoreRule::Switch: return value != 0.0f ? 1.0f : 0.0f;
     case StoreRule::FlushTiny: return std::fabs(value) < kFlushBelow ? 0.0f : value;
-    case StoreRule::TempoSync: return value != 0.0f && canHostDo("sendVstTimeInfo") ? 1.0f : 0.0f;
+    case StoreRule::TempoSync: return value != 0.0f && hostSendsTime_.load() ? 1.0f : 0.0f;
     case StoreRule::Raw: break;
     }
     return value;
@@ -119,7 +120,16 @@ void SynthEffect::store(const ParamInfo& info, VstInt32 index, float value) {
 
 void SynthEffect::applyAction(const ParamInfo& info, float value) {
     switch (info.action) {
-    case ActionKind::Engine: engine_.setParam(static_cast<engine::VoiceParam>(info.target), value); break;
+    case ActionKind::Engine: {
+        // While blocks may render, what the value derives is left to the
+        // audio thread, which alone writes the engine's voice state then.
+        const auto p = static_cast<engine::VoiceParam>(info.target);
+        if (running_.load())
+            engine_.postParam(p, value);
+        else
+            engine_.setParam(p, value);
+        break;
+    }
     case ActionKind::Effect: effects_.setParam(static_cast<effects::EffectParam>(info.target), value); break;
     case ActionKind::MidiLearn: learn_.setArmed(value > 0.5f); break;
     case ActionKind::None: break;
@@ -315,7 +325,8 @@ void SynthEffect::open() {
     engine_.storeSampleRate(converter_.engineRate());
     engine_.open();
     effects_.setSampleRate(converter_.engineRate());
-    if (canHostDo("sendVstTimeInfo")) pollTempo();
+    askHostForTime();
+    if (hostSendsTime_.load()) pollTempo();
     effects_.open();
     if (bank_) {
         for (int i = 0; i < kProgramCount; ++i) writeFactoryProgram(i, bank_[i]);
@@ -354,11 +365,14 @@ void SynthEffect::applyHostRate(bool tellHost) {
     if (tellHost) ioChanged();
 }
 
+// Some hosts resume while their audio thread still renders: the engine and
+// the effects hand their rebuilds to that thread instead of making them here.
 void SynthEffect::resume() {
+    askHostForTime();
     takePendingStop();
     applyHostRate(true);
     converter_.reset();
-    engine_.resume();
+    engine_.postResume();
     effects_.resume();
     running_ = true;
     wantEvents();
@@ -369,7 +383,12 @@ void SynthEffect::resume() {
 void SynthEffect::suspend() {
     running_ = false;
     takePendingStop();
+    engine_.applyPostedParams();
 }
+
+// Asked here rather than from the audio thread, where a MIDI program change
+// stores the tempo-sync switch.
+void SynthEffect::askHostForTime() { hostSendsTime_ = canHostDo("sendVstTimeInfo"); }
 
 bool SynthEffect::pollTempo() {
     const VstTimeInfo* info = getTimeInfo(kVstTempoValid);
@@ -412,7 +431,11 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
 
 void SynthEffect::dispatchDueEvents() {
     takePendingStop();  // a selection made while this block renders
-    events_.dispatchDue([this](const MidiEventRecord& event) { handleMidi(event, learn_, *this); });
+    // An event's parameter changes act before the next event, as at once.
+    events_.dispatchDue([this](const MidiEventRecord& event) {
+        handleMidi(event, learn_, *this);
+        engine_.applyPostedParams();
+    });
 }
 
 void SynthEffect::tempoCheck() {

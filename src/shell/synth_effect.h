@@ -101,6 +101,7 @@ private:
     bool pollTempo();
     void render(float** outputs, vst::VstInt32 frames);
     void applyHostRate(bool tellHost);
+    void askHostForTime();
 
     engine::SynthEngine engine_;
     effects::EffectChain effects_;
@@ -113,6 +114,7 @@ private:
     // program selected from another thread leaves the voice reset to it.
     Relaxed<bool> running_{false};
     Relaxed<bool> stopPending_{false};
+    Relaxed<bool> hostSendsTime_{false};  // the host's "sendVstTimeInfo" answer
     EditorBridge editorBridge_{*this};
 };
 
