@@ -57,7 +57,7 @@ const HostAction kHostActions[] = {
      }},
 };
 
-TEST(ResumeWhileRendering, PluginStaysFiniteAndRaceFree) {
+TEST(Threads, ResumeAndParametersWhileRenderingStayFiniteAndRaceFree) {
     for (const HostAction& action : kHostActions) {
         SCOPED_TRACE(action.name);
         auto* instance = new SynthEffect(test::inProcessHost);
@@ -104,7 +104,7 @@ TEST(ResumeWhileRendering, PluginStaysFiniteAndRaceFree) {
 
 // The engine alone, with the rate changing between resumes so that new
 // lines are made and the replaced ones freed while blocks render.
-TEST(ResumeWhileRendering, EngineHandsOverNewLines) {
+TEST(Threads, EngineResumeHandsOverNewLinesWhileRendering) {
     auto e = std::make_unique<engine::SynthEngine>();
     e->setSampleRate(44100.0f);
     e->open();
