@@ -359,7 +359,9 @@ void SynthEffect::setBlockSizeAndSampleRate(VstInt32 size, float rate) {
 // The engine runs at the rate the sounds were made at and the converter
 // brings it to the host's; the host learns the converter's delay.
 void SynthEffect::applyHostRate(bool tellHost) {
-    if (converter_.hostRate() != sampleRate() || !converter_.active()) converter_.setHostRate(sampleRate());
+    // An unchanged rate leaves the converter as it is: a resume may come
+    // while a block renders.
+    if (converter_.hostRate() != sampleRate()) converter_.setHostRate(sampleRate());
     if (initialDelay() == converter_.latency()) return;
     setInitialDelay(converter_.latency());
     if (tellHost) ioChanged();
@@ -369,9 +371,10 @@ void SynthEffect::applyHostRate(bool tellHost) {
 // the effects hand their rebuilds to that thread instead of making them here.
 void SynthEffect::resume() {
     askHostForTime();
-    takePendingStop();
     applyHostRate(true);
-    converter_.reset();
+    // The audio thread restarts the converter before it next maps an event
+    // or renders; a pending program stop it carries out as always.
+    converterResetPending_ = true;
     engine_.postResume();
     effects_.resume();
     running_ = true;
@@ -390,6 +393,11 @@ void SynthEffect::suspend() {
 // stores the tempo-sync switch.
 void SynthEffect::askHostForTime() { hostSendsTime_ = canHostDo("sendVstTimeInfo"); }
 
+// On the audio thread.
+void SynthEffect::takeConverterReset() {
+    if (converterResetPending_.load() && converterResetPending_.exchange(false)) converter_.reset();
+}
+
 bool SynthEffect::pollTempo() {
     const VstTimeInfo* info = getTimeInfo(kVstTempoValid);
     return effects_.applyHostTempo(info != nullptr, info != nullptr ? info->tempo : 0.0);
@@ -401,6 +409,7 @@ void SynthEffect::render(float** outputs, VstInt32 frames) {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) return;
     // A host that renders without resuming is running all the same.
     if (!running_.load()) running_ = true;
+    takeConverterReset();
     // A selection made between blocks also silences what the converter still holds.
     if (takePendingStop()) converter_.silenceHistory();
     if (converter_.active())
@@ -417,6 +426,7 @@ void SynthEffect::processReplacing(float**, float** outputs, VstInt32 frames) { 
 
 VstInt32 SynthEffect::processEvents(VstEvents* events) {
     if (events == nullptr) return 0;
+    takeConverterReset();
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
         const VstEvent* event = eventAt(*events, i);
         if (event == nullptr || event->type != kVstMidiType) continue;

@@ -70,6 +70,7 @@ TEST(Threads, ResumeAndParametersWhileRenderingStayFiniteAndRaceFree) {
         unsigned char block[sizeof(VstEvents) + 16 * sizeof(VstEvent*)];
         auto* events = reinterpret_cast<VstEvents*>(block);
         events->numEvents = 16;
+        VstEvent** entries = events->events;
         for (int i = 0; i < 16; ++i) {
             notes[i] = VstMidiEvent{};
             notes[i].type = kVstMidiType;
@@ -77,7 +78,7 @@ TEST(Threads, ResumeAndParametersWhileRenderingStayFiniteAndRaceFree) {
             notes[i].midiData[0] = static_cast<char>(0x90);
             notes[i].midiData[1] = static_cast<char>(24 + 5 * i);
             notes[i].midiData[2] = 100;
-            events->events[i] = reinterpret_cast<VstEvent*>(&notes[i]);
+            entries[i] = reinterpret_cast<VstEvent*>(&notes[i]);
         }
         effect->dispatcher(effect, effProcessEvents, 0, 0, events, 0.0f);
 
@@ -85,13 +86,13 @@ TEST(Threads, ResumeAndParametersWhileRenderingStayFiniteAndRaceFree) {
         std::thread host([&] {
             for (int turn = 0; rendering.load(); ++turn) {
                 action.act(effect, turn);
-                std::this_thread::sleep_for(std::chrono::microseconds(300));
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
         });
         std::vector<float> left(256), right(256);
         float* outputs[2] = {left.data(), right.data()};
         bool finite = true;
-        for (int b = 0; b < 120; ++b) {
+        for (int b = 0; b < 24; ++b) {
             effect->processReplacing(effect, nullptr, outputs, 256);
             finite = finite && allFinite(left) && allFinite(right);
         }
@@ -125,7 +126,7 @@ TEST(Threads, EngineResumeHandsOverNewLinesWhileRendering) {
     NoHooks hooks;
     std::vector<float> left(256), right(256);
     bool finite = true;
-    for (int b = 0; b < 150; ++b) {
+    for (int b = 0; b < 60; ++b) {
         e->renderBlock(left.data(), right.data(), 256, hooks);
         finite = finite && allFinite(left) && allFinite(right);
     }
