@@ -215,11 +215,11 @@ void SynthEngine::applyTaps(bool leftSide, float delay) {
     for (Voice& voice : voices_) {
         VoiceResonator& r = voice.resonator;
         const auto taps = resonatorTaps(r.length, delay);
-        auto& target = leftSide ? r.leftTap : r.rightTap;
+        const VoiceResonator::Side target = leftSide ? r.leftTap : r.rightTap;
         for (int j = 0; j < kResonatorStages; ++j) target[j] = taps[j];
     }
     const VoiceResonator& lowest = voices_[0].resonator;
-    const std::int32_t tail = std::max(lowest.leftTap[0].load(), lowest.rightTap[0].load()) + 1;
+    const std::int32_t tail = std::max(lowest.leftTap[0], lowest.rightTap[0]) + 1;
     values_.tailLength = tail;
     values_.tailLengthF = static_cast<float>(tail);
 }

@@ -81,11 +81,11 @@ inline void prefetchCopy(const WavePairTable* const (&level)[kWidth], F4 phase) 
 // filterSample per lane: both biquads, transposed direct form II.
 template <typename FilterOf>
 F4 filterLanes(FilterOf filter, F4 x) {
-    const F4 b0 = gather([&](int i) { return filter(i).b0.load(); });
-    const F4 b1 = gather([&](int i) { return filter(i).b1.load(); });
-    const F4 b2 = gather([&](int i) { return filter(i).b2.load(); });
-    const F4 a1 = gather([&](int i) { return filter(i).a1.load(); });
-    const F4 a2 = gather([&](int i) { return filter(i).a2.load(); });
+    const F4 b0 = gather([&](int i) { return filter(i).b0; });
+    const F4 b1 = gather([&](int i) { return filter(i).b1; });
+    const F4 b2 = gather([&](int i) { return filter(i).b2; });
+    const F4 a1 = gather([&](int i) { return filter(i).a1; });
+    const F4 a2 = gather([&](int i) { return filter(i).a2; });
     float* const row[kWidth] = {&filter(0).s1, &filter(1).s1, &filter(2).s1, &filter(3).s1};
     Columns s = loadColumns(row);  // s1, s2, s3, s4
     const F4 y1 = add(mul(b0, x), s.c0);
@@ -117,7 +117,7 @@ void stepCutoffLanes(FilterOf filter, EnvelopeOf envelope, F4 decayFactor, float
     fc = select(atLeast(fc, splat(0.5f)), fc, splat(kCutoffCeiling));
     scatter(fc, [&](int i, float v) { filter(i).cutoff = v; });
 
-    const F4 q = gather([&](int i) { return filter(i).resonance.load(); });
+    const F4 q = gather([&](int i) { return filter(i).resonance; });
     Ints cosineAt, sineAt;
     cosineAt.store(wrappedTableIndexes(mul(splat(8192.0f), add(fc, splat(0.25f)))));
     sineAt.store(wrappedTableIndexes(mul(splat(8192.0f), fc)));

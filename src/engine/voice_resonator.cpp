@@ -49,9 +49,7 @@ float* VoiceResonator::adopt(float* fresh, std::int32_t n) noexcept {
 
 // Taps set for another length must not reach past the new lines.
 void VoiceResonator::fitTaps() noexcept {
-    for (auto* taps : {&leftTap, &rightTap})
-        for (auto& t : *taps)
-            if (t.load() > length || t.load() < 1) t = std::clamp<std::int32_t>(t.load(), 1, length);
+    for (std::int32_t& t : taps) t = std::clamp<std::int32_t>(t, 1, length);
 }
 
 void VoiceResonator::release() noexcept {

@@ -136,7 +136,7 @@ TEST(Threads, EngineResumeHandsOverNewLinesWhileRendering) {
     e->resume();  // settles the last hand-over on this thread
     for (int key = 0; key < 128; ++key) {
         const engine::VoiceResonator& r = e->voice(key).resonator;
-        for (int s = 0; s < engine::kResonatorStages; ++s) ASSERT_LE(r.leftTap[s].load(), r.length);
+        for (int s = 0; s < engine::kResonatorStages; ++s) ASSERT_LE(r.leftTap[s], r.length);
     }
 }
 
