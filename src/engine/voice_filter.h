@@ -29,6 +29,9 @@ struct VoiceFilter {
 // The four states lie in a row (the render loop moves them as one register).
 static_assert(std::is_standard_layout_v<VoiceFilter>);
 static_assert(offsetof(VoiceFilter, s4) == offsetof(VoiceFilter, s1) + 3 * sizeof(float));
+// So do b0 b1 b2 a0 and a1 a2 cutoff resonance.
+static_assert(offsetof(VoiceFilter, a0) == offsetof(VoiceFilter, b0) + 3 * sizeof(float));
+static_assert(offsetof(VoiceFilter, resonance) == offsetof(VoiceFilter, a1) + 3 * sizeof(float));
 
 // Cookbook low-pass coefficients for the filter's cutoff and resonance, read
 // through the sine table without interpolation.
