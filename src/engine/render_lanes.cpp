@@ -179,13 +179,8 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
     const I4 attackNext = subInt(attackCount, isAttack);
     const I4 decayNext = subInt(decayCount, isDecay);
     const I4 releaseNext = subInt(releaseCount, isRelease);
-    Ints counts;
-    counts.store(attackNext);
-    for (int i = 0; i < kWidth; ++i) adsr(i).attackCount = counts[i];
-    counts.store(decayNext);
-    for (int i = 0; i < kWidth; ++i) adsr(i).decayCount = counts[i];
-    counts.store(releaseNext);
-    for (int i = 0; i < kWidth; ++i) adsr(i).releaseCount = counts[i];
+    // The stages stay: the row goes back whole.
+    storeColumns(row, Columns{counters.c0, asFloats(attackNext), asFloats(decayNext), asFloats(releaseNext)});
 
     const F4 attack = asFloats(isAttack), decay = asFloats(isDecay), release = asFloats(isRelease);
     const F4 one = splat(1.0f);
@@ -213,8 +208,7 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
         F4 level = add(decayed, splat(minMult));
         level = select(release, level, mul(level, releaseFraction));
         level = select(rise, level, risen);
-        scatter(select(rise, decayed, old), [&](int i, float x) { env(i).decaying = x; });
-        scatter(level, [&](int i, float x) { env(i).output = x; });
+        storeColumns(row, Columns{level, a.c1, a.c2, select(rise, decayed, old)});
         return level;
     };
     store(&sv.t[first],
