@@ -92,7 +92,7 @@ TEST(Threads, ResumeAndParametersWhileRenderingStayFiniteAndRaceFree) {
         std::vector<float> left(256), right(256);
         float* outputs[2] = {left.data(), right.data()};
         bool finite = true;
-        for (int b = 0; b < 24; ++b) {
+        for (int b = 0; b < 12; ++b) {
             effect->processReplacing(effect, nullptr, outputs, 256);
             finite = finite && allFinite(left) && allFinite(right);
         }
@@ -126,7 +126,7 @@ TEST(Threads, EngineResumeHandsOverNewLinesWhileRendering) {
     NoHooks hooks;
     std::vector<float> left(256), right(256);
     bool finite = true;
-    for (int b = 0; b < 60; ++b) {
+    for (int b = 0; b < 30; ++b) {
         e->renderBlock(left.data(), right.data(), 256, hooks);
         finite = finite && allFinite(left) && allFinite(right);
     }
