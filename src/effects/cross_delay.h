@@ -27,6 +27,7 @@ public:
     void allocateCrossDelay();
     bool growCrossDelay();  // true when the lines were replaced
     void clearCrossDelay();
+    void requestClear() { clearPending.store(true, std::memory_order_relaxed); }
     bool setSampleRate(float rate);    // false (and nothing changes) for a rate that is not finite and positive
     bool storeSampleRate(float rate);  // as setSampleRate, but the capacity scale stays
     bool applyHostTempo(bool answered, double tempo);

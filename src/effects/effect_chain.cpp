@@ -53,7 +53,8 @@ void EffectChain::storeSampleRate(float rate) {
 
 void EffectChain::open() { refitCrossDelay(); }
 
-void EffectChain::resume() { crossDelay_.clearCrossDelay(); }
+// The audio thread empties the lines before it next reads them.
+void EffectChain::resume() { crossDelay_.requestClear(); }
 
 bool EffectChain::applyHostTempo(bool answered, double tempo) { return crossDelay_.applyHostTempo(answered, tempo); }
 

@@ -2,6 +2,8 @@
 // What setting each engine parameter does: set-up formulas in double from the
 // stored float value and float32 constants, rounded once.
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -29,6 +31,7 @@ const double kAttackDecayDepth = c(0x39D1B717u);  // 0.0004
 const double kResonanceSpan = c(0x4019999Au);     // 2.4
 
 constexpr std::int32_t kMinSegment = 24;
+static_assert(kVoiceParamCount <= 64, "posted parameters are two words of bits");
 
 }  // namespace
 
@@ -39,12 +42,43 @@ float SynthEngine::storedValue(VoiceParam p) const noexcept {
     return i >= 0 && i < kVoiceParamCount ? values_.stored[i].load() : 0.0f;
 }
 
+float SynthEngine::normalizedValue(VoiceParam p, float v) const noexcept {
+    if (p == VoiceParam::Sustain) return sustainStoredValue(v);
+    if (p == VoiceParam::AttackUnderAdsr || p == VoiceParam::AftertouchOn) return switchStoredValue(v);
+    return v;
+}
+
 void SynthEngine::setParam(VoiceParam p, float v) {
     const int index = static_cast<int>(p);
     if (index < 0 || index >= kVoiceParamCount) return;
-    if (p == VoiceParam::Sustain) v = sustainStoredValue(v);
-    if (p == VoiceParam::AttackUnderAdsr || p == VoiceParam::AftertouchOn) v = switchStoredValue(v);
+    v = normalizedValue(p, v);
     values_.stored[index] = v;
+    applyParam(p, v);
+}
+
+void SynthEngine::postParam(VoiceParam p, float v) {
+    const int index = static_cast<int>(p);
+    if (index < 0 || index >= kVoiceParamCount) return;
+    values_.stored[index] = normalizedValue(p, v);
+    postedParams_[index >> 5].fetch_or(std::uint32_t{1} << (index & 31), std::memory_order_release);
+}
+
+// The latest stored value of each posted parameter: everything derived is a
+// function of the value alone, so applying only the last of several posts
+// leaves the state the posts one by one would have left.
+void SynthEngine::applyPostedParams() {
+    for (int word = 0; word < 2; ++word) {
+        if (postedParams_[word].load(std::memory_order_relaxed) == 0) continue;
+        std::uint32_t bits = postedParams_[word].exchange(0, std::memory_order_acquire);
+        while (bits != 0) {
+            const int index = word * 32 + std::countr_zero(bits);
+            bits &= bits - 1;
+            applyParam(static_cast<VoiceParam>(index), values_.stored[index].load());
+        }
+    }
+}
+
+void SynthEngine::applyParam(VoiceParam p, float v) {
     const double d = v;
     EngineValues& e = values_;
 
@@ -181,11 +215,11 @@ void SynthEngine::applyTaps(bool leftSide, float delay) {
     for (Voice& voice : voices_) {
         VoiceResonator& r = voice.resonator;
         const auto taps = resonatorTaps(r.length, delay);
-        auto& target = leftSide ? r.leftTap : r.rightTap;
+        const VoiceResonator::Side target = leftSide ? r.leftTap : r.rightTap;
         for (int j = 0; j < kResonatorStages; ++j) target[j] = taps[j];
     }
     const VoiceResonator& lowest = voices_[0].resonator;
-    const std::int32_t tail = std::max(lowest.leftTap[0].load(), lowest.rightTap[0].load()) + 1;
+    const std::int32_t tail = std::max(lowest.leftTap[0], lowest.rightTap[0]) + 1;
     values_.tailLength = tail;
     values_.tailLengthF = static_cast<float>(tail);
 }

@@ -179,7 +179,9 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
     if (count <= 0 || outL == nullptr || outR == nullptr) return;
     const WaveTable& sine = tables_.sineTable;
     SampleVoices sv;  // on the stack: per call, not per instance
+    takeResumeHandOver();
     for (int i = 0; i < count; ++i) {
+        applyPostedParams();
         hooks.dispatchDueEvents();
         if (tempoTick_ == 0) hooks.tempoCheck();
 

@@ -81,11 +81,12 @@ inline void prefetchCopy(const WavePairTable* const (&level)[kWidth], F4 phase) 
 // filterSample per lane: both biquads, transposed direct form II.
 template <typename FilterOf>
 F4 filterLanes(FilterOf filter, F4 x) {
-    const F4 b0 = gather([&](int i) { return filter(i).b0.load(); });
-    const F4 b1 = gather([&](int i) { return filter(i).b1.load(); });
-    const F4 b2 = gather([&](int i) { return filter(i).b2.load(); });
-    const F4 a1 = gather([&](int i) { return filter(i).a1.load(); });
-    const F4 a2 = gather([&](int i) { return filter(i).a2.load(); });
+    // The coefficients as two rows per filter (see stepCutoffLanes).
+    const float* const front[kWidth] = {&filter(0).b0, &filter(1).b0, &filter(2).b0, &filter(3).b0};
+    const float* const back[kWidth] = {&filter(0).a1, &filter(1).a1, &filter(2).a1, &filter(3).a1};
+    const Columns b = loadColumns(front);  // b0, b1, b2, a0
+    const Columns a = loadColumns(back);   // a1, a2, cutoff, resonance
+    const F4 b0 = b.c0, b1 = b.c1, b2 = b.c2, a1 = a.c0, a2 = a.c1;
     float* const row[kWidth] = {&filter(0).s1, &filter(1).s1, &filter(2).s1, &filter(3).s1};
     Columns s = loadColumns(row);  // s1, s2, s3, s4
     const F4 y1 = add(mul(b0, x), s.c0);
@@ -115,9 +116,7 @@ void stepCutoffLanes(FilterOf filter, EnvelopeOf envelope, F4 decayFactor, float
     scatter(decaying, [&](int i, float v) { envelope(i).decaying = v; });
     F4 fc = div(add(decaying, gather([&](int i) { return envelope(i).floor; })), splat(sampleRate));
     fc = select(atLeast(fc, splat(0.5f)), fc, splat(kCutoffCeiling));
-    scatter(fc, [&](int i, float v) { filter(i).cutoff = v; });
-
-    const F4 q = gather([&](int i) { return filter(i).resonance.load(); });
+    const F4 q = gather([&](int i) { return filter(i).resonance; });
     Ints cosineAt, sineAt;
     cosineAt.store(wrappedTableIndexes(mul(splat(8192.0f), add(fc, splat(0.25f)))));
     sineAt.store(wrappedTableIndexes(mul(splat(8192.0f), fc)));
@@ -139,14 +138,12 @@ void stepCutoffLanes(FilterOf filter, EnvelopeOf envelope, F4 decayFactor, float
     a2 = bitAnd(ok, a2);
     scatter(cosine, [&](int i, float v) { filter(i).cosine = v; });
     scatter(alpha, [&](int i, float v) { filter(i).alpha = v; });
-    scatter(a0, [&](int i, float v) { filter(i).a0 = v; });
-    scatter(b0, [&](int i, float v) {
-        filter(i).b0 = v;
-        filter(i).b2 = v;
-    });
-    scatter(b1, [&](int i, float v) { filter(i).b1 = v; });
-    scatter(a1, [&](int i, float v) { filter(i).a1 = v; });
-    scatter(a2, [&](int i, float v) { filter(i).a2 = v; });
+    // Whole rows, which filterLanes loads whole in this very sample: a row
+    // load after four single stores would wait for them to retire.
+    float* const front[kWidth] = {&filter(0).b0, &filter(1).b0, &filter(2).b0, &filter(3).b0};
+    float* const back[kWidth] = {&filter(0).a1, &filter(1).a1, &filter(2).a1, &filter(3).a1};
+    storeColumns(front, Columns{b0, b1, b0, a0});
+    storeColumns(back, Columns{a1, a2, fc, q});
 }
 
 }  // namespace
@@ -182,13 +179,8 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
     const I4 attackNext = subInt(attackCount, isAttack);
     const I4 decayNext = subInt(decayCount, isDecay);
     const I4 releaseNext = subInt(releaseCount, isRelease);
-    Ints counts;
-    counts.store(attackNext);
-    for (int i = 0; i < kWidth; ++i) adsr(i).attackCount = counts[i];
-    counts.store(decayNext);
-    for (int i = 0; i < kWidth; ++i) adsr(i).decayCount = counts[i];
-    counts.store(releaseNext);
-    for (int i = 0; i < kWidth; ++i) adsr(i).releaseCount = counts[i];
+    // The stages stay: the row goes back whole.
+    storeColumns(row, Columns{counters.c0, asFloats(attackNext), asFloats(decayNext), asFloats(releaseNext)});
 
     const F4 attack = asFloats(isAttack), decay = asFloats(isDecay), release = asFloats(isRelease);
     const F4 one = splat(1.0f);
@@ -216,8 +208,7 @@ bool SynthEngine::stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int
         F4 level = add(decayed, splat(minMult));
         level = select(release, level, mul(level, releaseFraction));
         level = select(rise, level, risen);
-        scatter(select(rise, decayed, old), [&](int i, float x) { env(i).decaying = x; });
-        scatter(level, [&](int i, float x) { env(i).output = x; });
+        storeColumns(row, Columns{level, a.c1, a.c2, select(rise, decayed, old)});
         return level;
     };
     store(&sv.t[first],

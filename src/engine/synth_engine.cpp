@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
+#include <utility>
 
 #include "core/midi_scale.h"
 
@@ -61,9 +63,66 @@ void SynthEngine::open() {
     applyTaps(false, storedValue(VoiceParam::Delay2));
 }
 
+SynthEngine::~SynthEngine() { settleResumeHandOver(); }
+
 void SynthEngine::resume() {
+    postResume();
+    takeResumeHandOver();
+    settleResumeHandOver();
+}
+
+// Lines are made only for voices whose length the rate changes (a rate
+// stored since the last open); the others are cleared where they stand.
+void SynthEngine::postResume() {
+    settleResumeHandOver();
+    ResumeHandOver& h = resumeHandOver_;
+    const double rate = std::min(static_cast<double>(values_.sampleRate.load()), kMaxResonatorRate);
+    for (int key = 0; key < kKeyCount; ++key) {
+        const std::int32_t n =
+            VoiceResonator::clampedLength(truncToInt(rate / static_cast<double>(keyFrequency_[key])));
+        const bool keeps = voices_[key].resonator.lines != nullptr && voices_[key].resonator.length == n;
+        h.fresh[key] = keeps ? nullptr : VoiceResonator::newLines(n);
+        h.freshLength[key] = n;
+    }
+    h.state.store(ResumeHandOver::kPosted, std::memory_order_release);
+}
+
+// On the rendering thread. Voices that are not sounding keep their old
+// contents: a note-on clears the lines of a silent voice before it sounds.
+void SynthEngine::takeResumeHandOver() {
+    ResumeHandOver& h = resumeHandOver_;
+    if (h.state.load(std::memory_order_relaxed) != ResumeHandOver::kPosted) return;
+    std::int32_t expected = ResumeHandOver::kPosted;
+    if (!h.state.compare_exchange_strong(expected, ResumeHandOver::kTaken, std::memory_order_acquire)) return;
+    for (int key = 0; key < kKeyCount; ++key) {
+        VoiceResonator& r = voices_[key].resonator;
+        if (h.fresh[key] != nullptr) {
+            h.retired[key] = r.adopt(h.fresh[key], h.freshLength[key]);
+            h.fresh[key] = nullptr;
+        } else {
+            if (voices_[key].keySounding) r.clear();
+            r.position = 0;
+        }
+    }
     clearFilterStates();
-    allocateResonators();
+    h.state.store(ResumeHandOver::kDone, std::memory_order_release);
+}
+
+// On the host's thread: takes back lines not yet handed over, or frees the
+// ones a finished hand-over replaced.
+void SynthEngine::settleResumeHandOver() {
+    ResumeHandOver& h = resumeHandOver_;
+    std::int32_t state = h.state.load(std::memory_order_acquire);
+    if (state == ResumeHandOver::kPosted &&
+        h.state.compare_exchange_strong(state, ResumeHandOver::kIdle, std::memory_order_acquire)) {
+        for (float*& lines : h.fresh) VoiceResonator::deleteLines(std::exchange(lines, nullptr));
+        return;
+    }
+    // Taken: the rendering thread is swapping pointers, a matter of microseconds.
+    while ((state = h.state.load(std::memory_order_acquire)) == ResumeHandOver::kTaken) std::this_thread::yield();
+    if (state != ResumeHandOver::kDone) return;
+    for (float*& lines : h.retired) VoiceResonator::deleteLines(std::exchange(lines, nullptr));
+    h.state.store(ResumeHandOver::kIdle, std::memory_order_relaxed);
 }
 
 void SynthEngine::clearFilterStates() {
@@ -74,6 +133,7 @@ void SynthEngine::clearFilterStates() {
 }
 
 void SynthEngine::allocateResonators() {
+    settleResumeHandOver();
     const double rate = std::min(static_cast<double>(values_.sampleRate.load()), kMaxResonatorRate);
     for (int key = 0; key < kKeyCount; ++key)
         voices_[key].resonator.allocate(truncToInt(rate / static_cast<double>(keyFrequency_[key])));

@@ -3,6 +3,7 @@
 // The whole synth engine state of one plug-in instance: 128 voices, the start
 // order, the derived parameter quantities and the per-sample voice loop.
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 #include "engine/engine_values.h"
@@ -12,6 +13,7 @@
 #include "core/relaxed.h"
 #include "engine/noise.h"
 #include "engine/render_hooks.h"
+#include "engine/resume_hand_over.h"
 #include "engine/voice.h"
 #include "engine/voice_order.h"
 #include "engine/voice_param.h"
@@ -26,15 +28,25 @@ public:
     SynthEngine();
     SynthEngine(const SynthEngine&) = delete;
     SynthEngine& operator=(const SynthEngine&) = delete;
+    ~SynthEngine();
 
     // Lifecycle (host requests). Rates that are not finite or not above 0
     // are ignored.
     void setSampleRate(float rate);
     void storeSampleRate(float rate);  // store only; the next open or setSampleRate uses it
     void open();
+    // Resume with nothing rendering: the filters and lines are cleared now.
     void resume();
+    // Resume while another thread may be rendering: the lines for the rate
+    // are made here and handed over; the next block starts with them.
+    void postResume();
 
+    // Stores the value and applies what it derives at once (nothing renders).
     void setParam(VoiceParam p, float v);
+    // Stores the value at once; the derived state follows on the rendering
+    // thread before its next sample (renderBlock) or at applyPostedParams.
+    void postParam(VoiceParam p, float v);
+    void applyPostedParams();
     static float sustainStoredValue(float v) noexcept;
     static float switchStoredValue(float v) noexcept { return v != 0.0f ? 1.0f : 0.0f; }
     float storedValue(VoiceParam p) const noexcept;
@@ -81,6 +93,11 @@ public:
     void useScalarReference(bool on) { scalarReference_ = on; }
 
 private:
+    float normalizedValue(VoiceParam p, float v) const noexcept;
+    void applyParam(VoiceParam p, float v);
+    void takeResumeHandOver();
+    void settleResumeHandOver();
+
     void stealOldest();
     void rememberStolen(int key);
     void forgetStolen(int key);
@@ -133,6 +150,9 @@ private:
 #endif
 
     EngineValues values_;
+    // One bit per parameter posted and not yet applied.
+    std::array<std::atomic<std::uint32_t>, 2> postedParams_{};
+    ResumeHandOver resumeHandOver_;
     KeyFrequencies keyFrequency_{};
     const WaveTableSet& tables_;
     std::array<Voice, kKeyCount> voices_;

@@ -8,8 +8,8 @@
 namespace velora::engine {
 
 void updateCoefficients(VoiceFilter& f, const WaveTable& sine) noexcept {
-    const float fc = f.cutoff.load();
-    const float q = f.resonance.load();
+    const float fc = f.cutoff;
+    const float q = f.resonance;
     const float cosine = sine[wrappedTableIndex(8192.0f * (fc + 0.25f))];
     const float sn = sine[wrappedTableIndex(8192.0f * fc)];
     const float alpha = sn / (2.0f * q);

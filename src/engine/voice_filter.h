@@ -6,7 +6,6 @@
 #include <type_traits>
 
 #include "core/numeric.h"
-#include "core/relaxed.h"
 #include "engine/wavetables.h"
 
 namespace velora::engine {
@@ -17,12 +16,12 @@ inline constexpr float kCutoffCeiling = 0.4999000132083893f;
 inline constexpr float kResonanceBase = floatFromBits(0x3DCCCCCDu);  // 0.1
 
 struct VoiceFilter {
-    // Coefficients and resonance are rewritten by a resonance change from the
-    // parameter thread while the audio thread uses them.
-    Relaxed<float> b0, b1, b2, a0, a1, a2;
-    Relaxed<float> cutoff, resonance;
+    // Written only by the thread that renders while blocks render: a
+    // resonance change is applied there.
+    float b0 = 0.0f, b1 = 0.0f, b2 = 0.0f, a0 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+    float cutoff = 0.0f, resonance = 0.0f;
     float s1 = 0.0f, s2 = 0.0f, s3 = 0.0f, s4 = 0.0f;
-    Relaxed<float> cosine, alpha;
+    float cosine = 0.0f, alpha = 0.0f;
 
     void clearState() noexcept { s1 = s2 = s3 = s4 = 0.0f; }
 };
@@ -30,6 +29,9 @@ struct VoiceFilter {
 // The four states lie in a row (the render loop moves them as one register).
 static_assert(std::is_standard_layout_v<VoiceFilter>);
 static_assert(offsetof(VoiceFilter, s4) == offsetof(VoiceFilter, s1) + 3 * sizeof(float));
+// So do b0 b1 b2 a0 and a1 a2 cutoff resonance.
+static_assert(offsetof(VoiceFilter, a0) == offsetof(VoiceFilter, b0) + 3 * sizeof(float));
+static_assert(offsetof(VoiceFilter, resonance) == offsetof(VoiceFilter, a1) + 3 * sizeof(float));
 
 // Cookbook low-pass coefficients for the filter's cutoff and resonance, read
 // through the sine table without interpolation.
@@ -39,9 +41,7 @@ struct BiquadCoefficients {
     float b0, b1, b2, a1, a2;
 };
 
-inline BiquadCoefficients loadCoefficients(const VoiceFilter& f) noexcept {
-    return {f.b0.load(), f.b1.load(), f.b2.load(), f.a1.load(), f.a2.load()};
-}
+inline BiquadCoefficients loadCoefficients(const VoiceFilter& f) noexcept { return {f.b0, f.b1, f.b2, f.a1, f.a2}; }
 
 // One sample through both biquads (transposed direct form II).
 inline float filterSample(VoiceFilter& f, const BiquadCoefficients& c, float x) noexcept {

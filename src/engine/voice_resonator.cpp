@@ -15,22 +15,45 @@ static_assert(64 % (kLinesPerVoice * sizeof(float)) == 0);
 
 }  // namespace
 
+std::int32_t VoiceResonator::clampedLength(std::int32_t n) noexcept {
+    return std::clamp<std::int32_t>(n, 1, kMaxResonatorLength);
+}
+
+float* VoiceResonator::newLines(std::int32_t n) noexcept {
+    const std::size_t count = static_cast<std::size_t>(clampedLength(n)) * kLinesPerVoice;
+    auto* lines = static_cast<float*>(::operator new[](count * sizeof(float), kFrameAlignment, std::nothrow));
+    if (lines != nullptr) std::fill_n(lines, count, 0.0f);
+    return lines;
+}
+
+void VoiceResonator::deleteLines(float* lines) noexcept {
+    if (lines != nullptr) ::operator delete[](lines, kFrameAlignment);
+}
+
 void VoiceResonator::allocate(std::int32_t n) noexcept {
     release();
-    n = std::clamp<std::int32_t>(n, 1, kMaxResonatorLength);
-    const std::size_t count = static_cast<std::size_t>(n) * kLinesPerVoice;
-    lines = static_cast<float*>(::operator new[](count * sizeof(float), kFrameAlignment, std::nothrow));
+    lines = newLines(n);
     if (lines == nullptr) return;
-    std::fill_n(lines, count, 0.0f);
-    length = n;
-    // Taps set for another length must not reach past the new lines.
-    for (auto* taps : {&leftTap, &rightTap})
-        for (auto& t : *taps)
-            if (t.load() > n || t.load() < 1) t = std::clamp<std::int32_t>(t.load(), 1, n);
+    length = clampedLength(n);
+    fitTaps();
+}
+
+float* VoiceResonator::adopt(float* fresh, std::int32_t n) noexcept {
+    float* const old = lines;
+    lines = fresh;
+    length = fresh != nullptr ? clampedLength(n) : 0;
+    position = 0;
+    if (fresh != nullptr) fitTaps();
+    return old;
+}
+
+// Taps set for another length must not reach past the new lines.
+void VoiceResonator::fitTaps() noexcept {
+    for (std::int32_t& t : taps) t = std::clamp<std::int32_t>(t, 1, length);
 }
 
 void VoiceResonator::release() noexcept {
-    if (lines != nullptr) ::operator delete[](lines, kFrameAlignment);
+    deleteLines(lines);
     lines = nullptr;
     length = 0;
     position = 0;

@@ -39,8 +39,23 @@ struct VoiceResonator {
     // N frames of the eight lines L1, R1, L2, R2, L3, R3, L4, R4: all lines
     // are read at the same position, so that read is one cache line.
     float* lines = nullptr;
-    std::array<Relaxed<std::int32_t>, kResonatorStages> leftTap{1, 1, 1, 1};
-    std::array<Relaxed<std::int32_t>, kResonatorStages> rightTap{1, 1, 1, 1};
+    // Tap lengths in the order of a frame's values, L1 R1 L2 R2 ...: the
+    // write positions of a sample are two vector adds. Only the thread that
+    // renders writes them while blocks render (parameter changes are
+    // applied there).
+    alignas(16) std::array<std::int32_t, kLinesPerVoice> taps{1, 1, 1, 1, 1, 1, 1, 1};
+
+    // One side's taps by stage.
+    class Side {
+    public:
+        explicit Side(std::int32_t* first) noexcept : first_(first) {}
+        std::int32_t& operator[](int stage) const noexcept { return first_[2 * stage]; }
+
+    private:
+        std::int32_t* first_;
+    };
+    Side leftTap{taps.data()};
+    Side rightTap{taps.data() + 1};
 
     VoiceResonator() = default;
     VoiceResonator(const VoiceResonator&) = delete;
@@ -52,6 +67,17 @@ struct VoiceResonator {
     void allocate(std::int32_t n) noexcept;
     void release() noexcept;
     void clear() noexcept;
+    // Takes zeroed lines of length n from newLines and returns the ones it
+    // held (for deleteLines), starting over at position 0.
+    float* adopt(float* fresh, std::int32_t n) noexcept;
+
+    // Zeroed lines of length clampedLength(n), or null without memory.
+    static float* newLines(std::int32_t n) noexcept;
+    static void deleteLines(float* lines) noexcept;
+    static std::int32_t clampedLength(std::int32_t n) noexcept;
+
+private:
+    void fitTaps() noexcept;
 };
 
 // The four tap lengths of one side for a delay value: tap j = trunc((N - 1) x
@@ -93,9 +119,9 @@ inline StereoSample processResonatorScalar(VoiceResonator& r, const StageGains& 
     float* const frames = r.lines;
     const float* const now = frames + static_cast<std::ptrdiff_t>(w) * kLinesPerVoice;
     for (int s = 0; s < kResonatorStages; ++s) {
-        std::int32_t pL = w + r.leftTap[s].load();
+        std::int32_t pL = w + r.leftTap[s];
         if (pL >= n) pL -= n;
-        std::int32_t pR = w + r.rightTap[s].load();
+        std::int32_t pR = w + r.rightTap[s];
         if (pR >= n) pR -= n;
         const float u = now[2 * s];
         const float v = now[2 * s + 1];
@@ -157,15 +183,15 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     // Write positions w + tap, less N where they reach N, as indexes of the
     // values in the frames: L1 R1 L2 R2 | L3 R3 L4 R4, like the sums.
     const __m128i length = _mm_set1_epi32(n);
-    auto writeIndex = [&](int s, int line) {
-        __m128i p = _mm_add_epi32(_mm_set1_epi32(w), _mm_setr_epi32(r.leftTap[s].load(), r.rightTap[s].load(),
-                                                                    r.leftTap[s + 1].load(), r.rightTap[s + 1].load()));
+    auto writeIndex = [&](int line) {
+        const __m128i tap = _mm_load_si128(reinterpret_cast<const __m128i*>(r.taps.data() + line));
+        __m128i p = _mm_add_epi32(_mm_set1_epi32(w), tap);
         p = _mm_sub_epi32(p, _mm_andnot_si128(_mm_cmpgt_epi32(length, p), length));
         return _mm_add_epi32(_mm_slli_epi32(p, 3), _mm_setr_epi32(line, line + 1, line + 2, line + 3));
     };
     alignas(16) std::int32_t at[kLinesPerVoice];
-    _mm_store_si128(reinterpret_cast<__m128i*>(at), writeIndex(0, 0));
-    _mm_store_si128(reinterpret_cast<__m128i*>(at + 4), writeIndex(2, 4));
+    _mm_store_si128(reinterpret_cast<__m128i*>(at), writeIndex(0));
+    _mm_store_si128(reinterpret_cast<__m128i*>(at + 4), writeIndex(4));
     for (int k = 0; k < kLinesPerVoice; ++k) {
         float* const to = frames + at[k];
         *to = sums[k];

@@ -77,6 +77,7 @@ SynthEffect::SynthEffect(audioMasterCallback host) : EffectShell(host, kProgramC
         setFlag(effFlagsHasClip, true);
         setFlag(effFlagsIsSynth, true);
         setUniqueID(fourCC('K', 'r', 'V', 'l'));
+        askHostForTime();
     }
     for (VstInt32 i = 0; i < kParamCount; ++i)
         if (paramInfo(i).kind == ParamKind::Assignment) mirror_[i] = kNoController;
@@ -106,7 +107,7 @@ float SynthEffect::storedValue(const ParamInfo& info, float value) {
     switch (info.store) {
     case StoreRule::Switch: return value != 0.0f ? 1.0f : 0.0f;
     case StoreRule::FlushTiny: return std::fabs(value) < kFlushBelow ? 0.0f : value;
-    case StoreRule::TempoSync: return value != 0.0f && canHostDo("sendVstTimeInfo") ? 1.0f : 0.0f;
+    case StoreRule::TempoSync: return value != 0.0f && hostSendsTime_.load() ? 1.0f : 0.0f;
     case StoreRule::Raw: break;
     }
     return value;
@@ -119,7 +120,16 @@ void SynthEffect::store(const ParamInfo& info, VstInt32 index, float value) {
 
 void SynthEffect::applyAction(const ParamInfo& info, float value) {
     switch (info.action) {
-    case ActionKind::Engine: engine_.setParam(static_cast<engine::VoiceParam>(info.target), value); break;
+    case ActionKind::Engine: {
+        // While blocks may render, what the value derives is left to the
+        // audio thread, which alone writes the engine's voice state then.
+        const auto p = static_cast<engine::VoiceParam>(info.target);
+        if (running_.load())
+            engine_.postParam(p, value);
+        else
+            engine_.setParam(p, value);
+        break;
+    }
     case ActionKind::Effect: effects_.setParam(static_cast<effects::EffectParam>(info.target), value); break;
     case ActionKind::MidiLearn: learn_.setArmed(value > 0.5f); break;
     case ActionKind::None: break;
@@ -315,7 +325,8 @@ void SynthEffect::open() {
     engine_.storeSampleRate(converter_.engineRate());
     engine_.open();
     effects_.setSampleRate(converter_.engineRate());
-    if (canHostDo("sendVstTimeInfo")) pollTempo();
+    askHostForTime();
+    if (hostSendsTime_.load()) pollTempo();
     effects_.open();
     if (bank_) {
         for (int i = 0; i < kProgramCount; ++i) writeFactoryProgram(i, bank_[i]);
@@ -348,17 +359,23 @@ void SynthEffect::setBlockSizeAndSampleRate(VstInt32 size, float rate) {
 // The engine runs at the rate the sounds were made at and the converter
 // brings it to the host's; the host learns the converter's delay.
 void SynthEffect::applyHostRate(bool tellHost) {
-    if (converter_.hostRate() != sampleRate() || !converter_.active()) converter_.setHostRate(sampleRate());
+    // An unchanged rate leaves the converter as it is: a resume may come
+    // while a block renders.
+    if (converter_.hostRate() != sampleRate()) converter_.setHostRate(sampleRate());
     if (initialDelay() == converter_.latency()) return;
     setInitialDelay(converter_.latency());
     if (tellHost) ioChanged();
 }
 
+// Some hosts resume while their audio thread still renders: the engine and
+// the effects hand their rebuilds to that thread instead of making them here.
 void SynthEffect::resume() {
-    takePendingStop();
+    askHostForTime();
     applyHostRate(true);
-    converter_.reset();
-    engine_.resume();
+    // The audio thread restarts the converter before it next maps an event
+    // or renders; a pending program stop it carries out as always.
+    converterResetPending_ = true;
+    engine_.postResume();
     effects_.resume();
     running_ = true;
     wantEvents();
@@ -369,6 +386,16 @@ void SynthEffect::resume() {
 void SynthEffect::suspend() {
     running_ = false;
     takePendingStop();
+    engine_.applyPostedParams();
+}
+
+// Asked here rather than from the audio thread, where a MIDI program change
+// stores the tempo-sync switch.
+void SynthEffect::askHostForTime() { hostSendsTime_ = canHostDo("sendVstTimeInfo"); }
+
+// On the audio thread.
+void SynthEffect::takeConverterReset() {
+    if (converterResetPending_.load() && converterResetPending_.exchange(false)) converter_.reset();
 }
 
 bool SynthEffect::pollTempo() {
@@ -382,6 +409,7 @@ void SynthEffect::render(float** outputs, VstInt32 frames) {
     if (frames <= 0 || outputs == nullptr || outputs[0] == nullptr || outputs[1] == nullptr) return;
     // A host that renders without resuming is running all the same.
     if (!running_.load()) running_ = true;
+    takeConverterReset();
     // A selection made between blocks also silences what the converter still holds.
     if (takePendingStop()) converter_.silenceHistory();
     if (converter_.active())
@@ -398,6 +426,7 @@ void SynthEffect::processReplacing(float**, float** outputs, VstInt32 frames) { 
 
 VstInt32 SynthEffect::processEvents(VstEvents* events) {
     if (events == nullptr) return 0;
+    takeConverterReset();
     for (VstInt32 i = 0; i < events->numEvents; ++i) {
         const VstEvent* event = eventAt(*events, i);
         if (event == nullptr || event->type != kVstMidiType) continue;
@@ -412,7 +441,11 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
 
 void SynthEffect::dispatchDueEvents() {
     takePendingStop();  // a selection made while this block renders
-    events_.dispatchDue([this](const MidiEventRecord& event) { handleMidi(event, learn_, *this); });
+    // An event's parameter changes act before the next event, as at once.
+    events_.dispatchDue([this](const MidiEventRecord& event) {
+        handleMidi(event, learn_, *this);
+        engine_.applyPostedParams();
+    });
 }
 
 void SynthEffect::tempoCheck() {

@@ -101,6 +101,8 @@ private:
     bool pollTempo();
     void render(float** outputs, vst::VstInt32 frames);
     void applyHostRate(bool tellHost);
+    void askHostForTime();
+    void takeConverterReset();
 
     engine::SynthEngine engine_;
     effects::EffectChain effects_;
@@ -113,6 +115,8 @@ private:
     // program selected from another thread leaves the voice reset to it.
     Relaxed<bool> running_{false};
     Relaxed<bool> stopPending_{false};
+    Relaxed<bool> converterResetPending_{false};
+    Relaxed<bool> hostSendsTime_{false};  // the host's "sendVstTimeInfo" answer
     EditorBridge editorBridge_{*this};
 };
 

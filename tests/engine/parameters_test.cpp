@@ -73,9 +73,9 @@ TEST(Lifecycle, ConstructionDefaultsBeforeTheHostSetsARate) {
     EXPECT_EQ(e->bendFactor(), 1.0f);
     for (int key : {0, 64, 127}) {
         const VoiceFilter& f = e->voice(key).toneFilter;
-        EXPECT_EQ(f.cutoff.load(), 0.0f);
-        EXPECT_EQ(f.b0.load(), 0.0f);
-        EXPECT_EQ(f.a1.load(), 0.0f);
+        EXPECT_EQ(f.cutoff, 0.0f);
+        EXPECT_EQ(f.b0, 0.0f);
+        EXPECT_EQ(f.a1, 0.0f);
         EXPECT_EQ(f.s1, 0.0f);
     }
     // Renders silence without a host rate or a program.
@@ -92,7 +92,7 @@ TEST(Lifecycle, OpenRecomputesFromTheStoredRate) {
     EXPECT_EQ(e->values().tableStepPerHz.load(), 8192.0f / 48000.0f);
     EXPECT_EQ(e->values().envelopeRate.load(), 48000);
     EXPECT_EQ(e->voice(69).resonator.length, 109);
-    EXPECT_EQ(e->voice(69).resonator.leftTap[0].load(), 109);
+    EXPECT_EQ(e->voice(69).resonator.leftTap[0], 109);
 }
 
 TEST(Lifecycle, ResumeClearsFilterStatesAndLines) {

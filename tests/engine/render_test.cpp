@@ -114,9 +114,9 @@ TEST(RenderBlock, CutoffStepsEveryFourthSampleAfterProgramSelection) {
     e->noteOn(60, 127);
     std::vector<float> cutoffs;
     FakeHooks hooks;
-    hooks.onSample = [&](int) { cutoffs.push_back(e->voice(60).toneFilter.cutoff.load()); };
+    hooks.onSample = [&](int) { cutoffs.push_back(e->voice(60).toneFilter.cutoff); };
     test::render(*e, hooks, 10);
-    cutoffs.push_back(e->voice(60).toneFilter.cutoff.load());
+    cutoffs.push_back(e->voice(60).toneFilter.cutoff);
     // cutoffs[i] is the value before sample i.
     EXPECT_EQ(cutoffs[0], 0.0f);
     EXPECT_EQ(cutoffs[4], 0.0f);

@@ -28,13 +28,13 @@ TEST(VoiceFilterCoefficients, FollowTheCookbookLowPassThroughTheTable) {
             const float sn = sine()[static_cast<int>(8192.0f * fc)];
             const float alpha = sn / (2.0f * q);
             const float a0 = 1.0f + alpha;
-            EXPECT_EQ(f.cosine.load(), cosine);
-            EXPECT_EQ(f.a0.load(), a0);
-            EXPECT_EQ(f.b0.load(), (1.0f - cosine) / (2.0f * a0));
-            EXPECT_EQ(f.b2.load(), f.b0.load());
-            EXPECT_EQ(f.b1.load(), (1.0f - cosine) / a0);
-            EXPECT_EQ(f.a1.load(), -2.0f * cosine / a0);
-            EXPECT_EQ(f.a2.load(), (1.0f - alpha) / a0);
+            EXPECT_EQ(f.cosine, cosine);
+            EXPECT_EQ(f.a0, a0);
+            EXPECT_EQ(f.b0, (1.0f - cosine) / (2.0f * a0));
+            EXPECT_EQ(f.b2, f.b0);
+            EXPECT_EQ(f.b1, (1.0f - cosine) / a0);
+            EXPECT_EQ(f.a1, -2.0f * cosine / a0);
+            EXPECT_EQ(f.a2, (1.0f - alpha) / a0);
             // And the table read is the true cosine and sine of 2 pi fc.
             const double w0 = 2.0 * M_PI * fc;
             EXPECT_NEAR(cosine, std::cos(w0), 1e-3);
@@ -50,7 +50,7 @@ TEST(VoiceFilterCoefficients, UnityGainAtDcAndMutedWhenResonanceIsNotPositive) {
     EXPECT_NEAR(y, 1.0f, 1e-3f);
     for (float q : {0.0f, -0.0f}) {
         VoiceFilter m = makeFilter(0.05f, q);
-        EXPECT_TRUE(std::isfinite(m.b0.load()) && std::isfinite(m.a1.load()) && std::isfinite(m.a2.load()));
+        EXPECT_TRUE(std::isfinite(m.b0) && std::isfinite(m.a1) && std::isfinite(m.a2));
         EXPECT_TRUE(std::isfinite(filterSample(m, 1.0f)));
     }
 }
@@ -81,12 +81,12 @@ TEST(VoiceFilterState, TwoEqualBiquadsInSeries) {
     for (int i = 0; i < 50; ++i) {
         const float x = (i % 7) * 0.25f - 0.5f;
         // One biquad is the filter whose second stage passes its input through.
-        const float y1 = first.b0.load() * x + first.s1;
-        first.s1 = flushTiny(first.b1.load() * x + first.s2 - first.a1.load() * y1);
-        first.s2 = flushTiny(first.b2.load() * x - first.a2.load() * y1);
-        const float y2 = second.b0.load() * y1 + second.s1;
-        second.s1 = flushTiny(second.b1.load() * y1 + second.s2 - second.a1.load() * y2);
-        second.s2 = flushTiny(second.b2.load() * y1 - second.a2.load() * y2);
+        const float y1 = first.b0 * x + first.s1;
+        first.s1 = flushTiny(first.b1 * x + first.s2 - first.a1 * y1);
+        first.s2 = flushTiny(first.b2 * x - first.a2 * y1);
+        const float y2 = second.b0 * y1 + second.s1;
+        second.s1 = flushTiny(second.b1 * y1 + second.s2 - second.a1 * y2);
+        second.s2 = flushTiny(second.b2 * y1 - second.a2 * y2);
         ASSERT_EQ(filterSample(both, x), y2) << i;
     }
 }
@@ -104,11 +104,11 @@ TEST(CutoffEnvelope, StartsFromKeyAndVelocityAndClampsBelowNyquist) {
     f.resonance = 1.0f;
     stepCutoff(env, f, 0.5f, 44100.0f, sine());
     EXPECT_EQ(env.decaying, (23.0f * 440.0f * velocityScale * keyScale) * 0.5f);
-    EXPECT_EQ(f.cutoff.load(), (env.decaying + env.floor) / 44100.0f);
+    EXPECT_EQ(f.cutoff, (env.decaying + env.floor) / 44100.0f);
 
     CutoffEnvelope high{30000.0f, 1000.0f};
     stepCutoff(high, f, 1.0f, 44100.0f, sine());
-    EXPECT_EQ(f.cutoff.load(), 0.4999000132083893f);
+    EXPECT_EQ(f.cutoff, 0.4999000132083893f);
 }
 
 TEST(CutoffEnvelope, InvertedMultipliersRiseTowardsTheFloor) {
@@ -129,7 +129,7 @@ TEST(CutoffEnvelope, InTheEngineTheToneCutoffOfKey69Velocity127) {
     test::render(*e, 400);
     // A decay of 0 holds the cutoff for the whole note.
     EXPECT_EQ(e->voice(69).toneCutoff.decaying, start);
-    EXPECT_EQ(e->voice(69).toneFilter.cutoff.load(), (start + 440.0f) / 44100.0f);
+    EXPECT_EQ(e->voice(69).toneFilter.cutoff, (start + 440.0f) / 44100.0f);
 }
 
 TEST(CutoffEnvelope, ResonanceChangeReachesEveryFilterAtOnce) {
@@ -138,8 +138,8 @@ TEST(CutoffEnvelope, ResonanceChangeReachesEveryFilterAtOnce) {
     e->setParam(VoiceParam::ToneLpRes, 1.0f);
     const float q = static_cast<float>(0.10000000149011612 + 2.4000000953674316);
     for (int key = 0; key < 128; ++key) {
-        ASSERT_EQ(e->voice(key).toneFilter.resonance.load(), q);
-        ASSERT_EQ(e->voice(key).attackFilter.resonance.load(),
+        ASSERT_EQ(e->voice(key).toneFilter.resonance, q);
+        ASSERT_EQ(e->voice(key).attackFilter.resonance,
                   static_cast<float>(0.10000000149011612 + 2.4000000953674316 * 0.3f));
     }
 }

@@ -49,11 +49,11 @@ TEST(VoiceResonator, DelayOfOneMakesTheFirstStageOnePeriodLong) {
     VoiceResonator r;
     r.allocate(n);
     setTaps(r, 1.0f, 0.0f);
-    EXPECT_EQ(r.leftTap[0].load(), n);
+    EXPECT_EQ(r.leftTap[0], n);
     // The right output zig-zags through L1, R2, L3, R4; the left one through
     // R1, L2, R3, L4.
-    const int rightDelay = r.leftTap[0].load() + r.rightTap[1].load() + r.leftTap[2].load() + r.rightTap[3].load();
-    const int leftDelay = r.rightTap[0].load() + r.leftTap[1].load() + r.rightTap[2].load() + r.leftTap[3].load();
+    const int rightDelay = r.leftTap[0] + r.rightTap[1] + r.leftTap[2] + r.rightTap[3];
+    const int leftDelay = r.rightTap[0] + r.leftTap[1] + r.rightTap[2] + r.leftTap[3];
     const auto out = impulseResponse(r, StageGains{}, 200);
     for (int i = 0; i < 200; ++i) {
         EXPECT_EQ(out[i].right, i == rightDelay ? 1.0f : 0.0f) << i;
@@ -105,7 +105,7 @@ TEST(VoiceResonator, ReallocationClearsAndKeepsTapsInRange) {
     r.allocate(10);
     EXPECT_EQ(r.length, 10);
     EXPECT_EQ(r.position, 0);
-    for (int j = 0; j < 4; ++j) EXPECT_LE(r.leftTap[j].load(), 10);
+    for (int j = 0; j < 4; ++j) EXPECT_LE(r.leftTap[j], 10);
     for (int i = 0; i < 80; ++i) EXPECT_EQ(r.lines[i], 0.0f);
     r.allocate(0);
     EXPECT_EQ(r.length, 1);  // a line of at least one sample
@@ -168,7 +168,7 @@ TEST(EngineResonators, DelayParametersSetTapsGainsAndTail) {
     test::prepare(*e);
     e->setParam(VoiceParam::Delay1, 1.0f);
     const int n0 = e->voice(0).resonator.length;
-    EXPECT_EQ(e->voice(0).resonator.leftTap[0].load(), n0);
+    EXPECT_EQ(e->voice(0).resonator.leftTap[0], n0);
     EXPECT_EQ(e->values().tailLength.load(), n0 + 1);
     EXPECT_EQ(e->values().tailLengthF.load(), static_cast<float>(n0 + 1));
     e->setParam(VoiceParam::Delay1, 2.0f);
@@ -192,7 +192,7 @@ TEST(EngineResonators, DelayChangeMovesTapsWithoutClearingLines) {
     const std::vector<float> before(r.lines, r.lines + 8 * r.length);
     e->setParam(VoiceParam::Delay1, 0.25f);
     EXPECT_EQ(std::vector<float>(r.lines, r.lines + 8 * r.length), before);
-    EXPECT_EQ(r.leftTap[0].load(), static_cast<int>((r.length - 1) * 0.25L) + 1);
+    EXPECT_EQ(r.leftTap[0], static_cast<int>((r.length - 1) * 0.25L) + 1);
 }
 
 TEST(EngineResonators, HostileSampleRatesAreIgnored) {
@@ -223,7 +223,7 @@ TEST(EngineResonators, ResumeAfterAStoredRateChangeKeepsTapsInsideShorterLines) 
     e->resume();
     for (int key = 0; key < 128; ++key) {
         const VoiceResonator& r = e->voice(key).resonator;
-        for (int j = 0; j < 4; ++j) ASSERT_LE(r.leftTap[j].load(), r.length);
+        for (int j = 0; j < 4; ++j) ASSERT_LE(r.leftTap[j], r.length);
     }
     e->noteOn(30, 100);
     test::render(*e, 256);
