@@ -4,6 +4,8 @@
 // plug-in's own bitmaps as resources, and a host that records its calls.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +35,7 @@ inline vst::VstIntPtr recordingHost(vst::AEffect* effect, vst::VstInt32 opcode, 
 class EditorTest : public ::testing::Test {
 protected:
     explicit EditorTest(int missingBitmap = 0) {
+        useFreshConfigFolder();
         gui::addModuleBitmaps(platform, missingBitmap);
         hostLog = &calls;
         effect = std::make_unique<SynthEffect>(&recordingHost);
@@ -54,6 +57,18 @@ protected:
         platform.lastWindow()->exposeAll();
     }
     void idle() { dispatch(vst::effEditIdle); }
+
+    // A configuration folder of the test's own, so that no size chosen on
+    // this machine leaks in; empty at the start of every test.
+    static void useFreshConfigFolder() {
+        const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "velora-editor-config";
+        std::filesystem::remove_all(folder);
+        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    // The scale message of the hosts that send one (a factor in opt).
+    vst::VstIntPtr sendHostScale(float factor) {
+        return dispatch(vst::effVendorSpecific, vst::kScaleMessageIndex, vst::kScaleMessageValue, nullptr, factor);
+    }
 
     editor::SynthEditor& editor() { return *effect->getEditor(); }
     gui::Control& controlOf(int parameter) { return *editor().control(editor::rowOfParameter(parameter)); }
