@@ -25,10 +25,13 @@ struct HostCall {
 
 // The host of the instance under test; one at a time.
 inline std::vector<HostCall>* hostLog = nullptr;
+// Whether that host resizes the editor's window when asked.
+inline bool hostResizes = false;
 
 inline vst::VstIntPtr recordingHost(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
                                     vst::VstIntPtr value, void* ptr, float opt) {
     if (hostLog) hostLog->push_back({opcode, index, opt});
+    if (opcode == vst::audioMasterSizeWindow) return hostResizes ? 1 : 0;
     return inProcessHost(effect, opcode, index, value, ptr, opt);
 }
 
@@ -38,6 +41,7 @@ protected:
         useFreshConfigFolder();
         gui::addModuleBitmaps(platform, missingBitmap);
         hostLog = &calls;
+        hostResizes = false;
         effect = std::make_unique<SynthEffect>(&recordingHost);
         effect->open();
         editor().usePlatform(&platform);
