@@ -20,6 +20,7 @@
 
 #include "editor/control_layout.h"
 #include "editor/size_menu.h"
+#include "gui/scale.h"
 #include "plugin_host.h"
 #include "x_server.h"
 
@@ -549,6 +550,80 @@ TEST_F(UnderWine, HeldAndQuickClicksChangeParameters) {
 TEST_F(UnderWine, HandlesAreTakenWhereDrawnAndOnlyMovesAutomate) {
     checkHandleSession("timeout 120 " + wineHost(), 12);
 }
+
+// Both Windows builds at 200 %, asked for by the host's message or by the
+// DPI setting of the Wine prefix (what a desktop at 200 % reports).
+class UnderWineAtTwice : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        folder = GetParam() == std::string("win32") ? VELORA_WINDOWS_BUILD : VELORA_WINDOWS64_BUILD;
+        if (folder.empty()) GTEST_SKIP() << "no " << GetParam() << " build given";
+        std::filesystem::remove_all(kConfig);
+    }
+    void TearDown() override {
+        if (folder.empty()) return;
+        setDpi(0);
+        Command("env WINEPREFIX=" + (kWork / "wineprefix").string() + " timeout 30 wineserver -w").finish();
+    }
+    std::string wine() const {
+        return "env WINEPREFIX=" + (kWork / "wineprefix").string() +
+               " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= " + "XDG_CONFIG_HOME=" + kConfig.string() +
+               " timeout 120 wine ";
+    }
+    std::string hostExe() const {
+        return wine() + folder + (GetParam() == std::string("win32") ? "/velora-host.exe" : "/velora-host64.exe");
+    }
+    // 0 takes the setting away (96, 100 %).
+    void setDpi(int dpi) const {
+        const std::string key = " reg %s 'HKCU\\Control Panel\\Desktop' /v LogPixels /f";
+        char command[256];
+        if (dpi > 0)
+            std::snprintf(command, sizeof command, (key + " /t REG_DWORD /d %d").c_str(), "add", dpi);
+        else
+            std::snprintf(command, sizeof command, key.c_str(), "delete");
+        Command(wine() + command).finish();
+    }
+    std::string folder;
+};
+
+TEST_P(UnderWineAtTwice, ScreenshotsShowTheLargerEditorWhoeverAsked) {
+    const Picture expected = headlessEditorAt("2");
+    for (const bool byDpi : {false, true}) {
+        setDpi(byDpi ? 192 : 0);
+        const auto shot = kWork / "windows-twice.png";
+        Command run(hostExe() + " --time-info no screenshot " + shot.string() + " --program 1" +
+                    (byDpi ? "" : " --scale 2"));
+        const std::string output = run.finish();
+        ASSERT_EQ(run.status, 0) << output;
+        const Picture seen = readPng(shot);
+        ASSERT_EQ(seen.width, expected.width) << (byDpi ? "DPI setting" : "host message");
+        ASSERT_EQ(seen.height, expected.height);
+        // Every control where the layout puts it at twice the size; GDI's
+        // text may differ from ours.
+        for (const auto& row : editor::kControlTable) {
+            if (row.kind == editor::ControlKind::StatusField) continue;
+            const gui::Rect r = gui::scaled(row.rect, gui::Scale::x200);
+            EXPECT_LT(meanDifference(seen, expected, r), 8.0) << "control " << row.tag;
+        }
+        EXPECT_LT(meanDifference(seen, expected, {0, 0, expected.width, expected.height}), 8.0);
+    }
+}
+
+TEST_P(UnderWineAtTwice, ClicksAtTwiceTheCoordinatesReachTheControls) {
+    Command edit(hostExe() + " edit --program 1 --seconds 6 --scale 2");
+    const gui::Point origin = editorOrigin(edit);
+    ASSERT_GE(origin.h, 0) << "the editor did not open";
+    EXPECT_TRUE(xdotool(server->name(), at(origin, twice(centre(64))) + "click 1 sleep 0.2 " +
+                                            at(origin, twice(centre(76))) + "click 1 sleep 0.2"));
+    const std::string report = edit.finish();
+    const auto changed = changes(report);
+    for (int toggle : {64, 76}) {
+        ASSERT_EQ(changed.count(toggle), 1u) << toggle << "\n" << report;
+        EXPECT_EQ(changed.at(toggle).second, 1.0f - changed.at(toggle).first) << report;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, UnderWineAtTwice, ::testing::Values("win32", "win64"));
 
 }  // namespace
 }  // namespace velora::gui::test
