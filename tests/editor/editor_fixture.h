@@ -4,6 +4,8 @@
 // plug-in's own bitmaps as resources, and a host that records its calls.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -65,7 +67,11 @@ protected:
     // A configuration folder of the test's own, so that no size chosen on
     // this machine leaks in; empty at the start of every test.
     static void useFreshConfigFolder() {
-        const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "velora-editor-config";
+        // Named by process and test: ctest runs tests side by side.
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string name = std::string("velora-editor-config-") + std::to_string(::getpid()) + "-" +
+                                 (test ? std::string(test->test_suite_name()) + "." + test->name() : "none");
+        const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / name;
         std::filesystem::remove_all(folder);
         ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
     }
