@@ -426,7 +426,7 @@ void SynthEditor::applyWantedScale() {
     if (!host_.resizeWindow(size.width(), size.height())) {
         char text[48];
         // The field is narrow: the shortest words that say it.
-        std::snprintf(text, sizeof text, "Reopen %d%%", gui::percentOf(wanted));
+        std::snprintf(text, sizeof text, "%d%% later", gui::percentOf(wanted));
         showStatus(text);
         applyPending();
         return;

@@ -231,7 +231,7 @@ TEST_F(ScaleTest, WithoutAResizingHostTheSizeWaitsForTheNextOpen) {
     sendHostScale(1.5f);
     EXPECT_EQ(scale(), Scale::x100);
     EXPECT_EQ(rect().right, 384);
-    EXPECT_EQ(status(), "Reopen 150%");
+    EXPECT_EQ(status(), "150% later");
     dispatch(vst::effEditClose);
     EXPECT_EQ(rect().right, 576);
     openEditor();
