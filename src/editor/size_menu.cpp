@@ -12,7 +12,7 @@ constexpr gui::Colour kMenuBack{30, 31, 35};
 constexpr gui::Colour kMenuEdge{110, 108, 100};
 constexpr gui::Colour kMenuText{238, 232, 218};
 constexpr gui::Colour kMenuMarked{255, 176, 56};
-constexpr int kMenuFont = 5;  // 10 pixels at 1x
+constexpr int kMenuFont = 6;  // 9 pixels at 1x: its larger sizes (14, 18) are built-in glyph heights
 
 gui::Rect placed(gui::Point press, const gui::Rect& frame, gui::Scale scale) {
     const int width = gui::scaled(SizeMenu::kWidth, scale);
