@@ -613,7 +613,7 @@ TEST_P(UnderWineAtTwice, ScreenshotAtTheHostsScaleShowsTheLargerEditor) {
 TEST_P(UnderWineAtTwice, DpiSettingOpensTheLargerEditorAndClicksReachIt) {
     if (GetParam() != std::string("win64")) GTEST_SKIP() << "one build is enough for the system's setting";
     setDpi(192);
-    Command edit(hostExe() + " edit --program 1 --seconds 5");
+    Command edit(hostExe() + " edit --program 1 --seconds 3");
     int x = -1, y = -1, width = 0, height = 0;
     for (std::string line; (line = edit.line()) != "";)
         if (std::sscanf(line.c_str(), "editor open at %d,%d size %dx%d", &x, &y, &width, &height) == 4) break;
