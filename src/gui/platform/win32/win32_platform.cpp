@@ -66,7 +66,8 @@ public:
         static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
             reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
         UINT dpi = 0;
-        if (dpiForWindow && parent && IsWindow(static_cast<HWND>(parent))) dpi = dpiForWindow(static_cast<HWND>(parent));
+        if (dpiForWindow && parent && IsWindow(static_cast<HWND>(parent)))
+            dpi = dpiForWindow(static_cast<HWND>(parent));
         if (dpi == 0) {
             HDC screen = GetDC(nullptr);
             if (screen) {
