@@ -29,6 +29,9 @@ public:
     virtual void endEdit(std::int32_t index) = 0;
     // Gives the host time while a control is held (its idle call).
     virtual void hostIdle() = 0;
+    // Asks the host to resize the editor's window to the given size; false
+    // when it cannot.
+    virtual bool resizeWindow(int /*width*/, int /*height*/) { return false; }
 };
 
 }  // namespace velora::editor

@@ -2,12 +2,14 @@
 #include "editor/synth_editor.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
 #include "core/log.h"
 #include "core/midi_scale.h"
 #include "editor/native_platform.h"
+#include "editor/scale_setting.h"
 #include "gui/momentary_button.h"
 #include "gui/platform/thread_ole.h"
 #include "gui/toggle_button.h"
@@ -60,6 +62,14 @@ void SynthEditor::usePlatform(gui::Platform* platform) {
 
 int SynthEditor::getRect(vst::ERect** out) {
     if (!out) return 0;
+    if (!frame_) {
+        // Hosts ask before the open to size their window.
+        if (!platform_ && wantsNative_) {
+            nativePlatform_ = makeNativePlatform();
+            usePlatform(nativePlatform_.get());
+        }
+        setScale(wantedScale(nullptr));
+    }
     *out = &rect_;
     return 1;
 }
@@ -82,6 +92,7 @@ int SynthEditor::open(void* parentWindow) {
         log::say("editor: no window system to open the editor on (see the line before)");
         return 0;
     }
+    setScale(wantedScale(parentWindow));
     postUpdate();
     bool built = true;
     try {
@@ -109,8 +120,15 @@ void SynthEditor::build(void* parentWindow) {
     gui::Platform& system = *platform_;
     // Step 2: the bitmaps several controls share, held until the end.
     std::array<HeldBitmap, kSharedBitmaps.size()> held;
+    // A build without the larger artwork opens at 100 %.
+    if (scale_ != gui::Scale::x100) {
+        gui::Bitmap* probe = gui::Bitmap::load(system, scaledBitmapId(kBackgroundBitmap, scale_));
+        const bool drawn = probe->width() > 0;
+        probe->release();
+        if (!drawn) setScale(gui::Scale::x100);
+    }
     for (std::size_t i = 0; i < kSharedBitmaps.size(); ++i)
-        shared_[i] = held[i].bitmap = gui::Bitmap::load(system, kSharedBitmaps[i]);
+        shared_[i] = held[i].bitmap = gui::Bitmap::load(system, scaledBitmapId(kSharedBitmaps[i], scale_));
     loadShared(kKnobBodyBitmap)->setTransparentColour(gui::kMagenta);
     loadShared(kKnobDotBitmap)->setTransparentColour(gui::kMagenta);
 
@@ -118,7 +136,8 @@ void SynthEditor::build(void* parentWindow) {
     // background is missing).
     gui::Bitmap* background = loadShared(kBackgroundBitmap);
     const bool sized = background->width() > 0 && background->height() > 0;
-    const gui::Rect size{0, 0, sized ? background->width() : kFrameWidth, sized ? background->height() : kFrameHeight};
+    const gui::Rect fixed = frameRect(scale_);
+    const gui::Rect size{0, 0, sized ? background->width() : fixed.right, sized ? background->height() : fixed.bottom};
     frame_ = std::make_unique<gui::Frame>(size, parentWindow, this, system);
     if (!frame_->isOpen()) return;
     frame_->setBackground(background);
@@ -130,14 +149,14 @@ void SynthEditor::build(void* parentWindow) {
 
     // Steps 4 and 5: the controls in table order, each showing its value.
     for (std::size_t i = 0; i < kControlTable.size(); ++i) {
-        const ControlRow& row = kControlTable[i];
+        const ControlRow row = scaledRow(kControlTable[i], scale_);
         HeldBitmap own;
         gui::Bitmap* bitmap = nullptr;
         if (row.bitmap != 0) {
             if (isShared(row.bitmap)) {
                 bitmap = loadShared(row.bitmap);
             } else {
-                bitmap = own.bitmap = gui::Bitmap::load(system, row.bitmap);
+                bitmap = own.bitmap = gui::Bitmap::load(system, scaledBitmapId(row.bitmap, scale_));
             }
         }
         std::unique_ptr<gui::Control> made(makeControl(row, bitmap));
@@ -162,6 +181,7 @@ gui::Control* SynthEditor::makeControl(const ControlRow& row, gui::Bitmap* backg
         field->setBackColour(gui::kBlack);
         field->setFrameColour(gui::kBlack);
         field->setAlignment(gui::kAlignCentre);
+        field->setTextScale(scale_);
         return field.release();
     }
     case ControlKind::VerticalSlider:
@@ -179,12 +199,14 @@ gui::Control* SynthEditor::makeControl(const ControlRow& row, gui::Bitmap* backg
         auto knob = std::make_unique<TouchKnob>(toucher, row.rect, this, row.tag, background,
                                                 loadShared(kKnobDotBitmap), gui::Point{0, 0});
         knob->setTransparency(true);
-        knob->setInset(kKnobInset);
+        knob->setInset(gui::scaled(kKnobInset, scale_));
+        knob->setPixelScale(gui::factorOf(scale_));
         return knob.release();
     }
     case ControlKind::Toggle: return new gui::ToggleButton(row.rect, this, row.tag, background);
     case ControlKind::Momentary:
-        return new gui::MomentaryButton(row.rect, this, row.tag, kMomentaryFrameHeight, background, gui::Point{0, 0});
+        return new gui::MomentaryButton(row.rect, this, row.tag, gui::scaled(kMomentaryFrameHeight, scale_), background,
+                                        gui::Point{0, 0});
     }
     return nullptr;
 }
@@ -202,6 +224,8 @@ void SynthEditor::close() {
     statusField_ = nullptr;
     controls_.fill(nullptr);
     frame_.reset();
+    menu_.reset();
+    retiredMenu_.reset();
 }
 
 gui::Control* SynthEditor::control(int row) const {
@@ -215,6 +239,11 @@ void SynthEditor::idle() {
     if (closePending_) {
         close();
         return;
+    }
+    retiredMenu_.reset();
+    if (rescalePending_) {
+        rescalePending_ = false;
+        applyWantedScale();
     }
     try {
         idlePass();
@@ -353,6 +382,79 @@ void SynthEditor::stepVoiceLimit(const gui::Control& control, int direction) {
     char text[64] = {};
     host_.getParameterDisplay(kParamVoiceLimit, text);
     showStatus(text);
+}
+
+// ---- size -------------------------------------------------------------------------
+
+gui::Scale SynthEditor::wantedScale(void* parentWindow) {
+    if (!userScale_) userScale_ = loadScaleSetting();
+    if (userScale_) return *userScale_;
+    if (hostScale_) return *hostScale_;
+    const double system = platform_ ? platform_->systemScaleFactor(parentWindow) : 0.0;
+    return system > 0.0 ? gui::nearestScale(system) : gui::Scale::x100;
+}
+
+void SynthEditor::setScale(gui::Scale scale) {
+    scale_ = scale;
+    const gui::Rect size = frameRect(scale);
+    rect_ = {0, 0, static_cast<std::int16_t>(size.bottom), static_cast<std::int16_t>(size.right)};
+}
+
+void SynthEditor::requestScale(double factor) {
+    hostScale_ = gui::nearestScale(factor);
+    if (inIdlePass_)
+        rescalePending_ = true;
+    else
+        applyWantedScale();
+}
+
+void SynthEditor::chooseScale(gui::Scale scale) {
+    userScale_ = scale;
+    if (!saveScaleSetting(scale)) log::say("editor: the chosen size could not be remembered");
+    applyWantedScale();
+}
+
+void SynthEditor::applyWantedScale() {
+    void* parent = frame_ ? frame_->parentWindow() : nullptr;
+    const gui::Scale wanted = wantedScale(parent);
+    if (!frame_ || !parent) {
+        if (!frame_) setScale(wanted);
+        return;
+    }
+    if (wanted == scale_) return;
+    const gui::Rect size = frameRect(wanted);
+    if (!host_.resizeWindow(size.width(), size.height())) {
+        char text[48];
+        // The field is narrow: the shortest words that say it.
+        std::snprintf(text, sizeof text, "%d%% later", gui::percentOf(wanted));
+        showStatus(text);
+        applyPending();
+        return;
+    }
+    close();
+    open(parent);
+}
+
+void SynthEditor::pressedOutsideViews(gui::Canvas&, gui::Point where) {
+    constexpr int kTitleStripHeight = 19;
+    if (!frame_ || !(platform_->buttonWord() & gui::kRightButton)) return;
+    if (where.v < 0 || where.v >= gui::scaled(kTitleStripHeight, scale_)) return;
+    menu_ = std::make_unique<SizeMenu>(where, frameRect(scale_), scale_, scale_,
+                                       [this](std::optional<gui::Scale> choice) { menuClosed(choice); });
+    menu_->setDirty(true);
+    frame_->setModalView(menu_.get());
+}
+
+void SynthEditor::menuClosed(std::optional<gui::Scale> choice) {
+    if (frame_) {
+        frame_->setModalView(nullptr);
+        frame_->setDirty(true);  // the panel under the menu comes back
+    }
+    retiredMenu_ = std::move(menu_);
+    if (!choice) return;
+    userScale_ = *choice;
+    if (!saveScaleSetting(*choice)) log::say("editor: the chosen size could not be remembered");
+    rescalePending_ = true;  // the frame is still serving this press
 }
 
 }  // namespace velora::editor

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The plug-in's editor: a 384 x 410 frame with the 56 controls of the
+// The plug-in's editor: a 384 x 410 frame (at 100 %; 150 % and 200 % scale
+// every geometry) with the 56 controls of the
 // control table, the status text that shows the value last touched or
 // changed (or the MIDI-learn prompt), the voice-limit steppers and typed
 // values.
@@ -15,9 +16,12 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "editor/control_layout.h"
 #include "editor/editor_host.h"
+#include "editor/scaled_layout.h"
+#include "editor/size_menu.h"
 #include "editor/touch_controls.h"
 #include "gui/frame.h"
 #include "gui/shared_text.h"
@@ -35,7 +39,8 @@ public:
     SynthEditor& operator=(const SynthEditor&) = delete;
 
     // The host's editor requests.
-    // Hands out the editor's rectangle (0, 0, 410, 384); 0 for a null out.
+    // Hands out the editor's rectangle (0, 0, 410, 384 at 100 %); 0 for a
+    // null out.
     int getRect(vst::ERect** out);
     // Builds the window and its controls in the host's window; 1 when it
     // stands, 0 without a window system or parent, or when it cannot be made.
@@ -60,6 +65,18 @@ public:
     void idleDuringDrag() override;
     int knobMode() const override;
 
+    // Who sizes the editor: the user's remembered choice wins over the
+    // host's request, which wins over the system's setting. The host asks
+    // with any factor (the nearest offered size is taken); an open window is
+    // rebuilt at the new size when the host can resize its own, else the new
+    // size waits for the next open and the status text says so.
+    void requestScale(double factor);
+    void chooseScale(gui::Scale scale);
+    // The size of the open window, or of the next one.
+    gui::Scale scale() const { return scale_; }
+    // The size menu while it shows.
+    SizeMenu* sizeMenu() const { return menu_.get(); }
+
     // Chooses the window system for later opens; ignored while open.
     void usePlatform(gui::Platform* platform);
     // Later opens make this build's native window system when the editor has
@@ -77,6 +94,12 @@ public:
 
 private:
     void touched(gui::Control& control) override;
+    void pressedOutsideViews(gui::Canvas& canvas, gui::Point where) override;
+    void menuClosed(std::optional<gui::Scale> choice);
+    gui::Scale wantedScale(void* parentWindow);
+    void setScale(gui::Scale scale);
+    // Brings the window to the wanted size where the host lets it.
+    void applyWantedScale();
     void build(void* parentWindow);
     gui::Control* makeControl(const ControlRow& row, gui::Bitmap* background);
     gui::Bitmap* loadShared(int id) const;
@@ -95,6 +118,12 @@ private:
     std::unique_ptr<gui::Platform> nativePlatform_;  // outlives the frame below
     bool wantsNative_ = false;
     vst::ERect rect_{0, 0, kFrameHeight, kFrameWidth};
+    gui::Scale scale_ = gui::Scale::x100;
+    std::optional<gui::Scale> hostScale_;
+    std::optional<gui::Scale> userScale_;
+    bool rescalePending_ = false;  // a size chosen in the menu, applied at idle
+    std::unique_ptr<SizeMenu> menu_;
+    std::unique_ptr<SizeMenu> retiredMenu_;  // closed inside its own press
     std::int32_t lastTouchedParam_ = -1;
 
     std::unique_ptr<gui::Frame> frame_;

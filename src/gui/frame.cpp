@@ -65,6 +65,7 @@ void Frame::mouse(Canvas& canvas, Point where) {
             return;
         }
     }
+    if (owner_) owner_->pressedOutsideViews(canvas, where);
 }
 
 template <typename Offer>

@@ -23,6 +23,8 @@ public:
     virtual void endEdit(std::int32_t tag) = 0;
     virtual void idleDuringDrag() = 0;
     virtual int knobMode() const = 0;
+    // A press that no view took (the bare panel).
+    virtual void pressedOutsideViews(Canvas&, Point) {}
 };
 
 class Frame : public View, private WindowEvents {

@@ -35,6 +35,9 @@ public:
     virtual void setIndicatorBitmap(Bitmap* indicator);
     virtual void setFineFactor(float factor) { fineFactor_ = factor; }
     virtual float getFineFactor() const { return fineFactor_; }
+    // Window pixels per 1x pixel: a linear drag covers the range over the
+    // same distance on screen at every size of the editor.
+    void setPixelScale(float factor) { pixelScale_ = factor > 0.0f ? factor : 1.0f; }
 
     // The knob mode in which drags are linear unless Alt is held.
     static constexpr int kLinearMode = 2;
@@ -43,7 +46,10 @@ private:
     void recomputeLine();
     void dragLinear(Canvas& canvas, Point where, int pressWord);
     void dragCircular(Canvas& canvas, Point where);
-    float pixelsForFullRange(int word) const { return (word & kShift) ? 200.0f * fineFactor_ : 200.0f; }
+    float pixelsForFullRange(int word) const {
+        const float pixels = 200.0f * pixelScale_;
+        return (word & kShift) ? pixels * fineFactor_ : pixels;
+    }
 
     BitmapRef indicator_;
     std::int32_t inset_ = 3;
@@ -56,6 +62,7 @@ private:
     float intercept_ = 0.0f;
     float radius_;
     float fineFactor_ = 1.5f;
+    float pixelScale_ = 1.0f;
 };
 
 }  // namespace velora::gui

@@ -80,8 +80,8 @@ void TextField::mouse(Canvas&, Point) {
 }
 
 int TextField::editFontHeight() const {
-    const int fitting = size_.height() - 2;
-    const int height = fontFromTable(getFont(), getTextFace()).pixelHeight;
+    const int fitting = size_.height() - scaled(2, getTextScale());
+    const int height = font().pixelHeight;
     const int chosen = fitting < height ? fitting : height;
     return chosen > 1 ? chosen : 1;
 }
@@ -91,12 +91,12 @@ void TextField::takeFocus() {
     EditBoxSetup setup;
     setup.area = rectAt(size_.topLeft(), size_.width() + 1, size_.height() + 1);
     setup.alignment = getAlignment();
-    setup.font = fontFromTable(getFont(), getTextFace());
+    setup.font = font();
     setup.font.pixelHeight = editFontHeight();
     setup.font.bold = setup.font.italic = setup.font.underline = false;
     setup.textColour = getFontColour();
     setup.backColour = getBackColour();
-    setup.sideMargins = 3;
+    setup.sideMargins = scaled(3, getTextScale());
     setup.maxLength = SharedText::kMaxLength;
     setup.text = text();
     closedByReturn_ = false;

@@ -65,7 +65,7 @@ void ValueDisplay::draw(Canvas& canvas) {
     if (text[0] == '\0') return;
 
     TextStyle look;
-    look.font = fontFromTable(fontIndex_, face_);
+    look.font = font();
     look.alignment = alignment_;
     look.paintBackground = !transparentText_;
     look.background = backColour_;
@@ -77,6 +77,12 @@ void ValueDisplay::draw(Canvas& canvas) {
     }
     look.colour = fontColour_;
     canvas.drawText(text, box, look);
+}
+
+FontRequest ValueDisplay::font() const {
+    FontRequest request = fontFromTable(fontIndex_, face_);
+    request.pixelHeight = scaled(request.pixelHeight, textScale_);
+    return request;
 }
 
 }  // namespace velora::gui

@@ -4,6 +4,7 @@
 // shadow.
 #include "gui/control.h"
 #include "gui/font_table.h"
+#include "gui/scale.h"
 
 namespace velora::gui {
 
@@ -43,6 +44,11 @@ public:
     int getStyle() const { return style_; }
     int getTextFace() const { return face_; }
     void setTextTransparency(bool transparent) { transparentText_ = transparent; }
+    // The editor's size: font heights and text margins grow with it.
+    void setTextScale(Scale scale) { change(textScale_, scale); }
+    Scale getTextScale() const { return textScale_; }
+    // The font of the table at this display's size.
+    FontRequest font() const;
 
 protected:
     // The text to show for a value; an empty text draws no text.
@@ -68,6 +74,7 @@ private:
     Colour frameColour_ = kBlack;
     Colour shadowColour_ = kRed;
     bool transparentText_ = true;
+    Scale textScale_ = Scale::x100;
 };
 
 }  // namespace velora::gui

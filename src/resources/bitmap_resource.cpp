@@ -2,8 +2,11 @@
 #include "bitmap_resource.h"
 
 #include <array>
+#include <vector>
 
+#include "bitmap_ids.h"
 #include "embedded_bitmaps.h"
+#include "run_length.h"
 
 namespace velora::resources {
 
@@ -13,7 +16,7 @@ std::uint32_t read16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 std::uint32_t read32(const std::uint8_t* p) { return read16(p) | (read16(p + 2) << 16); }
 
 struct Catalogue {
-    std::array<BitmapResource, kEmbeddedBitmapCount> entries{};
+    std::array<BitmapResource, kEmbeddedBitmapsCount> entries{};
     std::size_t count = 0;
 
     Catalogue() {
@@ -22,6 +25,25 @@ struct Catalogue {
             if (!describeBmp(bitmap.bytes, bitmap.size, resource)) continue;
             resource.id = bitmap.id;
             entries[count++] = resource;
+        }
+    }
+};
+
+// The larger sizes, decoded into BMP form when the first is asked for.
+struct ScaledCatalogue {
+    std::vector<std::vector<std::uint8_t>> files;
+    std::vector<BitmapResource> entries;
+
+    ScaledCatalogue() {
+        files.reserve(kEmbeddedScaledBitmapsCount);
+        for (const EmbeddedBitmap& bitmap : kEmbeddedScaledBitmaps) {
+            RgbImage image;
+            if (!decodeRunLength(bitmap.bytes, bitmap.size, image)) continue;
+            files.push_back(bmpFileOf(image));
+            BitmapResource resource;
+            if (!describeBmp(files.back().data(), files.back().size(), resource)) continue;
+            resource.id = bitmap.id;
+            entries.push_back(resource);
         }
     }
 };
@@ -57,6 +79,15 @@ Rgb BitmapResource::pixel(int x, int y) const {
 }
 
 const BitmapResource* findBitmapResource(int id) {
+    if (id > kLastBitmapId) {
+        try {
+            static const ScaledCatalogue scaled;
+            for (const BitmapResource& entry : scaled.entries)
+                if (entry.id == id) return &entry;
+        } catch (...) {  // out of memory: as if the size were not built in
+        }
+        return nullptr;
+    }
     static const Catalogue catalogue;
     for (std::size_t i = 0; i < catalogue.count; ++i)
         if (catalogue.entries[i].id == id) return &catalogue.entries[i];

@@ -1,10 +1,16 @@
 # Writes the BMP files of the editor as byte arrays into one C++ source.
-# cmake -DOUTPUT=file.cpp -DFOLDER=bitmaps -DIDS="10001;10002;..." -P embed_bitmaps.cmake
+# cmake -DOUTPUT=file.cpp -DFOLDER=bitmaps -DIDS="10001;10002;..." [-DEXT=rle -DTABLE=name] -P embed_bitmaps.cmake
+if(NOT EXT)
+  set(EXT bmp)
+endif()
+if(NOT TABLE)
+  set(TABLE kEmbeddedBitmaps)
+endif()
 set(arrays "")
 string(REPEAT "0x..," 16 line)
 set(table "")
 foreach(id IN LISTS IDS)
-  file(READ "${FOLDER}/${id}.bmp" hex HEX)
+  file(READ "${FOLDER}/${id}.${EXT}" hex HEX)
   string(LENGTH "${hex}" digits)
   math(EXPR size "${digits} / 2")
   # Sixteen bytes a line keeps the generated lines short.
@@ -13,7 +19,7 @@ foreach(id IN LISTS IDS)
   string(APPEND arrays "alignas(4) const std::uint8_t bitmap${id}[${size}] = {\n${bytes}};\n")
   string(APPEND table "    {${id}, bitmap${id}, sizeof bitmap${id}},\n")
 endforeach()
-file(WRITE "${OUTPUT}.tmp" "// Generated from src/resources/bitmaps by embed_bitmaps.cmake; do not edit.
+file(WRITE "${OUTPUT}.tmp" "// Generated from ${FOLDER} by embed_bitmaps.cmake; do not edit.
 #include \"embedded_bitmaps.h\"
 
 namespace velora::resources {
@@ -21,7 +27,7 @@ namespace velora::resources {
 namespace {
 ${arrays}}  // namespace
 
-const EmbeddedBitmap kEmbeddedBitmaps[kEmbeddedBitmapCount] = {
+const EmbeddedBitmap ${TABLE}[${TABLE}Count] = {
 ${table}};
 
 }  // namespace velora::resources

@@ -13,7 +13,10 @@ struct EmbeddedBitmap {
     std::size_t size;
 };
 
-inline constexpr std::size_t kEmbeddedBitmapCount = 40;
-extern const EmbeddedBitmap kEmbeddedBitmaps[kEmbeddedBitmapCount];
+inline constexpr std::size_t kEmbeddedBitmapsCount = 40;
+extern const EmbeddedBitmap kEmbeddedBitmaps[kEmbeddedBitmapsCount];
+// The 150 % and 200 % sizes, run-length coded (run_length.h).
+inline constexpr std::size_t kEmbeddedScaledBitmapsCount = 80;
+extern const EmbeddedBitmap kEmbeddedScaledBitmaps[kEmbeddedScaledBitmapsCount];
 
 }  // namespace velora::resources

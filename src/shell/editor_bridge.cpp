@@ -41,4 +41,6 @@ void EditorBridge::beginEdit(std::int32_t index) { effect_.beginEdit(index); }
 void EditorBridge::endEdit(std::int32_t index) { effect_.endEdit(index); }
 void EditorBridge::hostIdle() { effect_.hostIdle(); }
 
+bool EditorBridge::resizeWindow(int width, int height) { return effect_.sizeWindow(width, height); }
+
 }  // namespace velora

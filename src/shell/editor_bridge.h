@@ -22,6 +22,7 @@ public:
     void beginEdit(std::int32_t index) override;
     void endEdit(std::int32_t index) override;
     void hostIdle() override;
+    bool resizeWindow(int width, int height) override;
 
 private:
     SynthEffect& effect_;

@@ -134,6 +134,11 @@ bool EffectShell::beginEdit(VstInt32 index) { return callHost(audioMasterBeginEd
 bool EffectShell::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
 void EffectShell::hostIdle() { callHost(audioMasterIdle); }
 
+bool EffectShell::sizeWindow(int width, int height) {
+    if (!canHostDo("sizeWindow")) return false;
+    return callHost(audioMasterSizeWindow, width, height) != 0;
+}
+
 void EffectShell::ioChanged() { callHost(audioMasterIOChanged); }
 
 VstIntPtr EffectShell::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
@@ -216,6 +221,12 @@ VstIntPtr EffectShell::dispatchExtended(VstInt32 opcode, VstInt32 index, VstIntP
     case effEditKeyUp: return editorKey(false, index, value, opt);
     case effSetEditKnobMode: return editor_ ? editor_->setKnobMode(static_cast<int>(value)) : 0;
     case effSetTotalSampleToProcess: return value;
+    case effVendorSpecific:
+        if (index == kScaleMessageIndex && value == kScaleMessageValue && editor_) {
+            editor_->requestScale(opt);
+            return 1;
+        }
+        return 0;
     default: return 0;
     }
 }

@@ -74,6 +74,8 @@ public:
     bool beginEdit(vst::VstInt32 index);
     bool endEdit(vst::VstInt32 index);
     void hostIdle();
+    // Asks the host for an editor window of this size; false when it cannot.
+    bool sizeWindow(int width, int height);
     void ioChanged();  // the latency (initialDelay) changed
 
     // The editor, owned here; null when none could be made.

@@ -161,6 +161,7 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterGetTime = 7,
     audioMasterProcessEvents = 8,
     audioMasterIOChanged = 13,
+    audioMasterSizeWindow = 15,
     audioMasterGetSampleRate = 16,
     audioMasterGetBlockSize = 17,
     audioMasterGetVendorString = 32,
@@ -171,6 +172,11 @@ enum AudioMasterOpcodes : VstInt32 {
     audioMasterBeginEdit = 43,
     audioMasterEndEdit = 44,
 };
+
+// The editor scale message several hosts send through effVendorSpecific:
+// index 'PreS', value 'AeCs', the factor in opt.
+inline constexpr VstInt32 kScaleMessageIndex = 0x50726553;
+inline constexpr VstIntPtr kScaleMessageValue = 0x41654373;
 
 enum VstEventTypes : VstInt32 { kVstMidiType = 1, kVstSysExType = 6 };
 

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "editor/control_layout.h"
+#include "editor/size_menu.h"
+#include "gui/scale.h"
 #include "plugin_host.h"
 #include "x_server.h"
 
@@ -273,6 +275,107 @@ void checkHandleSession(const std::string& hostCommand, int seconds) {
 
 TEST(EditorThroughPluginFile, HandlesAreTakenWhereDrawnAndOnlyMovesAutomate) { checkHandleSession(host(), 60); }
 
+// ---- larger sizes ---------------------------------------------------------------
+
+// A configuration folder of the tests' own: no size chosen on this machine
+// leaks into the windows below.
+const std::filesystem::path kConfig = kWork / "config";
+[[maybe_unused]] const int kConfigSet = ::setenv("XDG_CONFIG_HOME", kConfig.c_str(), 1);
+
+// The server's resource database for the next clients: empty, or one line.
+void setResources(const std::string& line) {
+    const std::string display = " -display " + server->name();
+    std::system(("xrdb" + display + " -remove").c_str());
+    if (!line.empty()) std::system(("printf '" + line + "\\n' | xrdb" + display + " -merge").c_str());
+}
+
+Picture headlessEditorAt(const char* scale) {
+    const auto path = kWork / (std::string("headless-") + scale + ".png");
+    Command(std::string(VELORA_PICTURE_PROGRAM) + " " + path.string() + " --program 1 --scale " + scale).finish();
+    return readPng(path);
+}
+
+TEST(EditorAtLargerSizes, ScreenshotsEqualTheHeadlessFramesWhoeverChoseTheSize) {
+    const struct {
+        const char* how;
+        std::string resources;
+        std::string options;
+        const char* scale;
+        int width;
+    } cases[] = {
+        {"Xft.dpi 192", "Xft.dpi: 192", "", "2", 768},
+        {"Xft.dpi 144", "Xft.dpi:\t144", "", "1.5", 576},
+        {"GDK_SCALE 2 without Xft.dpi", "", "env GDK_SCALE=2 ", "2", 768},
+        {"the host's message over Xft.dpi 192", "Xft.dpi: 192", "", "1.5", 576},
+    };
+    std::filesystem::remove_all(kConfig);
+    for (const auto& c : cases) {
+        setResources(c.resources);
+        const auto shot = kWork / "linux-scaled.png";
+        const bool hostAsks = std::string(c.how).find("host") != std::string::npos;
+        Command run(c.options + host() + " --time-info no screenshot " + shot.string() + " --program 1" +
+                    (hostAsks ? std::string(" --scale ") + c.scale : std::string()));
+        const std::string output = run.finish();
+        ASSERT_EQ(run.status, 0) << c.how << "\n" << output;
+        const Picture expected = headlessEditorAt(c.scale);
+        const Picture seen = readPng(shot);
+        ASSERT_EQ(expected.width, c.width) << c.how;
+        EXPECT_EQ(seen.width, expected.width) << c.how;
+        EXPECT_EQ(seen.height, expected.height) << c.how;
+        EXPECT_TRUE(seen.rgb == expected.rgb) << c.how;
+    }
+    setResources("");
+}
+
+gui::Point twice(gui::Point p) { return {2 * p.h, 2 * p.v}; }
+
+TEST(EditorAtLargerSizes, ClicksAtTwiceTheCoordinatesReachTheControls) {
+    std::filesystem::remove_all(kConfig);
+    Command edit(host() + " edit --program 1 --seconds 60 --scale 2");
+    const gui::Point o = editorOrigin(edit);
+    ASSERT_GE(o.h, 0) << "the editor did not open";
+    const std::string actions = at(o, twice(centre(64))) + "click 1 sleep 0.2 " + at(o, twice(centre(66))) +
+                                "keydown ctrl click 1 keyup ctrl sleep 0.2 " + at(o, twice(centre(12))) +
+                                "click 3 sleep 0.1 " + at(o, twice(centre(editor::kStatusTag))) +
+                                "click 1 sleep 0.2 type 0.5 sleep 0.1 key Return sleep 0.2";
+    EXPECT_TRUE(xdotool(server->name(), actions));
+    EXPECT_TRUE(xdotool(server->name(), "search --name '^Velora$' windowunmap"));
+    const std::string report = edit.finish();
+    const auto changed = changes(report);
+    ASSERT_TRUE(changed.count(64) && changed.count(66) && changed.count(12)) << report;
+    EXPECT_EQ(changed.at(64).second, 1.0f - changed.at(64).first);
+    EXPECT_EQ(changed.at(66).second, 0.5f);
+    EXPECT_EQ(changed.at(12).second, 0.5f);
+}
+
+TEST(EditorAtLargerSizes, MenuChoiceResizesTheWindowAndLastsIntoANewProcess) {
+    std::filesystem::remove_all(kConfig);
+    Command edit(host() + " edit --program 1 --seconds 60");
+    const gui::Point o = editorOrigin(edit);
+    ASSERT_GE(o.h, 0) << "the editor did not open";
+    const gui::Point title{200, 8};
+    const editor::SizeMenu menu(title, {0, 0, editor::kFrameWidth, editor::kFrameHeight}, gui::Scale::x100,
+                                gui::Scale::x100, nullptr);
+    const gui::Rect entry = menu.entryRect(1);  // 150 %
+    EXPECT_TRUE(xdotool(server->name(), at(o, title) + "click 3 sleep 0.3 " +
+                                            at(o, {(entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2}) +
+                                            "click 1 sleep 0.5"));
+    std::string resized;
+    for (std::string line; resized.empty() && !(line = edit.line()).empty();)
+        if (line.find("editor resized to") == 0) resized = line;
+    EXPECT_EQ(resized, "editor resized to 576x615\n");
+    EXPECT_TRUE(xdotool(server->name(), "search --name '^Velora$' windowunmap"));
+    edit.finish();
+
+    const auto shot = kWork / "remembered.png";
+    Command run(host() + " --time-info no screenshot " + shot.string() + " --program 1 --scale 2");
+    ASSERT_EQ((run.finish(), run.status), 0);
+    const Picture seen = readPng(shot);
+    EXPECT_EQ(seen.width, 576);
+    EXPECT_TRUE(seen.rgb == headlessEditorAt("1.5").rgb);
+    std::filesystem::remove_all(kConfig);
+}
+
 // The plug-in file loaded here, with a top-level window of the test's own
 // as the editor's parent.
 class EditorAbiTest : public ::testing::Test {
@@ -447,6 +550,88 @@ TEST_F(UnderWine, HeldAndQuickClicksChangeParameters) {
 TEST_F(UnderWine, HandlesAreTakenWhereDrawnAndOnlyMovesAutomate) {
     checkHandleSession("timeout 120 " + wineHost(), 12);
 }
+
+// Both Windows builds at 200 %, asked for by the host's message or by the
+// DPI setting of the Wine prefix (what a desktop at 200 % reports).
+class UnderWineAtTwice : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        folder = GetParam() == std::string("win32") ? VELORA_WINDOWS_BUILD : VELORA_WINDOWS64_BUILD;
+        if (folder.empty()) GTEST_SKIP() << "no " << GetParam() << " build given";
+        std::filesystem::remove_all(kConfig);
+    }
+    void TearDown() override {
+        if (folder.empty()) return;
+        if (dpiSet) setDpi(0);
+        Command("env WINEPREFIX=" + (kWork / "wineprefix").string() + " timeout 30 wineserver -w").finish();
+    }
+    std::string wine() const {
+        return "env WINEPREFIX=" + (kWork / "wineprefix").string() +
+               " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= " + "XDG_CONFIG_HOME=" + kConfig.string() +
+               " timeout 120 wine ";
+    }
+    std::string hostExe() const {
+        return wine() + folder + (GetParam() == std::string("win32") ? "/velora-host.exe" : "/velora-host64.exe");
+    }
+    // 0 takes the setting away (96, 100 %).
+    void setDpi(int dpi) {
+        dpiSet = dpi > 0;
+        const std::string key = " reg %s 'HKCU\\Control Panel\\Desktop' /v LogPixels /f";
+        char command[256];
+        if (dpi > 0)
+            std::snprintf(command, sizeof command, (key + " /t REG_DWORD /d %d").c_str(), "add", dpi);
+        else
+            std::snprintf(command, sizeof command, key.c_str(), "delete");
+        Command(wine() + command).finish();
+    }
+    std::string folder;
+    bool dpiSet = false;
+};
+
+// The host's message: the screenshot of each build at 200 %.
+TEST_P(UnderWineAtTwice, ScreenshotAtTheHostsScaleShowsTheLargerEditor) {
+    const Picture expected = headlessEditorAt("2");
+    const auto shot = kWork / "windows-twice.png";
+    Command run(hostExe() + " --time-info no screenshot " + shot.string() + " --program 1 --scale 2");
+    const std::string output = run.finish();
+    ASSERT_EQ(run.status, 0) << output;
+    const Picture seen = readPng(shot);
+    ASSERT_EQ(seen.width, expected.width);
+    ASSERT_EQ(seen.height, expected.height);
+    // Every control where the layout puts it at twice the size; GDI's text
+    // may differ from ours.
+    for (const auto& row : editor::kControlTable) {
+        if (row.kind == editor::ControlKind::StatusField) continue;
+        const gui::Rect r = gui::scaled(row.rect, gui::Scale::x200);
+        EXPECT_LT(meanDifference(seen, expected, r), 8.0) << "control " << row.tag;
+    }
+    EXPECT_LT(meanDifference(seen, expected, {0, 0, expected.width, expected.height}), 8.0);
+}
+
+// The prefix's DPI setting at 192: the editor opens at 200 % by itself, and
+// clicks at twice the coordinates reach its controls.
+TEST_P(UnderWineAtTwice, DpiSettingOpensTheLargerEditorAndClicksReachIt) {
+    if (GetParam() != std::string("win64")) GTEST_SKIP() << "one build is enough for the system's setting";
+    setDpi(192);
+    Command edit(hostExe() + " edit --program 1 --seconds 3");
+    int x = -1, y = -1, width = 0, height = 0;
+    for (std::string line; (line = edit.line()) != "";)
+        if (std::sscanf(line.c_str(), "editor open at %d,%d size %dx%d", &x, &y, &width, &height) == 4) break;
+    ASSERT_GE(x, 0) << "the editor did not open";
+    EXPECT_EQ(width, 768);
+    EXPECT_EQ(height, 820);
+    const gui::Point origin{x, y};
+    EXPECT_TRUE(xdotool(server->name(), at(origin, twice(centre(64))) + "click 1 sleep 0.2 " +
+                                            at(origin, twice(centre(76))) + "click 1 sleep 0.2"));
+    const std::string report = edit.finish();
+    const auto changed = changes(report);
+    for (int toggle : {64, 76}) {
+        ASSERT_EQ(changed.count(toggle), 1u) << toggle << "\n" << report;
+        EXPECT_EQ(changed.at(toggle).second, 1.0f - changed.at(toggle).first) << report;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, UnderWineAtTwice, ::testing::Values("win32", "win64"));
 
 }  // namespace
 }  // namespace velora::gui::test

@@ -38,7 +38,7 @@ bool XServer::start() {
         const std::string fd = std::to_string(fds[1]);
         // -noreset: the server must not start over whenever its last client leaves (a test
         // that closes every connection and opens a new one would meet it half reset).
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
                static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -4,6 +4,10 @@
 // plug-in's own bitmaps as resources, and a host that records its calls.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,18 +27,23 @@ struct HostCall {
 
 // The host of the instance under test; one at a time.
 inline std::vector<HostCall>* hostLog = nullptr;
+// Whether that host resizes the editor's window when asked.
+inline bool hostResizes = false;
 
 inline vst::VstIntPtr recordingHost(vst::AEffect* effect, vst::VstInt32 opcode, vst::VstInt32 index,
                                     vst::VstIntPtr value, void* ptr, float opt) {
     if (hostLog) hostLog->push_back({opcode, index, opt});
+    if (opcode == vst::audioMasterSizeWindow) return hostResizes ? 1 : 0;
     return inProcessHost(effect, opcode, index, value, ptr, opt);
 }
 
 class EditorTest : public ::testing::Test {
 protected:
     explicit EditorTest(int missingBitmap = 0) {
+        useFreshConfigFolder();
         gui::addModuleBitmaps(platform, missingBitmap);
         hostLog = &calls;
+        hostResizes = false;
         effect = std::make_unique<SynthEffect>(&recordingHost);
         effect->open();
         editor().usePlatform(&platform);
@@ -54,6 +63,22 @@ protected:
         platform.lastWindow()->exposeAll();
     }
     void idle() { dispatch(vst::effEditIdle); }
+
+    // A configuration folder of the test's own, so that no size chosen on
+    // this machine leaks in; empty at the start of every test.
+    static void useFreshConfigFolder() {
+        // Named by process and test: ctest runs tests side by side.
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string name = std::string("velora-editor-config-") + std::to_string(::getpid()) + "-" +
+                                 (test ? std::string(test->test_suite_name()) + "." + test->name() : "none");
+        const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / name;
+        std::filesystem::remove_all(folder);
+        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    // The scale message of the hosts that send one (a factor in opt).
+    vst::VstIntPtr sendHostScale(float factor) {
+        return dispatch(vst::effVendorSpecific, vst::kScaleMessageIndex, vst::kScaleMessageValue, nullptr, factor);
+    }
 
     editor::SynthEditor& editor() { return *effect->getEditor(); }
     gui::Control& controlOf(int parameter) { return *editor().control(editor::rowOfParameter(parameter)); }

@@ -32,11 +32,19 @@ std::map<std::string, std::string> storedHashes() {
 
 TEST_F(EditorTest, FramePixelsPerProgramAreAsStored) {
     std::map<std::string, std::string> actual;
-    for (int program : {1, 56}) {
-        effect->setProgram(program);
-        openEditor();
-        actual["program-" + std::to_string(program)] = fnv1a(platform.lastWindow()->screen().bytes());
-        dispatch(vst::effEditClose);
+    for (float factor : {1.0f, 1.5f, 2.0f}) {
+        sendHostScale(factor);
+        for (int program : {1, 56}) {
+            effect->setProgram(program);
+            openEditor();
+            char name[32];
+            if (factor == 1.0f)
+                std::snprintf(name, sizeof name, "program-%d", program);
+            else
+                std::snprintf(name, sizeof name, "program-%d@%d", program, static_cast<int>(factor * 100));
+            actual[name] = fnv1a(platform.lastWindow()->screen().bytes());
+            dispatch(vst::effEditClose);
+        }
     }
     if (const char* update = std::getenv("VELORA_UPDATE_FRAME_HASHES"); update && *update == '1') {
         std::ofstream file(VELORA_FRAME_HASHES);

@@ -11,6 +11,7 @@
 #include "gui/platform/x11/changed_area.h"
 #include "gui/platform/x11/edit_line.h"
 #include "gui/platform/x11/pixel_packing.h"
+#include "gui/platform/x11/resource_scale.h"
 
 namespace velora::gui::x11 {
 namespace {
@@ -21,6 +22,28 @@ struct LineCase {
     std::string text;
     std::size_t caret;
 };
+
+TEST(X11ResourceScale, XftDpiThenGdkScaleGiveTheDesktopScale) {
+    const struct {
+        const char* resources;
+        const char* gdkScale;
+        double factor;
+    } cases[] = {
+        {"Xft.dpi:\t96\n", nullptr, 1.0},
+        {"Xft.antialias:\t1\nXft.dpi:\t144\nXft.hinting:\t1\n", nullptr, 1.5},
+        {"Xft.dpi: 192", "1", 2.0},  // the resource wins
+        {"Xft.dpi:\tlots\n", "2", 2.0},
+        {"Xft.dpix:\t192\n", nullptr, 0.0},
+        {"*Xft.dpi:\t192\n", nullptr, 0.0},
+        {"", "1.5", 1.5},
+        {nullptr, "-2", 0.0},
+        {nullptr, "nan", 0.0},
+        {nullptr, nullptr, 0.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(scaleFromResources(c.resources, c.gdkScale), c.factor)
+            << (c.resources ? c.resources : "(none)") << " / " << (c.gdkScale ? c.gdkScale : "(none)");
+}
 
 TEST(X11EditLine, KeysEditTheLineFromAllSelected) {
     // clang-format off

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "editor/control_layout.h"
+#include "gui/scale.h"
 #include "resources/bitmap_ids.h"
 #include "resources/bitmap_resource.h"
+#include "resources/run_length.h"
 
 namespace editor = velora::editor;
 using namespace velora::resources;
@@ -59,31 +61,118 @@ bool framesDiffer(const BitmapResource& b) {
     return false;
 }
 
-TEST(BitmapResources, EveryIdHasItsSizeFramesAndTransparency) {
+// At 150 and 200 % every size grows as the editor scales it (frames one by
+// one), so that each bitmap fills its scaled control.
+TEST(BitmapResources, EveryIdHasItsSizeFramesAndTransparencyAtEverySize) {
     for (const Inventory& row : kInventory) {
-        for (int id = row.firstId; id <= row.lastId; ++id) {
-            SCOPED_TRACE(id);
-            const BitmapResource* b = findBitmapResource(id);
-            ASSERT_NE(b, nullptr);
-            EXPECT_EQ(b->width, row.width);
-            EXPECT_EQ(b->height, row.height);
-            if (row.twoFrames) {
-                EXPECT_TRUE(framesDiffer(*b)) << "the pressed or lit frame looks like the other";
+        for (int id = row.firstId; id <= row.lastId; ++id)
+            for (velora::gui::Scale scale : velora::gui::kScales) {
+                const int sized = bitmapIdAtPercent(id, velora::gui::percentOf(scale));
+                SCOPED_TRACE(sized);
+                const BitmapResource* b = findBitmapResource(sized);
+                ASSERT_NE(b, nullptr);
+                const int frames = row.twoFrames ? 2 : 1;
+                EXPECT_EQ(b->width, velora::gui::scaled(row.width, scale));
+                EXPECT_EQ(b->height, frames * velora::gui::scaled(row.height / frames, scale));
+                if (row.twoFrames) {
+                    EXPECT_TRUE(framesDiffer(*b)) << "the pressed or lit frame looks like the other";
+                }
+                if (row.keyed) {
+                    // Corners show the panel, the middle is drawn.
+                    EXPECT_EQ(b->pixel(0, 0), kMagenta);
+                    EXPECT_EQ(b->pixel(b->width - 1, b->height - 1), kMagenta);
+                    EXPECT_NE(b->pixel(b->width / 2, b->height / 2), kMagenta);
+                } else {
+                    EXPECT_FALSE(containsMagenta(*b)) << "an opaque bitmap would show magenta";
+                }
             }
-            if (row.keyed) {
-                // Corners show the panel, the middle is drawn.
-                EXPECT_EQ(b->pixel(0, 0), kMagenta);
-                EXPECT_EQ(b->pixel(b->width - 1, b->height - 1), kMagenta);
-                EXPECT_NE(b->pixel(b->width / 2, b->height / 2), kMagenta);
-            } else {
-                EXPECT_FALSE(containsMagenta(*b)) << "an opaque bitmap would show magenta";
-            }
-        }
     }
 }
 
+TEST(RunLength, ImagesComeBackAsTheyWentIn) {
+    const auto image = [](int width, int height, auto colourAt) {
+        RgbImage out{width, height, {}};
+        for (int i = 0; i < width * height; ++i) {
+            const Rgb c = colourAt(i);
+            out.rgb.push_back(c.r);
+            out.rgb.push_back(c.g);
+            out.rgb.push_back(c.b);
+        }
+        return out;
+    };
+    const RgbImage cases[] = {
+        image(1, 1,
+              [](int) {
+                  return Rgb{1, 2, 3};
+              }),
+        image(128, 1,
+              [](int) {
+                  return Rgb{9, 9, 9};
+              }),  // one whole run
+        image(129, 2,
+              [](int) {
+                  return Rgb{9, 9, 9};
+              }),  // runs across rows and a short one after
+        image(300, 1,
+              [](int i) {
+                  return Rgb{static_cast<std::uint8_t>(i), 0, 0};
+              }),  // literals only
+        image(7, 5,
+              [](int i) {
+                  return Rgb{static_cast<std::uint8_t>(i / 3), 4, 5};
+              }),  // short runs
+    };
+    for (const RgbImage& in : cases) {
+        const std::vector<std::uint8_t> coded = encodeRunLength(in);
+        RgbImage out;
+        ASSERT_TRUE(decodeRunLength(coded.data(), coded.size(), out)) << in.width << "x" << in.height;
+        EXPECT_EQ(out.width, in.width);
+        EXPECT_EQ(out.height, in.height);
+        EXPECT_EQ(out.rgb, in.rgb);
+        BitmapResource described;
+        const std::vector<std::uint8_t> file = bmpFileOf(out);
+        ASSERT_TRUE(describeBmp(file.data(), file.size(), described));
+        EXPECT_EQ(described.pixel(in.width - 1, 0),
+                  (Rgb{in.rgb[3 * (in.width - 1)], in.rgb[3 * (in.width - 1) + 1], in.rgb[3 * (in.width - 1) + 2]}));
+    }
+}
+
+TEST(RunLength, DamagedDataIsRefused) {
+    const RgbImage square{2, 2, std::vector<std::uint8_t>(12, 7)};
+    const std::vector<std::uint8_t> good = encodeRunLength(square);  // one run of four
+    struct Damage {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+    };
+    auto with = [&](std::size_t at, std::uint8_t value) {
+        std::vector<std::uint8_t> b = good;
+        b[at] = value;
+        return b;
+    };
+    std::vector<std::uint8_t> longer = good;
+    longer.push_back(0);
+    const Damage cases[] = {
+        {"bad magic", with(0, 'X')},
+        {"zero width", with(4, 0)},
+        {"run past the end of the image", with(8, 4)},
+        {"literal past the data", with(8, 200)},
+        {"too few pixels", with(8, 2)},
+        {"bytes after the image", longer},
+        {"header only", std::vector<std::uint8_t>(good.begin(), good.begin() + 8)},
+        {"cut in a run", std::vector<std::uint8_t>(good.begin(), good.end() - 1)},
+    };
+    for (const Damage& d : cases) {
+        RgbImage out;
+        EXPECT_FALSE(decodeRunLength(d.bytes.data(), d.bytes.size(), out)) << d.what;
+        EXPECT_EQ(out.width, 0) << d.what;
+    }
+    RgbImage out;
+    EXPECT_FALSE(decodeRunLength(nullptr, 10, out));
+}
+
 TEST(BitmapResources, UnknownIdsAndBrokenFilesAreRefused) {
-    for (int id : {0, -1, 1, kFirstBitmapId - 1, kLastBitmapId + 1, 20001, INT_MIN, INT_MAX})
+    for (int id :
+         {0, -1, 1, kFirstBitmapId - 1, kLastBitmapId + 1, 15000, 20000, 20041, 30041, 40001, INT_MIN, INT_MAX})
         EXPECT_EQ(findBitmapResource(id), nullptr) << id;
 
     const BitmapResource* handle = findBitmapResource(10002);

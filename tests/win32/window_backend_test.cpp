@@ -357,6 +357,10 @@ void keyedBlitsAndResources(Platform& platform) {
     auto bitmap = platform.loadBitmap(10001);
     CHECK(bitmap && bitmap->width() > 0 && bitmap->height() > 0);
     CHECK(!platform.loadBitmap(9999) && !platform.loadBitmap(-1) && !platform.loadBitmap(70000));
+    // The larger sizes come from raw data; data that does not decode is none.
+    auto large = platform.loadBitmap(30002);
+    CHECK(large && large->width() == 30 && large->height() == 28);
+    CHECK(!platform.loadBitmap(20002) && !platform.loadBitmap(30001));
 }
 
 std::string dropBlock(bool wide, const std::vector<std::string>& names, std::size_t cutTo = 0) {

@@ -20,11 +20,11 @@ int trackRows(const ControlPlace& p) { return p.bitmapId == 10036 || p.bitmapId 
 
 }  // namespace
 
-std::map<int, Image> drawAllBitmaps(const FontText& text) {
+std::map<int, Image> drawAllBitmaps(const FontText& text, int percent) {
     std::map<int, Image> bitmaps;
-    const Raster panel = drawPanelArtwork(text);
+    const Raster panel = drawPanelArtwork(text, percent);
     bitmaps[10001] = quantise(panel);
-    bitmaps[10002] = drawHandle();
+    bitmaps[10002] = drawHandle(percent);
     for (const ControlPlace& place : controlPlaces()) {
         if (isSlider(place) && !bitmaps.contains(place.bitmapId)) {
             const bool darkBar = place.rect.top >= 368;
@@ -33,11 +33,11 @@ std::map<int, Image> drawAllBitmaps(const FontText& text) {
         if (place.kind == ControlKind::knob && !bitmaps.contains(10030))
             bitmaps[10030] = drawKnobBody(panel.crop(place.rect));
     }
-    bitmaps[10031] = drawKnobDot();
-    bitmaps[10029] = drawTogglePill(palette::face, false);
-    bitmaps[10035] = drawTogglePill(palette::bar, true);
-    bitmaps[10038] = drawStepButton(true);
-    bitmaps[10039] = drawStepButton(false);
+    bitmaps[10031] = drawKnobDot(percent);
+    bitmaps[10029] = drawTogglePill(palette::face, false, percent, &text);
+    bitmaps[10035] = drawTogglePill(palette::bar, true, percent, &text);
+    bitmaps[10038] = drawStepButton(true, percent);
+    bitmaps[10039] = drawStepButton(false, percent);
     return bitmaps;
 }
 

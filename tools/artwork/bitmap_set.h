@@ -8,6 +8,7 @@
 
 namespace velora::artwork {
 
-std::map<int, Image> drawAllBitmaps(const FontText& text);
+// By 1x resource id, drawn at the given size.
+std::map<int, Image> drawAllBitmaps(const FontText& text, int percent = 100);
 
 }  // namespace velora::artwork

@@ -17,10 +17,11 @@ using namespace shapes;
 // Keeps only what a shape covers by at least `threshold`, blended against
 // `surround`; the rest becomes magenta, which the toolkit does not draw.
 Image keyOut(const Raster& art, const Shape& outline, Colour surround, double threshold) {
-    Raster keyed(art.width(), art.height());
+    Raster keyed = art;
+    const double f = art.factor();
     for (int y = 0; y < art.height(); ++y)
         for (int x = 0; x < art.width(); ++x) {
-            const double coverage = std::clamp(0.5 - outline(x + 0.5, y + 0.5), 0.0, 1.0);
+            const double coverage = std::clamp(0.5 - outline((x + 0.5) / f, (y + 0.5) / f) * f, 0.0, 1.0);
             keyed.set(x, y, coverage < threshold ? kMagenta : mix(surround, art.at(x, y), coverage));
         }
     return quantise(keyed);
@@ -33,14 +34,14 @@ void drawOnLetters(Raster& r, Colour ink) {
     };
     for (int row = 0; row < 5; ++row)
         for (int col = 0; col < 10; ++col)
-            if (kLetters[row][col] == '#') r.set(5 + col, 1 + row, ink);
+            if (kLetters[row][col] == '#') r.setCell(5 + col, 1 + row, ink);
 }
 
 }  // namespace
 
-Image drawHandle() {
+Image drawHandle(int percent) {
     // Square corners: the same handle sits on light panels and the dark bar.
-    Raster r(15, 14, pal::capEdge);
+    Raster r(15, 14, pal::capEdge, percent);
     r.fill({1, 1, 14, 13}, rect(1, 1, 14, 13), vertical(pal::capLight, pal::capDark, 1, 13));
     r.fill({1, 1, 14, 13}, rect(1, 1, 14, 2), pal::capLight, 0.9);
     r.fill({1, 1, 14, 13}, rect(1, 12, 14, 13), pal::capDark, 0.6);
@@ -49,7 +50,7 @@ Image drawHandle() {
     r.fill({1, 1, 14, 13}, circle(7.5, 7, 4.2), vertical(pal::capDark, pal::capLight, 3, 11), 0.55);
     r.fill({1, 1, 14, 13}, rect(3, 6.5, 12, 7.5), pal::capEdge, 0.85);
     for (int corner : {0, 14})
-        for (int row : {0, 13}) r.set(corner, row, mix(pal::capEdge, pal::capDark, 0.6));
+        for (int row : {0, 13}) r.setCell(corner, row, mix(pal::capEdge, pal::capDark, 0.6));
     return quantise(r);
 }
 
@@ -75,7 +76,14 @@ Image drawKnobBody(const Raster& panelBehind) {
     return keyOut(r, ball, {}, 0.3);
 }
 
-Image drawKnobDot() {
+Image drawKnobDot(int percent) {
+    if (percent != 100) {
+        // The same dot drawn round: a bright core inside a duller edge.
+        const Pixel core{255, 250, 236}, edge{214, 206, 188};
+        Raster r(3, 3, rgb(edge.r, edge.g, edge.b), percent);
+        r.fill({0, 0, 3, 3}, circle(1.5, 1.5, 0.75), rgb(core.r, core.g, core.b));
+        return keyOut(r, circle(1.5, 1.5, 1.45), rgb(edge.r, edge.g, edge.b), 0.5);
+    }
     Image dot{3, 3, std::vector<Pixel>(9, Pixel{255, 0, 255})};
     const Pixel core{255, 250, 236}, edge{214, 206, 188};
     dot.at(1, 1) = core;
@@ -83,29 +91,34 @@ Image drawKnobDot() {
     return dot;
 }
 
-Image drawTogglePill(Colour surround, bool darkBar) {
+Image drawTogglePill(Colour surround, bool darkBar, int percent, const FontText* text) {
     const Shape pill = roundRect(0, 0, 19, 8, 4);
     const Shape inner = roundRect(1, 1, 18, 7, 3);
     const Rect all{0, 0, 19, 8};
 
-    Raster off(19, 8, surround);
+    Raster off(19, 8, surround, percent);
     const Colour rim = darkBar ? rgb(12, 12, 14) : rgb(112, 108, 100);
     off.fill(all, pill, rim);
     off.fill(all, inner,
              darkBar ? vertical(rgb(40, 41, 46), rgb(66, 67, 74), 1, 7)
                      : vertical(rgb(150, 146, 138), rgb(196, 192, 183), 1, 7));
 
-    Raster on(19, 8, surround);
+    Raster on(19, 8, surround, percent);
     on.fill(all, pill, darkBar ? rgb(12, 12, 14) : pal::amberDeep);
     on.fill(all, inner, vertical(pal::amberHot, pal::amber, 1, 6));
     on.fill(all, roundRect(2, 1.5, 17, 3.5, 1), rgb(255, 244, 214), 0.35);
-    drawOnLetters(on, rgb(92, 40, 4));
+    // Whole pixels read best at 1x; from 1.5x on there are enough pixels for
+    // real letters of the same cap height.
+    if (percent == 100 || !text)
+        drawOnLetters(on, rgb(92, 40, 4));
+    else
+        text->draw(on, {Weight::bold, 7, rgb(92, 40, 4), 0}, 10.0, 6, "ON", Align::centre);
     return stackFrames(quantise(off), quantise(on));
 }
 
-Image drawStepButton(bool plus) {
-    auto frame = [plus](bool pressed) {
-        Raster r(9, 9, pal::bar);
+Image drawStepButton(bool plus, int percent) {
+    auto frame = [plus, percent](bool pressed) {
+        Raster r(9, 9, pal::bar, percent);
         r.fill({0, 0, 9, 9}, roundRect(0, 0, 9, 9, 1.5), rgb(8, 8, 10));
         r.fill({0, 0, 9, 9}, roundRect(1, 1, 8, 8, 1),
                pressed ? vertical(rgb(44, 45, 50), rgb(70, 71, 78), 1, 8)

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "glyph_raster.h"
+#include "gui/scale.h"
 
 namespace velora::artwork {
 
@@ -50,8 +51,29 @@ int FontText::width(const TextStyle& style, std::string_view text) const {
     return pen - style.tracking;
 }
 
-void FontText::draw(Raster& target, const TextStyle& style, double x, int baseline, std::string_view text,
+namespace {
+
+TextStyle atPercent(TextStyle style, int percent) {
+    gui::Scale scale = gui::Scale::x100;
+    gui::scaleFromPercent(percent, scale);
+    style.pixelHeight = gui::scaled(style.pixelHeight, scale);
+    style.tracking = gui::scaled(style.tracking, scale);
+    return style;
+}
+
+}  // namespace
+
+double FontText::width(const TextStyle& style, std::string_view text, int percent) const {
+    if (percent == 100) return width(style, text);
+    return width(atPercent(style, percent), text) * 100.0 / percent;
+}
+
+void FontText::draw(Raster& target, const TextStyle& unscaled, double x1, int baseline1, std::string_view text,
                     Align align) const {
+    const TextStyle style = target.percent() == 100 ? unscaled : atPercent(unscaled, target.percent());
+    const double x = target.percent() == 100 ? x1 : x1 * target.factor();
+    const int baseline =
+        target.percent() == 100 ? baseline1 : static_cast<int>(std::lround(baseline1 * target.factor()));
     const gui::GlyphFont* font = library_->font(style);
     if (!font) return;
     const int textWidth = width(style, text);

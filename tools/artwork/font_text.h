@@ -30,7 +30,10 @@ public:
 
     bool ready() const;
     int width(const TextStyle& style, std::string_view text) const;
-    // x is the left edge, centre or right edge by align; baseline in pixels.
+    // The width in 1x pixels of the text as a raster of that size sets it.
+    double width(const TextStyle& style, std::string_view text, int percent) const;
+    // x is the left edge, centre or right edge by align; baseline in 1x
+    // pixels. Larger rasters get the letters rasterised at the larger size.
     void draw(Raster& target, const TextStyle& style, double x, int baseline, std::string_view text,
               Align align = Align::left) const;
 

@@ -62,7 +62,7 @@ void drawTitleStrip(Raster& r, const FontText& text) {
     r.fill(strip, rect(0, 0, kFrameWidth, 1), rgb(86, 87, 94));
     r.fill(strip, rect(0, 18, kFrameWidth, 19), horizontal(pal::amberDeep, pal::titleBottom, 0, kFrameWidth), 0.8);
     text.draw(r, {Weight::bold, 14, pal::titleText, 1}, 9, 15, "Velora");
-    const int nameWidth = text.width({Weight::bold, 14, pal::titleText, 1}, "Velora");
+    const double nameWidth = text.width({Weight::bold, 14, pal::titleText, 1}, "Velora", r.percent());
     r.fill({0, 0, 120, 19}, circle(9 + nameWidth + 4.5, 12.5, 1.6), pal::amber);
     text.draw(r, {Weight::regular, 10, pal::titleSubtext, 0}, 376, 14, "Kiru Sound Design", Align::right);
 }
@@ -206,8 +206,8 @@ void drawBottomBar(Raster& r, const FontText& text) {
 
 }  // namespace
 
-Raster drawPanelArtwork(const FontText& text) {
-    Raster r(kFrameWidth, kFrameHeight, palette::chassis);
+Raster drawPanelArtwork(const FontText& text, int percent) {
+    Raster r(kFrameWidth, kFrameHeight, palette::chassis, percent);
     drawTitleStrip(r, text);
     drawToneSynth(r, text);
     drawGlobalEnvelope(r, text);

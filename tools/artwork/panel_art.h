@@ -7,6 +7,6 @@
 
 namespace velora::artwork {
 
-Raster drawPanelArtwork(const FontText& text);
+Raster drawPanelArtwork(const FontText& text, int percent = 100);
 
 }  // namespace velora::artwork

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/scale.h"
+
 namespace velora::artwork {
 
 Colour mix(Colour a, Colour b, double t) {
@@ -14,10 +16,37 @@ Colour scale(Colour c, double factor) {
     return {std::clamp(c.r * factor, 0.0, 1.0), std::clamp(c.g * factor, 0.0, 1.0), std::clamp(c.b * factor, 0.0, 1.0)};
 }
 
-Raster::Raster(int width, int height, Colour fill)
-    : width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
+namespace {
+
+gui::Scale scaleOf(int percent) {
+    gui::Scale scale = gui::Scale::x100;
+    gui::scaleFromPercent(percent, scale);
+    return scale;
+}
+
+}  // namespace
+
+Raster::Raster(int width, int height, Colour fill, int percent)
+    : width_(std::max(gui::scaled(width, scaleOf(percent)), 0)),
+      height_(std::max(gui::scaled(height, scaleOf(percent)), 0)),
+      percent_(gui::percentOf(scaleOf(percent))),
       pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
+
+Rect Raster::toPixels(const Rect& area) const {
+    const gui::Rect r = gui::scaled(gui::Rect{area.left, area.top, area.right, area.bottom}, scaleOf(percent_));
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+void Raster::setCell(int x, int y, Colour c) {
+    if (percent_ == 100) {
+        if (contains(x, y)) set(x, y, c);
+        return;
+    }
+    const Rect cell = toPixels({x, y, x + 1, y + 1});
+    for (int py = cell.top; py < cell.bottom; ++py)
+        for (int px = cell.left; px < cell.right; ++px)
+            if (contains(px, py)) set(px, py, c);
+}
 
 void Raster::blend(int x, int y, Colour c, double coverage) {
     if (coverage <= 0.0 || !contains(x, y)) return;
@@ -26,13 +55,17 @@ void Raster::blend(int x, int y, Colour c, double coverage) {
 }
 
 void Raster::fill(const Rect& bounds, const Shape& shape, const Paint& paint, double opacity) {
-    const int left = std::max(bounds.left, 0), right = std::min(bounds.right, width_);
-    const int top = std::max(bounds.top, 0), bottom = std::min(bounds.bottom, height_);
+    const double f = factor();
+    const int left = std::max(static_cast<int>(std::floor(bounds.left * f)), 0);
+    const int right = std::min(static_cast<int>(std::ceil(bounds.right * f)), width_);
+    const int top = std::max(static_cast<int>(std::floor(bounds.top * f)), 0);
+    const int bottom = std::min(static_cast<int>(std::ceil(bounds.bottom * f)), height_);
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
-            const double cx = x + 0.5, cy = y + 0.5;
-            // Distance 0 at the pixel centre means half the pixel is inside.
-            const double coverage = std::clamp(0.5 - shape(cx, cy), 0.0, 1.0);
+            const double cx = (x + 0.5) / f, cy = (y + 0.5) / f;
+            // Distance 0 at the pixel centre means half the pixel is inside;
+            // distances are in 1x pixels, coverage in the raster's.
+            const double coverage = std::clamp(0.5 - shape(cx, cy) * f, 0.0, 1.0);
             if (coverage > 0.0) blend(x, y, paint(cx, cy), coverage * opacity);
         }
     }
@@ -44,10 +77,11 @@ void Raster::fill(const Rect& bounds, const Shape& shape, Colour colour, double 
 }
 
 Raster Raster::crop(const Rect& area) const {
-    Raster out(area.width(), area.height());
+    Raster out(area.width(), area.height(), {}, percent_);
+    const Rect from = toPixels(area);
     for (int y = 0; y < out.height(); ++y)
         for (int x = 0; x < out.width(); ++x)
-            if (contains(area.left + x, area.top + y)) out.set(x, y, at(area.left + x, area.top + y));
+            if (contains(from.left + x, from.top + y)) out.set(x, y, at(from.left + x, from.top + y));
     return out;
 }
 

@@ -44,7 +44,7 @@ Raster drawTrack(const Raster& panel, const ControlPlace& slider, int rows, bool
         return vertical ? roundRect(across0, along0, across1, along1, radius)
                         : roundRect(along0, across0, along1, across1, radius);
     };
-    const Rect all{0, 0, track.width(), track.height()};
+    const Rect all{0, 0, place.width(), rows};
     const Colour lit = darkBar ? pal::barEdge : pal::faceHighlight;
     const Colour rim = darkBar ? rgb(0, 0, 0) : pal::faceShadow;
     // Lit lower/right lip, dark upper/left lip, then the deep slot itself.

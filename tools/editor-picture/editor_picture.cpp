@@ -2,7 +2,8 @@
 // velora-editor-picture: the editor as it opens on one program, drawn on the
 // headless window system with the plug-in's own bitmaps and written as PNG.
 //
-//   velora-editor-picture OUTPUT.png [--program N]    (N = 0..63, default 1)
+//   velora-editor-picture OUTPUT.png [--program N] [--scale S]
+//                         (N = 0..63, default 1; S = 1, 1.5 or 2, default 1)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +22,7 @@ vst::VstIntPtr quietHost(vst::AEffect*, vst::VstInt32 opcode, vst::VstInt32, vst
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: velora-editor-picture OUTPUT.png [--program N]   (N = 0..63, default 1)\n");
+    std::fprintf(stderr, "usage: velora-editor-picture OUTPUT.png [--program N] [--scale 1|1.5|2]\n");
     return 2;
 }
 
@@ -38,9 +39,14 @@ bool parseProgram(const char* text, int& program) {
 int main(int argc, char** argv) {
     std::string output;
     int program = 1;
+    float scale = 1.0f;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--program") == 0) {
             if (++i >= argc || !parseProgram(argv[i], program)) return usage();
+        } else if (std::strcmp(argv[i], "--scale") == 0) {
+            if (++i >= argc) return usage();
+            scale = std::strtof(argv[i], nullptr);
+            if (scale != 1.0f && scale != 1.5f && scale != 2.0f) return usage();
         } else if (output.empty()) {
             output = argv[i];
         } else {
@@ -49,12 +55,16 @@ int main(int argc, char** argv) {
     }
     if (output.empty()) return usage();
 
+    // The picture shows what the scale asks for, not a size chosen on this
+    // machine: no configuration folder can be read.
+    setenv("XDG_CONFIG_HOME", "/dev/null", 1);
     velora::gui::HeadlessPlatform windows;
     velora::gui::addModuleBitmaps(windows);
     velora::SynthEffect effect(quietHost);
     effect.open();  // the factory sounds
     effect.setProgram(program);
     effect.getEditor()->usePlatform(&windows);
+    effect.dispatcher(vst::effVendorSpecific, vst::kScaleMessageIndex, vst::kScaleMessageValue, nullptr, scale);
     int parent = 0;
     if (effect.dispatcher(vst::effEditOpen, 0, 0, &parent, 0.0f) != 1) {
         std::fprintf(stderr, "velora-editor-picture: the editor did not open\n");

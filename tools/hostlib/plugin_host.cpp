@@ -111,7 +111,11 @@ VstIntPtr PluginInstance::answer(VstInt32 opcode, VstInt32 index, VstIntPtr valu
     }
     switch (opcode) {
     case vst::audioMasterVersion: return options_.hostVersion;
-    case vst::audioMasterCanDo: return call.text == "sendVstTimeInfo" ? options_.canDoTimeInfo : 0;
+    case vst::audioMasterCanDo:
+        if (call.text == "sizeWindow") return options_.sizeWindow ? 1 : 0;
+        return call.text == "sendVstTimeInfo" ? options_.canDoTimeInfo : 0;
+    case vst::audioMasterSizeWindow:
+        return options_.sizeWindow && options_.sizeWindow(static_cast<int>(index), static_cast<int>(value)) ? 1 : 0;
     case vst::audioMasterGetTime: {
         if (!options_.provideTimeInfo) return 0;
         timeInfo_ = vst::VstTimeInfo{};

@@ -31,6 +31,9 @@ struct HostOptions {
     bool recordCalls = true;
     // Told of every call, on the thread that made it (audio or GUI).
     std::function<void(const HostCall&)> listener;
+    // Resizes the editor's window (audioMasterSizeWindow); without it the
+    // host answers canDo "sizeWindow" with 0. True when it was resized.
+    std::function<bool(int width, int height)> sizeWindow;
 };
 
 // What audioMasterGetTime reports.

@@ -107,10 +107,18 @@ std::optional<int> chooseProgram(PluginInstance& plugin, const std::string& choi
 // the host's order: editor closed, audio stopped, window destroyed.
 class EditSession {
 public:
-    bool open(const GlobalOptions& global, const std::string& program, std::string& error) {
+    bool open(const GlobalOptions& global, const EditOptions& edit, std::string& error) {
         HostOptions options;
         options.recordCalls = false;
         options.listener = [this](const HostCall& call) { counts_.count(call); };
+        // The editor may ask for another size while open (its size menu).
+        options.sizeWindow = [this](int width, int height) {
+            if (!window_ || width <= 0 || height <= 0) return false;
+            window_->resize(width, height);
+            std::printf("editor resized to %dx%d\n", width, height);
+            std::fflush(stdout);
+            return true;
+        };
         plugin_ = loadPlugin(global, error, options);
         if (!plugin_) return false;
         if (!(plugin_->effect()->flags & vst::effFlagsHasEditor)) {
@@ -120,11 +128,14 @@ public:
         plugin_->open();
         plugin_->setSampleRate(kSampleRate);
         plugin_->setBlockSize(kBlockFrames);
-        const std::optional<int> chosen = chooseProgram(*plugin_, program, error);
+        const std::optional<int> chosen = chooseProgram(*plugin_, edit.program, error);
         if (!chosen) return false;
         plugin_->setProgram(*chosen);
         plugin_->resume();
         before_ = readParameters(*plugin_);
+        if (edit.scale)
+            plugin_->dispatch(vst::effVendorSpecific, vst::kScaleMessageIndex, vst::kScaleMessageValue, nullptr,
+                              static_cast<float>(*edit.scale));
         int width = 0, height = 0;
         editorSize(width, height);
         window_ = EditorWindow::create("Velora", width > 0 ? width : 400, height > 0 ? height : 300, error);
@@ -208,7 +219,7 @@ bool settled(const RgbImage& now, const RgbImage& previous, int& stableRounds) {
 int runEdit(const GlobalOptions& global, const EditOptions& options) {
     std::string error;
     EditSession session;
-    if (!session.open(global, options.program, error)) return reportError(error);
+    if (!session.open(global, options, error)) return reportError(error);
     session.announce();
     const auto deadline = deadlineAfter(options.seconds, 1.0e6);
     while (session.serve() && before(deadline)) {}
@@ -219,7 +230,7 @@ int runEdit(const GlobalOptions& global, const EditOptions& options) {
 int runScreenshot(const GlobalOptions& global, const EditOptions& options, const std::string& pngPath) {
     std::string error;
     EditSession session;
-    if (!session.open(global, options.program, error)) return reportError(error);
+    if (!session.open(global, options, error)) return reportError(error);
     const auto deadline = deadlineAfter(options.seconds, 10.0);
     RgbImage previous, now;
     int stableRounds = 0;

@@ -12,6 +12,7 @@ namespace velora::host {
 struct EditOptions {
     std::string program;            // number or name; empty: the plug-in's first program
     std::optional<double> seconds;  // edit: close after this long; screenshot: longest wait for the picture
+    std::optional<double> scale;    // sent as the hosts' scale message before the editor opens
 };
 
 // Runs until the window is closed (or --seconds), then prints every

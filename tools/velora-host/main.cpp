@@ -68,9 +68,14 @@ CLI::App* addEditCommands(CLI::App& app, EditOptions& edit, std::string& pngPath
     command->add_option("--program", edit.program, "Program number 0..63 or name");
     command->add_option("--seconds", edit.seconds, "Close the window after this many seconds")
         ->check(CLI::Range(0.0, 1.0e6));
+    command
+        ->add_option("--scale", edit.scale, "Ask for the editor at this size: 1, 1.5 or 2 (the hosts' scale message)")
+        ->check(CLI::Range(0.5, 4.0));
     screenshot = app.add_subcommand("screenshot", "Open the editor in a window and write its picture as PNG");
     screenshot->add_option("OUT.png", pngPath, "PNG file to write")->required();
     screenshot->add_option("--program", edit.program, "Program number 0..63 or name");
+    screenshot->add_option("--scale", edit.scale, "Ask for the editor at this size: 1, 1.5 or 2")
+        ->check(CLI::Range(0.5, 4.0));
     screenshot->add_option("--seconds", edit.seconds, "Longest wait for the editor's first paint (default 10)")
         ->check(CLI::Range(0.0, 1.0e6));
     return command;

@@ -102,6 +102,9 @@ public:
     // process registers the window class, later ones reuse it, and the last
     // one to go unregisters it.
     virtual std::unique_ptr<PlatformWindow> createWindow(void* parent, const Rect& size, WindowEvents& events) = 0;
+    // The system's user-interface scale for a window in the given parent (the
+    // primary screen's for null), 1.0 for 100 %; 0 when the system has none.
+    virtual double systemScaleFactor(void* /*parent*/) { return 0.0; }
     // A bitmap resource of the module by id; null when there is none.
     virtual std::unique_ptr<PlatformImage> loadBitmap(int resourceId) = 0;
 };

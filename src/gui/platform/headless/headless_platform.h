@@ -102,6 +102,8 @@ public:
     int polls() const { return polls_; }
 
     void advanceClock(std::uint32_t milliseconds) { now_ += milliseconds; }
+    // The system's user-interface scale the editor finds (0: none set).
+    void setSystemScale(double factor) { systemScale_ = factor; }
 
     // Bitmap resources the module would hold.
     void addBitmap(int resourceId, PixelImage pixels) { bitmaps_[resourceId] = std::move(pixels); }
@@ -122,6 +124,7 @@ public:
     void dispatchOnePaint() override;
     std::unique_ptr<PlatformWindow> createWindow(void* parent, const Rect& size, WindowEvents& events) override;
     std::unique_ptr<PlatformImage> loadBitmap(int resourceId) override;
+    double systemScaleFactor(void*) override { return systemScale_; }
 
 private:
     friend class HeadlessWindow;
@@ -131,6 +134,7 @@ private:
     std::deque<InputState> script_;
     int polls_ = 0;
     std::uint32_t now_ = 1000;
+    double systemScale_ = 0.0;
     std::map<int, PixelImage> bitmaps_;
     std::shared_ptr<int> liveImages_ = std::make_shared<int>(0);
     int registrations_ = 0;

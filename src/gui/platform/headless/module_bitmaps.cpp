@@ -8,11 +8,13 @@
 namespace velora::gui {
 
 void addModuleBitmaps(HeadlessPlatform& platform, int missing) {
-    for (int id = resources::kFirstBitmapId; id <= resources::kLastBitmapId; ++id) {
-        if (id == missing) continue;
-        if (const resources::BitmapResource* resource = resources::findBitmapResource(id))
-            platform.addBitmap(id, pixelsOf(*resource));
-    }
+    for (int percent : {100, 150, 200})
+        for (int id = resources::kFirstBitmapId; id <= resources::kLastBitmapId; ++id) {
+            if (id == missing) continue;
+            const int sized = resources::bitmapIdAtPercent(id, percent);
+            if (const resources::BitmapResource* resource = resources::findBitmapResource(sized))
+                platform.addBitmap(sized, pixelsOf(*resource));
+        }
 }
 
 }  // namespace velora::gui

@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include "resources/bitmap_ids.h"
+
 #include "gui/platform/win32/frame_window.h"
 #include "gui/platform/win32/gdi_canvas.h"
 #include "gui/platform/win32/module_handle.h"
+#include "gui/platform/win32/scaled_bitmap.h"
 #include "gui/platform/win32/window_class.h"
 
 namespace velora::gui {
@@ -56,7 +59,27 @@ public:
         }
     }
 
+    // The window's own DPI where the system knows it per monitor (Windows 10
+    // 1607 on), else the system DPI; 96 is 100 %.
+    double systemScaleFactor(void* parent) override {
+        using DpiForWindow = UINT(WINAPI*)(HWND);
+        static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        UINT dpi = 0;
+        if (dpiForWindow && parent && IsWindow(static_cast<HWND>(parent)))
+            dpi = dpiForWindow(static_cast<HWND>(parent));
+        if (dpi == 0) {
+            HDC screen = GetDC(nullptr);
+            if (screen) {
+                dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+                ReleaseDC(nullptr, screen);
+            }
+        }
+        return dpi > 0 ? dpi / 96.0 : 0.0;
+    }
+
     std::unique_ptr<PlatformImage> loadBitmap(int resourceId) override {
+        if (resourceId > resources::kLastBitmapId && resourceId <= 0xFFFF) return win32::loadScaledBitmap(resourceId);
         if (resourceId <= 0 || resourceId > 0xFFFF) return nullptr;
         // As a DIB section: the colours stay exact whatever the screen depth,
         // which colour-keyed blits depend on.

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/log.h"
+#include "gui/platform/x11/resource_scale.h"
 #include "gui/platform/x11/x11_edit_box.h"
 #include "gui/platform/x11/x11_errors.h"
 #include "gui/platform/x11/x11_platform.h"
@@ -301,6 +302,14 @@ std::unique_ptr<PlatformWindow> X11Platform::createWindow(void* parent, const Re
     windows_.push_back(window.get());
     if (!window->isCreated()) return nullptr;  // its destructor forgets it again
     return window;
+}
+
+double X11Platform::systemScaleFactor(void*) {
+    const bool wasOpen = display_ != nullptr;
+    if (!openDisplay()) return scaleFromResources(nullptr, std::getenv("GDK_SCALE"));
+    const double factor = scaleFromResources(x_.ResourceManagerString(display_), std::getenv("GDK_SCALE"));
+    if (!wasOpen && windows_.empty()) closeDisplay();  // a size asked for before any window
+    return factor;
 }
 
 std::unique_ptr<PlatformImage> X11Platform::loadBitmap(int resourceId) {

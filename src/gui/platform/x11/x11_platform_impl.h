@@ -29,6 +29,7 @@ public:
     void dispatchOnePaint() override;
     std::unique_ptr<PlatformWindow> createWindow(void* parent, const Rect& size, WindowEvents& events) override;
     std::unique_ptr<PlatformImage> loadBitmap(int resourceId) override;
+    double systemScaleFactor(void* parent) override;
 
     // For the windows and edit boxes.
     const Xlib& xlib() const { return x_; }

@@ -54,6 +54,7 @@ bool loadXlib(const char* libraryName, Xlib& out) {
     ok = find(library, "XGetInputFocus", out.GetInputFocus) && ok;
     ok = find(library, "XSetErrorHandler", out.SetErrorHandler) && ok;
     ok = find(library, "XSetIOErrorHandler", out.SetIOErrorHandler) && ok;
+    ok = find(library, "XResourceManagerString", out.ResourceManagerString) && ok;
     if (ok)
         out.SetIOErrorExitHandler = reinterpret_cast<decltype(out.SetIOErrorExitHandler)>(
             dlsym(library, "XSetIOErrorExitHandler"));  // optional

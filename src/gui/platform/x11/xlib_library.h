@@ -35,6 +35,8 @@ struct Xlib {
     // libX11 1.7 and later: lets a lost server connection return instead of
     // ending the process. Null on older libraries.
     decltype(&::XSetIOErrorExitHandler) SetIOErrorExitHandler;
+    // The server's resource database as text (Xft.dpi and the like).
+    decltype(&::XResourceManagerString) ResourceManagerString;
 };
 
 // The functions of the process's libX11, loaded on the first call; null
