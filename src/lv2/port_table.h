@@ -21,6 +21,9 @@ enum FixedPort : std::uint32_t {
     kFirstControlPort = 4,
 };
 
+// Symbols of the fixed ports, in index order. Frozen: see above.
+inline constexpr const char* kFixedPortSymbols[kFirstControlPort] = {"events_in", "notify", "out_left", "out_right"};
+
 struct ControlPort {
     ParamId param;
     const char* symbol;
