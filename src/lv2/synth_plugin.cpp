@@ -182,19 +182,26 @@ void SynthPlugin::readObject(const LV2_Atom& atom) {
 
 // Only a port whose value differs from the one last seen there is applied,
 // so a change made inside (learned controller, program change) stands until
-// the host moves that port again.
+// the host moves that port again. "Midi Learn" goes first: arming it and
+// moving a control in the same block learns that control, as it would a
+// block apart.
 void SynthPlugin::applyPorts() {
-    for (std::uint32_t row = 0; row < kControlPortCount; ++row) {
-        if (controls_[row] == nullptr) continue;
-        const float value = *controls_[row];
-        if (bitsOf(value) == seen_[row]) continue;
-        seen_[row] = bitsOf(value);
-        const ParamId param = kControlPorts[row].param;
-        float clamped = 0.0f;
-        if (!portValueInRange(param, value, clamped)) continue;
-        effect_->setParameter(param, parameterFromPort(param, clamped));
-        pending_[row] = true;  // tells the user interface the display text
-    }
+    static constexpr std::uint32_t kLearnRow = portOfParam(kParamMidiLearn) - kFirstControlPort;
+    applyPort(kLearnRow);
+    for (std::uint32_t row = 0; row < kControlPortCount; ++row)
+        if (row != kLearnRow) applyPort(row);
+}
+
+void SynthPlugin::applyPort(std::uint32_t row) {
+    if (controls_[row] == nullptr) return;
+    const float value = *controls_[row];
+    if (bitsOf(value) == seen_[row]) return;
+    seen_[row] = bitsOf(value);
+    const ParamId param = kControlPorts[row].param;
+    float clamped = 0.0f;
+    if (!portValueInRange(param, value, clamped)) return;
+    effect_->setParameter(param, parameterFromPort(param, clamped));
+    pending_[row] = true;  // tells the user interface the display text
 }
 
 void SynthPlugin::render(std::uint32_t frames) {

@@ -54,6 +54,7 @@ private:
     void readEvents(std::uint32_t frames);
     void readObject(const LV2_Atom& atom);
     void applyPorts();
+    void applyPort(std::uint32_t row);
     void render(std::uint32_t frames);
     void renderChunk(float* left, float* right, std::uint32_t start, std::uint32_t frames);
     void noteInternalChanges();
