@@ -242,7 +242,8 @@ void SynthPlugin::renderChunk(float* left, float* right, std::uint32_t start, st
 void SynthPlugin::noteInternalChanges() {
     for (std::uint32_t row = 0; row < kControlPortCount; ++row)
         if (bitsOf(portValueNow(row)) != bitsOf(told_[row])) pending_[row] = true;
-    if (effect_->isLearning() != toldLearning_ || effect_->getLearnTarget() != toldTarget_) learnPending_ = true;
+    const std::int32_t target = effect_->getLearnTarget() == kNoParam ? -1 : effect_->getLearnTarget();
+    if (effect_->isLearning() != toldLearning_ || target != toldTarget_) learnPending_ = true;
 }
 
 void SynthPlugin::writeNotify() {
@@ -259,7 +260,7 @@ void SynthPlugin::writeNotify() {
     }
     if (learnPending_) {
         const bool learning = effect_->isLearning();
-        const std::int32_t target = effect_->getLearnTarget();
+        const std::int32_t target = effect_->getLearnTarget() == kNoParam ? -1 : effect_->getLearnTarget();
         if (notify_.learnState(urids_, learning, target)) {
             toldLearning_ = learning;
             toldTarget_ = target;

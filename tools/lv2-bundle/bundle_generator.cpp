@@ -12,6 +12,7 @@
 
 #include "lv2/port_table.h"
 #include "lv2/port_values.h"
+#include "lv2/program_ports.h"
 #include "lv2/urids.h"
 #include "programs/factory_bank.h"
 #include "shell/parameter_table.h"
@@ -52,10 +53,6 @@ bool isSwitch(ParamId param) {
 // format never see it); as a port it needs a name.
 std::string portName(ParamId param) { return param == kParamVoiceLimit ? "Voice Limit" : paramInfo(param).name; }
 
-float portValue(const Program& program, ParamId param) {
-    return portFromParameter(param, program.values[paramInfo(param).slot]);
-}
-
 std::string manifest(const std::string& uiEntry) {
     std::ostringstream out;
     out << kPrefixes << '<' << kPluginUri << ">\n    a lv2:Plugin ;\n    lv2:binary <velora_lv2.so> ;\n"
@@ -75,7 +72,7 @@ void controlPort(std::ostringstream& out, std::uint32_t row, const Program& init
     const bool voices = param == kParamVoiceLimit;
     out << "    [\n        a lv2:InputPort , lv2:ControlPort ;\n        lv2:index " << kFirstControlPort + row
         << " ;\n        lv2:symbol \"" << kControlPorts[row].symbol << "\" ;\n        lv2:name "
-        << quoted(portName(param)) << " ;\n        lv2:default " << decimal(portValue(initial, param))
+        << quoted(portName(param)) << " ;\n        lv2:default " << decimal(programPortValue(initial, param))
         << " ;\n        lv2:minimum " << (voices ? "1" : "0.0") << " ;\n        lv2:maximum "
         << (voices ? "127" : "1.0") << " ;\n";
     if (voices) out << "        lv2:portProperty lv2:integer ;\n";
@@ -99,7 +96,7 @@ std::string pluginDescription(int minor, int micro) {
     Program initial{};
     writeFactoryProgram(0, initial);  // what an instance holds when it starts
     std::ostringstream out;
-    out << kPrefixes << '<' << kPluginUri << ">\n    a lv2:Plugin , lv2:InstrumentPlugin , doap:Project ;\n"
+    out << kPrefixes << '<' << kPluginUri << ">\n    a lv2:InstrumentPlugin , doap:Project ;\n"
         << "    doap:name \"Velora\" ;\n    doap:license <https://spdx.org/licenses/MIT> ;\n"
         << "    doap:maintainer [ foaf:name \"Kiru Sound Design\" ] ;\n"
         << "    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n"
@@ -138,7 +135,7 @@ std::string presets() {
             << "    rdfs:label " << quoted(program.name) << " ;\n    lv2:port\n";
         for (std::uint32_t row = 0; row < kControlPortCount; ++row)
             out << "        [ lv2:symbol \"" << kControlPorts[row].symbol << "\" ; pset:value "
-                << decimal(portValue(program, kControlPorts[row].param)) << " ]"
+                << decimal(programPortValue(program, kControlPorts[row].param)) << " ]"
                 << (row + 1 < kControlPortCount ? " ,\n" : " ;\n");
         out << "    state:state [\n";
         for (std::uint32_t row = 0; row < kControlPortCount; ++row) {
@@ -158,7 +155,7 @@ bool checkRanges() {
         Program program{};
         writeFactoryProgram(index, program);
         for (const ControlPort& port : kControlPorts) {
-            const float value = portValue(program, port.param);
+            const float value = programPortValue(program, port.param);
             float clamped = 0.0f;
             if (!portValueInRange(port.param, value, clamped) || clamped != value) {
                 std::cerr << "velora-lv2-bundle: program " << index << ": " << port.symbol << " = " << value

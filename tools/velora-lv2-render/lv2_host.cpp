@@ -14,9 +14,7 @@ namespace {
 constexpr std::size_t kAtomBufferBytes = 1u << 16;
 
 LV2_URID mapThunk(LV2_URID_Map_Handle handle, const char* uri) { return static_cast<UridMap*>(handle)->map(uri); }
-const char* unmapThunk(LV2_URID_Unmap_Handle handle, LV2_URID id) {
-    return static_cast<UridMap*>(handle)->unmap(id);
-}
+const char* unmapThunk(LV2_URID_Unmap_Handle handle, LV2_URID id) { return static_cast<UridMap*>(handle)->unmap(id); }
 
 }  // namespace
 
@@ -92,7 +90,6 @@ std::unique_ptr<Lv2Host> Lv2Host::create(const std::string& bundle, const std::s
     lilv_node_free(audio);
     lilv_node_free(input);
     lilv_node_free(atomPort);
-    lilv_instance_connect_port(host->instance_, host->eventsIndex_, host->events_.data());
     lilv_instance_connect_port(host->instance_, host->notifyIndex_, host->notify_.data());
     (void)maxBlock;
     return host;
@@ -127,8 +124,7 @@ float Lv2Host::control(const std::string& symbol) const {
     return index < controls_.size() ? controls_[index] : 0.0f;
 }
 
-void Lv2Host::setPortValue(const char* symbol, void* self, const void* value, std::uint32_t size,
-                           std::uint32_t type) {
+void Lv2Host::setPortValue(const char* symbol, void* self, const void* value, std::uint32_t size, std::uint32_t type) {
     auto* host = static_cast<Lv2Host*>(self);
     UridMap& urids = host->urids_;
     float number = 0.0f;
@@ -167,8 +163,7 @@ void Lv2Host::activate() {
     active_ = true;
 }
 
-void Lv2Host::run(std::uint32_t frames, double tempo, const std::vector<MidiBytes>& midi, float* left,
-                  float* right) {
+void Lv2Host::run(std::uint32_t frames, double tempo, const std::vector<MidiBytes>& midi, float* left, float* right) {
     lv2_atom_forge_set_buffer(&forge_, reinterpret_cast<std::uint8_t*>(events_.data()), kAtomBufferBytes);
     LV2_Atom_Forge_Frame sequence, position;
     lv2_atom_forge_sequence_head(&forge_, &sequence, 0);
@@ -187,10 +182,16 @@ void Lv2Host::run(std::uint32_t frames, double tempo, const std::vector<MidiByte
         lv2_atom_forge_write(&forge_, message.bytes, message.size);
     }
     lv2_atom_forge_pop(&forge_, &sequence);
-    // The notify port offers the plug-in the whole buffer.
+    runRaw(frames, events_.data(), left, right);
+}
+
+void Lv2Host::runRaw(std::uint32_t frames, const void* events, float* left, float* right) {
+    // The notify port offers the plug-in the whole buffer, or the room asked for.
     auto* out = reinterpret_cast<LV2_Atom_Sequence*>(notify_.data());
     out->atom.type = 0;
-    out->atom.size = static_cast<std::uint32_t>(kAtomBufferBytes - sizeof(LV2_Atom));
+    const auto whole = static_cast<std::uint32_t>(kAtomBufferBytes - sizeof(LV2_Atom));
+    out->atom.size = notifyRoom_ > 0 && notifyRoom_ < whole ? notifyRoom_ : whole;
+    lilv_instance_connect_port(instance_, eventsIndex_, const_cast<void*>(events));
     lilv_instance_connect_port(instance_, leftIndex_, left);
     lilv_instance_connect_port(instance_, rightIndex_, right);
     lilv_instance_run(instance_, frames);

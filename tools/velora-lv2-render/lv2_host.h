@@ -57,6 +57,14 @@ public:
     // then run; the audio lands in left/right.
     void run(std::uint32_t frames, double tempo, const std::vector<MidiBytes>& midi, float* left, float* right);
 
+    // One block with the caller's own event sequence (null: the port left
+    // unconnected), for tests that hand the plug-in what no host should.
+    void runRaw(std::uint32_t frames, const void* events, float* left, float* right);
+    // Room the notify port offers the plug-in in each block.
+    void setNotifyRoom(std::uint32_t bytes) { notifyRoom_ = bytes; }
+    // Points a port at the caller's buffer (or null) from now on.
+    void connect(std::uint32_t index, void* data) { lilv_instance_connect_port(instance_, index, data); }
+
     LilvInstance* instance() { return instance_; }
     UridMap& urids() { return urids_; }
     const LilvPlugin* plugin() const { return plugin_; }
@@ -68,8 +76,7 @@ public:
 
 private:
     Lv2Host() = default;
-    static void setPortValue(const char* symbol, void* self, const void* value, std::uint32_t size,
-                             std::uint32_t type);
+    static void setPortValue(const char* symbol, void* self, const void* value, std::uint32_t size, std::uint32_t type);
 
     UridMap urids_;
     LilvWorld* world_ = nullptr;
@@ -79,6 +86,7 @@ private:
     std::vector<float> controls_;
     std::vector<std::uint64_t> events_;  // 8-byte aligned atom buffers
     std::vector<std::uint64_t> notify_;
+    std::uint32_t notifyRoom_ = 0;  // 0: the whole buffer
     std::uint32_t eventsIndex_ = 0, notifyIndex_ = 0, leftIndex_ = 0, rightIndex_ = 0;
     LV2_Atom_Forge forge_{};
     LV2_Feature mapFeature_{}, unmapFeature_{};

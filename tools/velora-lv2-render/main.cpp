@@ -105,8 +105,8 @@ int render(const Options& options, const char* argv0) {
         Timeline::build(*midi.file, options.rate, velora::tools::kDefaultMicrosPerQuarter, error);
     if (!timeline) return fail(error);
     const std::string bundle = options.bundle.empty() ? defaultBundle(argv0) : options.bundle;
-    auto host = Lv2Host::create(bundle, velora::lv2::kPluginUri, options.rate, static_cast<std::uint32_t>(options.block),
-                                error);
+    auto host = Lv2Host::create(bundle, velora::lv2::kPluginUri, options.rate,
+                                static_cast<std::uint32_t>(options.block), error);
     if (!host) return fail(error);
     if (options.preset >= 0) {
         char uri[64];
