@@ -79,8 +79,10 @@ stage_tsan() {  # the threaded tests only
 
 stage_fuzz() {  # short libFuzzer runs, built with clang
   CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_FUZZ=ON -DVELORA_TESTS=OFF
-  cmake --build build-fuzz -j "$jobs" --target host_surface_fuzzer parameter_text_fuzzer midi_file_fuzzer preset_file_fuzzer
-  require_tests build-fuzz '^fuzz\.host_surface$' '^fuzz\.parameter_text$' '^fuzz\.midi_file$' '^fuzz\.preset_file$'
+  cmake --build build-fuzz -j "$jobs" --target host_surface_fuzzer parameter_text_fuzzer midi_file_fuzzer preset_file_fuzzer \
+    lv2_input_fuzzer
+  require_tests build-fuzz '^fuzz\.host_surface$' '^fuzz\.parameter_text$' '^fuzz\.midi_file$' '^fuzz\.preset_file$' \
+    '^fuzz\.lv2_input$'
   run_tests build-fuzz
 }
 
