@@ -113,8 +113,9 @@ void SynthPlugin::connect(std::uint32_t port, void* data) noexcept {
     case kPortNotify: notifyOut_ = static_cast<LV2_Atom_Sequence*>(data); return;
     case kPortAudioLeft: audio_[0] = static_cast<float*>(data); return;
     case kPortAudioRight: audio_[1] = static_cast<float*>(data); return;
+    case kPortLatency: latency_ = static_cast<float*>(data); return;
     default:
-        if (port >= kFirstControlPort && port < kPortCount)
+        if (port >= kFirstControlPort && port < kPortLatency)
             controls_[port - kFirstControlPort] = static_cast<float*>(data);
         return;
     }
@@ -135,6 +136,7 @@ void SynthPlugin::run(std::uint32_t frames) noexcept {
     readEvents(frames);
     applyPorts();
     render(frames);
+    if (latency_ != nullptr) *latency_ = static_cast<float>(effect_->effect()->initialDelay);
     noteInternalChanges();
     writeNotify();
 }

@@ -75,6 +75,7 @@ private:
     LV2_Atom_Sequence* notifyOut_ = nullptr;
     float* audio_[2] = {nullptr, nullptr};
     const float* controls_[kControlPortCount] = {};
+    float* latency_ = nullptr;
 
     // Bits of the value last seen on each control port: only a new one is applied.
     std::uint32_t seen_[kControlPortCount] = {};

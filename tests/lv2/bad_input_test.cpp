@@ -183,8 +183,8 @@ TEST(Lv2BadInput, UnconnectedPortsRunsBeforeActivateAndEmptyRuns) {
     host->runRaw(3000, nullptr, nullptr, right.data());
     EXPECT_TRUE(allFinite(right));
     host->runRaw(3000, nullptr, nullptr, nullptr);
-    for (std::uint32_t port = 4; port < 59; ++port) host->connect(port, nullptr);
-    host->connect(1, nullptr);  // notify unconnected
+    for (std::uint32_t port = 4; port < 60; ++port) host->connect(port, nullptr);  // latency too
+    host->connect(1, nullptr);                                                     // notify unconnected
     host->runRaw(kBlock, nullptr, left.data(), right.data());
     EXPECT_TRUE(allFinite(left) && allFinite(right));
     lilv_instance_deactivate(host->instance());

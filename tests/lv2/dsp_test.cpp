@@ -59,6 +59,19 @@ TEST(Lv2Presets, DefaultsAreWhatAFreshInstanceHolds) {
         EXPECT_EQ(fresh->control(port.symbol), programPortValue(first, port.param)) << port.symbol;
 }
 
+TEST(Lv2Latency, TheConvertersDelayIsReportedAtEachRate) {
+    const struct {
+        double rate;
+        float frames;
+    } rates[] = {{44100.0, 0.0f}, {48000.0, 76.0f}, {96000.0, 152.0f}};
+    for (const auto& r : rates) {
+        auto host = makeHost(r.rate);
+        host->activate();
+        renderBlocks(*host, 1, {});
+        EXPECT_EQ(host->control("latency"), r.frames) << r.rate;
+    }
+}
+
 // A session: a preset, two changed ports, a learned controller and a renamed
 // program, saved as ports and state.
 struct Session {

@@ -117,8 +117,12 @@ std::string pluginDescription(int minor, int micro) {
             << (port == kPortAudioLeft ? "Left" : "Right") << "\" ;\n    ] ,\n";
     for (std::uint32_t row = 0; row < kControlPortCount; ++row) {
         controlPort(out, row, initial);
-        out << (row + 1 < kControlPortCount ? " ,\n" : " .\n");
+        out << " ,\n";
     }
+    out << "    [\n        a lv2:OutputPort , lv2:ControlPort ;\n        lv2:index " << kPortLatency
+        << " ;\n        lv2:symbol \"" << kLatencySymbol << "\" ;\n        lv2:name \"Latency\" ;\n"
+        << "        lv2:designation lv2:latency ;\n        lv2:portProperty lv2:reportsLatency , lv2:integer ;\n"
+        << "        lv2:minimum 0 ;\n        lv2:maximum 1024 ;\n    ] .\n";
     stateKeys(out);
     return out.str();
 }
