@@ -60,7 +60,7 @@ stage_windows64() {  # the 64-bit DLL and host, compared in the native stage
 stage_native() {  # the suite, with both Windows builds compared under Wine
   configure build -DVELORA_BENCH=ON -DVELORA_WINDOWS_BUILD="$PWD/build-win" -DVELORA_WINDOWS64_BUILD="$PWD/build-win64"
   cmake --build build -j "$jobs"
-  require_tests build '^crossbuild\.' '^crossbuild64\.' '^render\.' '^Threads\.' '^release\.'
+  require_tests build '^crossbuild\.' '^crossbuild64\.' '^render\.' '^Threads\.' '^release\.' '^lv2\.'
   run_tests build -j "$jobs" -LE display
 }
 
