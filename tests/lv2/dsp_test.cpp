@@ -248,3 +248,34 @@ TEST(Lv2Notify, AskingForEverythingFitsAnyRoomOverSeveralBlocks) {
 
 }  // namespace
 }  // namespace velora::test
+
+namespace velora::test {
+namespace {
+
+// A host that loads a preset into a running instance, then moves controls,
+// must hear what loading them all before the first block gives.
+TEST(Lv2State, APresetLoadedWhileRunningSoundsAsOneLoadedBefore) {
+    const std::map<int, std::vector<MidiBytes>> phrase{{0, {{0, {0x90, 60, 100}, 3}}},
+                                                       {17, {{58, {0x90, 67, 90}, 3}}},
+                                                       {86, {{34, {0x80, 60, 0}, 3}}}};
+    for (int program : {13, 0, 40}) {
+        auto before = makeHost(), running = makeHost();
+        std::string error;
+        ASSERT_TRUE(before->loadPreset(presetUri(program), error));
+        before->setControl("attack_noise_mix", 0.0f);
+        before->setControl("xdelay_length_l", 0.3f);
+        before->activate();
+        renderBlocks(*before, 6, {});
+        running->activate();
+        renderBlocks(*running, 4, {});
+        ASSERT_TRUE(running->loadPreset(presetUri(program), error));
+        renderBlocks(*running, 1, {});
+        running->setControl("attack_noise_mix", 0.0f);
+        running->setControl("xdelay_length_l", 0.3f);
+        renderBlocks(*running, 1, {});
+        EXPECT_TRUE(sameBits(renderBlocks(*before, 120, phrase), renderBlocks(*running, 120, phrase))) << program;
+    }
+}
+
+}  // namespace
+}  // namespace velora::test
