@@ -24,10 +24,11 @@
 //                                    binds to, or -1 when none was touched
 //                                    (the instance's kNoParam)
 //
-// Objects are sent when the instance's value differs from the last one the
-// user interface was told (the port's own value counts as told), so a port
-// move made by the user interface comes back once with its display text.
-// What does not fit the host's notify buffer is sent in the next block.
+// Nothing is sent until the first patch:Get arrives (see below): hosts warn
+// of every patch:Set they do not know. From then on objects are sent when the
+// instance's value differs from the last one the user interface was told,
+// and after every port move (once, with its display text). What does not fit
+// the host's notify buffer is sent in the next block.
 //
 // User interface to plug-in, on kPortEventsIn (ui:eventTransfer with
 // atom:eventTransfer):

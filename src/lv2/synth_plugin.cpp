@@ -170,6 +170,7 @@ void SynthPlugin::readObject(const LV2_Atom& atom) {
     const LV2_Atom_Object* object = asObject(atom, urids_);
     if (object == nullptr) return;
     if (object->body.otype == urids_.patchGet) {
+        listened_ = true;
         std::fill(std::begin(pending_), std::end(pending_), true);
         learnPending_ = true;
         return;
@@ -248,8 +249,14 @@ void SynthPlugin::noteInternalChanges() {
     if (effect_->isLearning() != toldLearning_ || target != toldTarget_) learnPending_ = true;
 }
 
+// Nothing is said before a user interface asks (hosts warn of every patch:Set
+// they do not know); what it would have heard then comes with its first request.
 void SynthPlugin::writeNotify() {
     if (!notify_.begin(notifyOut_)) return;
+    if (!listened_) {
+        notify_.end();
+        return;
+    }
     for (std::uint32_t row = 0; row < kControlPortCount; ++row) {
         if (!pending_[row]) continue;
         const ParamId param = kControlPorts[row].param;

@@ -85,6 +85,7 @@ private:
     bool toldLearning_ = false;
     std::int32_t toldTarget_ = -1;
     bool learnPending_ = true;
+    bool listened_ = false;  // a user interface has sent patch:Get
 
     vst::VstMidiEvent midi_[kMaxEventsPerRun] = {};
     std::uint32_t midiCount_ = 0;

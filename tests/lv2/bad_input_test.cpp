@@ -152,6 +152,7 @@ TEST(Lv2BadInput, PortValuesOutsideTheRangeAreClampedOrIgnored) {
     for (const char* symbol : {"reverb_wet", "reverb_on", "voices", "xdelay_length_l", "midi_learn", "release"}) {
         auto host = makeHost();
         host->activate();
+        askForEverything(*host);
         for (float value : values) {
             host->setControl(symbol, value);
             const std::vector<float> out = renderBlocks(*host, 1, {{0, {{0, {0x90, 60, 100}, 3}}}});

@@ -52,6 +52,7 @@ TEST(Lv2Presets, EveryPresetHoldsItsProgramsValuesAndBindings) {
 
 TEST(Lv2Presets, DefaultsAreWhatAFreshInstanceHolds) {
     auto fresh = makeHost();
+    askForEverything(*fresh);
     renderBlocks(*fresh, 1, {});
     EXPECT_EQ(readNotify(*fresh).values.size(), 0u) << "a default differs from the instance's value";
     const Program first = factory(0);
@@ -161,7 +162,7 @@ TEST(Lv2Notify, InternalChangesAreToldAndTheHostsNextMoveWins) {
     bind["urn:velora:synth#cc_reverb_wet"] = {LV2_ATOM__Float, std::vector<std::uint8_t>(4)};
     std::memcpy(bind["urn:velora:synth#cc_reverb_wet"].second.data(), &controller7, 4);
     restoreState(*host, bind);
-    renderBlocks(*host, 1, {});
+    askForEverything(*host);
 
     struct Step {
         const char* what;
@@ -194,10 +195,20 @@ TEST(Lv2Notify, InternalChangesAreToldAndTheHostsNextMoveWins) {
     }
 }
 
+TEST(Lv2Notify, NothingIsSaidBeforeAUserInterfaceAsks) {
+    auto host = makeHost();
+    host->activate();
+    host->setControl("reverb_wet", 0.3f);
+    renderBlocks(*host, 1, {{0, {{0, {0xC0, 7}, 2}}}});
+    EXPECT_EQ(readNotify(*host).messages, 0);
+    askForEverything(*host);
+    EXPECT_EQ(readNotify(*host).values.size(), lv2::kControlPortCount);
+}
+
 TEST(Lv2Notify, ProgramChangesAndLearningAreTold) {
     auto host = makeHost();
     host->activate();
-    renderBlocks(*host, 1, {});
+    askForEverything(*host);
     renderBlocks(*host, 1, {{0, {{3, {0xC0, 5}, 2}}}});
     Notified told = readNotify(*host);
     const Program fifth = factory(5);
@@ -224,15 +235,7 @@ TEST(Lv2Notify, AskingForEverythingFitsAnyRoomOverSeveralBlocks) {
         auto host = makeHost();
         host->setNotifyRoom(room);
         host->activate();
-        std::vector<std::uint64_t> events(64, 0);
-        auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(events.data());
-        sequence->atom = {sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + sizeof(LV2_Atom_Object_Body),
-                          host->urids().map(LV2_ATOM__Sequence)};
-        auto* event = reinterpret_cast<LV2_Atom_Event*>(sequence + 1);
-        event->body = {sizeof(LV2_Atom_Object_Body), host->urids().map(LV2_ATOM__Object)};
-        reinterpret_cast<LV2_Atom_Object*>(&event->body)->body = {0, host->urids().map(LV2_PATCH__Get)};
-        std::vector<float> left(kBlock), right(kBlock);
-        host->runRaw(kBlock, events.data(), left.data(), right.data());
+        askForEverything(*host);
         std::map<std::string, float> all;
         bool learn = false;
         for (int block = 0; block < 64 && all.size() < lv2::kControlPortCount; ++block) {
@@ -255,9 +258,8 @@ namespace {
 // A host that loads a preset into a running instance, then moves controls,
 // must hear what loading them all before the first block gives.
 TEST(Lv2State, APresetLoadedWhileRunningSoundsAsOneLoadedBefore) {
-    const std::map<int, std::vector<MidiBytes>> phrase{{0, {{0, {0x90, 60, 100}, 3}}},
-                                                       {17, {{58, {0x90, 67, 90}, 3}}},
-                                                       {86, {{34, {0x80, 60, 0}, 3}}}};
+    const std::map<int, std::vector<MidiBytes>> phrase{
+        {0, {{0, {0x90, 60, 100}, 3}}}, {17, {{58, {0x90, 67, 90}, 3}}}, {86, {{34, {0x80, 60, 0}, 3}}}};
     for (int program : {13, 0, 40}) {
         auto before = makeHost(), running = makeHost();
         std::string error;

@@ -141,6 +141,20 @@ inline std::vector<float> renderBlocks(Lv2Host& host, int blocks, const std::map
     return out;
 }
 
+// One block whose only event is the user interface's patch:Get, after which
+// the plug-in reports on its notify port.
+inline void askForEverything(Lv2Host& host) {
+    std::vector<std::uint64_t> events(64, 0);
+    auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(events.data());
+    sequence->atom = {sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + sizeof(LV2_Atom_Object_Body),
+                      host.urids().map(LV2_ATOM__Sequence)};
+    auto* event = reinterpret_cast<LV2_Atom_Event*>(sequence + 1);
+    event->body = {sizeof(LV2_Atom_Object_Body), host.urids().map(LV2_ATOM__Object)};
+    reinterpret_cast<LV2_Atom_Object*>(&event->body)->body = {0, host.urids().map(LV2_PATCH__Get)};
+    std::vector<float> left(kBlock), right(kBlock);
+    host.runRaw(kBlock, events.data(), left.data(), right.data());
+}
+
 inline bool allFinite(const std::vector<float>& samples) {
     for (float s : samples)
         if (!std::isfinite(s)) return false;
