@@ -43,8 +43,8 @@ SynthPlugin* SynthPlugin::create(double rate, const LV2_Feature* const* features
         complain("the host offers no urid:map; the plug-in cannot start");
         return nullptr;
     }
-    if (!(rate >= kMinRate) || !(rate <= 1.0e6)) {
-        complain("sample rate outside 22050..1000000 Hz; the plug-in cannot start");
+    if (!(rate >= kMinRate) || !(rate <= kMaxRate)) {
+        complain("sample rate outside 1..1000000 Hz; the plug-in cannot start");
         return nullptr;
     }
     auto* plugin = new (std::nothrow) SynthPlugin;

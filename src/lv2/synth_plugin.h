@@ -23,8 +23,8 @@ namespace velora::lv2 {
 
 class SynthPlugin {
 public:
-    // Null when the host lacks urid:map, the rate is below what the engine
-    // takes, or memory runs out; the reason goes to stderr.
+    // Null when the host lacks urid:map, the rate is outside kMinRate..kMaxRate,
+    // or memory runs out; the reason goes to stderr.
     static SynthPlugin* create(double rate, const LV2_Feature* const* features) noexcept;
     ~SynthPlugin();
     SynthPlugin(const SynthPlugin&) = delete;
@@ -38,8 +38,10 @@ public:
     LV2_State_Status save(LV2_State_Store_Function store, LV2_State_Handle handle) noexcept;
     LV2_State_Status restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) noexcept;
 
-    // The lowest rate the engine's converter takes.
-    static constexpr double kMinRate = 22050.0;
+    // The rates velora-host renders at; from 22.05 kHz up the engine runs at
+    // 44.1 kHz behind the converter, below it straight at the host's rate.
+    static constexpr double kMinRate = 1.0;
+    static constexpr double kMaxRate = 1.0e6;
     // Tempo until the host sends a time:Position with one.
     static constexpr double kDefaultTempo = 120.0;
 

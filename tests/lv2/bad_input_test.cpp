@@ -193,8 +193,9 @@ TEST(Lv2BadInput, UnconnectedPortsRunsBeforeActivateAndEmptyRuns) {
     lilv_instance_activate(host->instance());
 }
 
-TEST(Lv2BadInput, RatesTheEngineCannotTakeAreRefused) {
-    for (double rate : {0.0, 8000.0, 22049.0, 2.0e6, std::numeric_limits<double>::quiet_NaN()}) {
+TEST(Lv2BadInput, RatesVeloraHostRefusesAreRefused) {
+    for (double rate : {0.0, -44100.0, 0.5, 2.0e6, std::numeric_limits<double>::infinity(),
+                        std::numeric_limits<double>::quiet_NaN()}) {
         std::string error;
         EXPECT_EQ(Lv2Host::create(VELORA_LV2_BUNDLE, "urn:velora:synth", rate, kBlock, error), nullptr) << rate;
     }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Renders every render scenario, and the tempo-change scenes below at three
-# rates, through velora-host (VST 2) and velora-lv2-render (the LV2 bundle),
-# and fails on any scenario whose two 32-bit float WAV files differ.
+# Renders every render scenario, and the scenes below (tempo changes at three
+# rates, a rate below the converter), through velora-host (VST 2) and
+# velora-lv2-render (the LV2 bundle), and fails on any scenario whose two
+# 32-bit float WAV files differ.
 # Usage: compare_renders.sh VELORA_HOST VELORA_SO LV2_RENDER BUNDLE SCENARIOS WORK
 set -euo pipefail
 host=$1 plugin=$2 lv2render=$3 bundle=$4 scenarios=$5 work=$6
@@ -15,6 +16,7 @@ extra() {
   done
   echo "sync_125bpm_48k keys_125bpm.mid --program 0 --rate 48000 --tail 1"
   echo "learn_96k learn.mid --program 0 --rate 96000 --set 98=1 --set 78=0.2 --tail 1"
+  echo "keys_11k keys.mid --program 5 --rate 11025 --tail 1"  # below the converter: straight at the host's rate
 }
 
 failed=0 count=0

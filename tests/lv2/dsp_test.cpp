@@ -64,7 +64,7 @@ TEST(Lv2Latency, TheConvertersDelayIsReportedAtEachRate) {
     const struct {
         double rate;
         float frames;
-    } rates[] = {{44100.0, 0.0f}, {48000.0, 76.0f}, {96000.0, 152.0f}};
+    } rates[] = {{11025.0, 0.0f}, {44100.0, 0.0f}, {48000.0, 76.0f}, {96000.0, 152.0f}};
     for (const auto& r : rates) {
         auto host = makeHost(r.rate);
         host->activate();

@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     app.add_option("IN.mid", options.midiPath, "Standard MIDI File to render")->required();
     app.add_option("OUT.wav", options.wavPath, "WAV file to write")->required();
     app.add_option("--preset", options.preset, "Factory preset 0..63")->check(CLI::Range(0, 63));
-    app.add_option("--rate", options.rate, "Sample rate in Hz")->check(CLI::Range(22050u, 1000000u));
+    app.add_option("--rate", options.rate, "Sample rate in Hz")->check(CLI::Range(1u, 1000000u));
     app.add_option("--block", options.block, "Block size in samples")->check(CLI::Range(1, 65536));
     app.add_option("--tail", options.tail,
                    "Seconds rendered after the last event (default: until 0.5 s below -90 dBFS, at most 30 s)")
