@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Velora from a clean copy of the committed tree (HEAD) and writes the
 # release archives and their SHA-256 list into dist/:
-#   velora-VERSION-linux-x86_64.tar.gz   velora.so, velora-host
+#   velora-VERSION-linux-x86_64.tar.gz   velora.so, velora-host, the LV2 bundle velora.lv2/
 #   velora-VERSION-windows.zip           velora.dll and velora-host.exe (32-bit hosts),
 #                                        velora64.dll and velora-host64.exe (64-bit hosts)
 #   velora-VERSION-sha256sums.txt
@@ -23,7 +23,8 @@ add_common_files() {  # folder, factory bank
   mkdir -p "$folder/licences"
   local binary name source
   while read -r binary name source; do
-    [[ -z "$binary" || "$binary" == \#* || ! -f "$folder/$binary" ]] && continue
+    [[ -z "$binary" || "$binary" == \#* ]] && continue
+    [[ -f "$folder/$binary" || -f "$folder/velora.lv2/$binary" ]] || continue
     [[ "$source" == /* ]] || source="$root/$source"
     cp "$source" "$folder/licences/$name"
   done <"$root/scripts/third-party-texts.txt"
@@ -52,6 +53,7 @@ package() {  # linux build, win32 build, win64 build, output folder
   local linux_name="velora-$version-linux-x86_64" windows_name="velora-$version-windows"
   mkdir -p "$staging/$linux_name" "$staging/$windows_name"
   cp "$linux/velora.so" "$linux/velora-host" "$staging/$linux_name/"
+  cp -r "$linux/velora.lv2" "$staging/$linux_name/"
   add_common_files "$staging/$linux_name" "$bank"
   cp "$win32/velora.dll" "$win32/velora-host.exe" "$win64/velora64.dll" "$win64/velora-host64.exe" \
      "$staging/$windows_name/"
@@ -83,15 +85,16 @@ rm -rf "$work"
 mkdir -p "$work/source"
 git -C "$root" archive --format=tar HEAD | tar -x -C "$work/source"
 jobs=$(nproc)
-build() {  # folder, cmake options...
-  local folder=$1
-  shift
+build() {  # folder, targets, cmake options...
+  local folder=$1 targets=$2
+  shift 2
   echo "== Building $folder" >&2
   cmake -S "$work/source" -B "$work/$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELORA_TESTS=OFF "$@" >/dev/null
-  cmake --build "$work/$folder" -j "$jobs" --target velora velora-host >/dev/null
+  # shellcheck disable=SC2086
+  cmake --build "$work/$folder" -j "$jobs" --target $targets >/dev/null
 }
-build linux
-build win32 --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/mingw-i686.cmake"
-build win64 --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/mingw-x86_64.cmake"
+build linux "velora velora-host velora_lv2_bundle"
+build win32 "velora velora-host" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/mingw-i686.cmake"
+build win64 "velora velora-host" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE="$work/source/cmake/mingw-x86_64.cmake"
 package "$work/linux" "$work/win32" "$work/win64" "$root/dist"
 rm -rf "$work"

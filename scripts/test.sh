@@ -60,7 +60,7 @@ stage_windows64() {  # the 64-bit DLL and host, compared in the native stage
 stage_native() {  # the suite, with both Windows builds compared under Wine
   configure build -DVELORA_BENCH=ON -DVELORA_WINDOWS_BUILD="$PWD/build-win" -DVELORA_WINDOWS64_BUILD="$PWD/build-win64"
   cmake --build build -j "$jobs"
-  require_tests build '^crossbuild\.' '^crossbuild64\.' '^render\.' '^Threads\.' '^release\.'
+  require_tests build '^crossbuild\.' '^crossbuild64\.' '^render\.' '^Threads\.' '^release\.' '^lv2\.'
   run_tests build -j "$jobs" -LE display
 }
 
@@ -79,8 +79,10 @@ stage_tsan() {  # the threaded tests only
 
 stage_fuzz() {  # short libFuzzer runs, built with clang
   CC=clang CXX=clang++ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_FUZZ=ON -DVELORA_TESTS=OFF
-  cmake --build build-fuzz -j "$jobs" --target host_surface_fuzzer parameter_text_fuzzer midi_file_fuzzer preset_file_fuzzer
-  require_tests build-fuzz '^fuzz\.host_surface$' '^fuzz\.parameter_text$' '^fuzz\.midi_file$' '^fuzz\.preset_file$'
+  cmake --build build-fuzz -j "$jobs" --target host_surface_fuzzer parameter_text_fuzzer midi_file_fuzzer preset_file_fuzzer \
+    lv2_input_fuzzer
+  require_tests build-fuzz '^fuzz\.host_surface$' '^fuzz\.parameter_text$' '^fuzz\.midi_file$' '^fuzz\.preset_file$' \
+    '^fuzz\.lv2_input$'
   run_tests build-fuzz
 }
 

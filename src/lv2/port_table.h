@@ -3,7 +3,7 @@
 // The LV2 ports, written once. A session stores a control port by its symbol,
 // so a symbol here may never be renamed or reused; new ports go at the end.
 // Port indexes follow this order: the two atom ports, the two audio outputs,
-// then one control port per row of kControlPorts.
+// one control port per row of kControlPorts, then the latency output.
 #include <cstdint>
 
 #include "core/param_id.h"
@@ -20,6 +20,9 @@ enum FixedPort : std::uint32_t {
     kPortAudioRight = 3,
     kFirstControlPort = 4,
 };
+
+// Symbols of the fixed ports, in index order. Frozen: see above.
+inline constexpr const char* kFixedPortSymbols[kFirstControlPort] = {"events_in", "notify", "out_left", "out_right"};
 
 struct ControlPort {
     ParamId param;
@@ -86,11 +89,14 @@ inline constexpr ControlPort kControlPorts[] = {
 };
 
 inline constexpr std::uint32_t kControlPortCount = sizeof(kControlPorts) / sizeof(kControlPorts[0]);
-inline constexpr std::uint32_t kPortCount = kFirstControlPort + kControlPortCount;
+// Output: the delay of the rate converter in frames, for the host to compensate.
+inline constexpr std::uint32_t kPortLatency = kFirstControlPort + kControlPortCount;
+inline constexpr const char* kLatencySymbol = "latency";
+inline constexpr std::uint32_t kPortCount = kPortLatency + 1;
 
 // The parameter of a control port, or -1 for any other port index.
 constexpr std::int32_t paramOfPort(std::uint32_t port) {
-    return port >= kFirstControlPort && port < kPortCount ? kControlPorts[port - kFirstControlPort].param : -1;
+    return port >= kFirstControlPort && port < kPortLatency ? kControlPorts[port - kFirstControlPort].param : -1;
 }
 
 // The control port of a parameter, or -1 when it has none.

@@ -305,6 +305,12 @@ bool SynthEffect::getProgramNameIndexed(VstInt32, VstInt32 index, char* text) {
     return true;
 }
 
+bool SynthEffect::setProgramNameIndexed(VstInt32 index, const char* text) {
+    if (index < 0 || index >= kProgramCount || !bank_) return false;
+    velora::setProgramName(bank_[index], text);
+    return true;
+}
+
 bool SynthEffect::copyProgram(VstInt32 destination) {
     if (destination < 0 || destination >= kProgramCount || !bank_) return false;
     const int source = curProgram_.load();

@@ -40,6 +40,8 @@ public:
     void getProgramName(char* text) override;
     bool getProgramNameIndexed(vst::VstInt32 category, vst::VstInt32 index, char* text) override;
     bool copyProgram(vst::VstInt32 destination) override;
+    // Names any program of the bank without selecting it; false when there is none.
+    bool setProgramNameIndexed(vst::VstInt32 index, const char* text);
 
     // Lifecycle and audio.
     void open() override;

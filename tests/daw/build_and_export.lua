@@ -1,10 +1,14 @@
 -- A MIDI track with the note phrase and Velora; selects a factory program
 -- through Ardour's preset list, changes parameters, exports the session
--- range while the session is still open, then saves it.
+-- range while the session is still open, then saves it. VELORA_FORMAT picks
+-- the plug-in: LXVST (velora.so, the default) or LV2 (velora.lv2); VELORA_SET
+-- names parameters by Ardour's number: the VST 2 index, or for LV2 the
+-- control port's place among the control ports.
 local dir, name = os.getenv ("SESSION_DIR"), os.getenv ("SESSION_NAME")
 local program = tonumber (os.getenv ("VELORA_PROGRAM"))
+local lv2 = os.getenv ("VELORA_FORMAT") == "LV2"
 local s = assert (load_session (dir, name))
-local info = ARDOUR.LuaAPI.new_plugin_info ("Velora", ARDOUR.PluginType.LXVST)
+local info = ARDOUR.LuaAPI.new_plugin_info ("Velora", lv2 and ARDOUR.PluginType.LV2 or ARDOUR.PluginType.LXVST)
 assert (not info:isnil (), "Velora was not scanned")
 local tracks = s:new_midi_track (ARDOUR.ChanCount (ARDOUR.DataType ("midi"), 1),
     ARDOUR.ChanCount (ARDOUR.DataType ("audio"), 2), true, info, nil, nil, 1, "Velora",
@@ -18,7 +22,9 @@ assert (velora:display_name () == "Velora")
 local plugin = velora:to_insert ():plugin (0)
 local chosen
 for preset in plugin:get_info ():get_presets (false):iter () do
-    if preset.uri == string.format ("VST:1265784428:%04d", program) then chosen = preset end
+    local uri = lv2 and string.format ("urn:velora:synth#preset_%02d", program)
+        or string.format ("VST:1265784428:%04d", program)
+    if preset.uri == uri then chosen = preset end
 end
 assert (chosen and plugin:load_preset (chosen), "program not offered")
 for change in os.getenv ("VELORA_SET"):gmatch ("[^ ]+") do

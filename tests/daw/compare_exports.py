@@ -6,6 +6,8 @@ compare LIVE REOPENED HOST: LIVE (exported before saving) and REOPENED
 (exported after opening the saved session) must be equal sample for sample
 from their first sounding sample on; HOST (velora-host) must match their
 level envelope.
+exact FIRST OTHER...: every file must equal FIRST sample for sample from
+its first sounding sample on.
 """
 import math
 import struct
@@ -70,14 +72,26 @@ def envelope(samples, start, windows):
     return out
 
 
-def compare(live_path, reopened_path, host_path):
-    live, reopened, host = (stereo_floats(p) for p in (live_path, reopened_path, host_path))
+def first_difference(live, reopened, label):
     a, b = onset(live), onset(reopened)
     frames = min(len(live) // 2 - a, len(reopened) // 2 - b)
     differing = next((i for i in range(2 * frames) if live[2 * a + i] != reopened[2 * b + i]), None)
-    print(f'live export sounds from frame {a}, reopened from {b}; {frames} frames compared')
+    print(f'{label}: sounding from frame {a} and {b}; {frames} frames compared')
     if differing is not None:
-        print(f'FAIL: the reopened session sounds different from frame {differing // 2} after the onset')
+        print(f'FAIL: {label} differ from frame {differing // 2} after the onset')
+    return differing, b, frames
+
+
+def exact(first_path, *others):
+    first = stereo_floats(first_path)
+    failed = [p for p in others if first_difference(first, stereo_floats(p), f'{first_path} and {p}')[0] is not None]
+    return 1 if failed else 0
+
+
+def compare(live_path, reopened_path, host_path):
+    live, reopened, host = (stereo_floats(p) for p in (live_path, reopened_path, host_path))
+    differing, b, frames = first_difference(live, reopened, 'live and reopened exports')
+    if differing is not None:
         return 1
     h = onset(host)
     windows = min(frames, len(host) // 2 - h) // WINDOW
@@ -96,5 +110,7 @@ if __name__ == '__main__':
         write_midi(sys.argv[2])
     elif len(sys.argv) == 5 and sys.argv[1] == 'compare':
         sys.exit(compare(*sys.argv[2:]))
+    elif len(sys.argv) >= 4 and sys.argv[1] == 'exact':
+        sys.exit(exact(*sys.argv[2:]))
     else:
         sys.exit(__doc__)

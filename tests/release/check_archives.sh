@@ -16,7 +16,8 @@ listed() { printf '%s\n' "$@" | LC_ALL=C sort; }
 common=(README.md LICENSE velora-factory.fxb)
 check "linux archive holds exactly the listed files" diff -u \
   <(listed "${common[@]/#/$linux_name/}" "$linux_name/velora.so" "$linux_name/velora-host" \
-           "$linux_name/licences/CLI11.txt" "$linux_name/licences/FONT-LICENCES.txt") \
+           "$linux_name/licences/CLI11.txt" "$linux_name/licences/FONT-LICENCES.txt" \
+           $(cd "$linux" && find velora.lv2 -type f | sed "s|^|$linux_name/|")) \
   <(tar -tzf "$work/$linux_name.tar.gz" | grep -v '/$' | LC_ALL=C sort)
 check "windows archive holds exactly the listed files" diff -u \
   <(listed "${common[@]/#/$windows_name/}" "$windows_name/licences/CLI11.txt" "$windows_name/licences/FONT-LICENCES.txt" \
@@ -34,8 +35,8 @@ tar -xzf "$work/$linux_name.tar.gz" -C "$work/unpacked"
 # Every bundled binary has its third-party texts beside it, whole.
 texts_of_every_binary() {  # unpacked archive folder
   local folder=$1 binary missing=0
-  for binary in "$folder"/*; do
-    [[ -f "$binary" && ( -x "$binary" || "$binary" == *.so || "$binary" == *.dll || "$binary" == *.exe ) ]] || continue
+  for binary in "$folder"/* "$folder"/velora.lv2/*; do
+    [[ -f "$binary" && "$binary" != *.ttl && ( -x "$binary" || "$binary" == *.so || "$binary" == *.dll || "$binary" == *.exe ) ]] || continue
     local name rows
     name=$(basename "$binary")
     rows=$(awk -v b="$name" '$1 == b {print $2}' "$root/scripts/third-party-texts.txt")
@@ -68,6 +69,8 @@ check "factory bank is the plug-in's own export" \
 check "the archived host runs the archived plug-in at the archive's version" \
   bash -c "'$work/unpacked/$linux_name/velora-host' --version | grep -qx 'velora-host $version' &&
            '$work/unpacked/$linux_name/velora-host' info | grep -Eq '^vendor version: +${version%%.*}\$'"
+
+check "the archived LV2 bundle is the one built" diff -r "$linux/velora.lv2" "$work/unpacked/$linux_name/velora.lv2"
 
 echo "$((failures == 0 ? 1 : 0)) passed, $((failures > 0 ? 1 : 0)) failed"
 exit $((failures > 0))

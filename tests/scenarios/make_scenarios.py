@@ -18,10 +18,14 @@ def var_len(value):
     return bytes(reversed(out))
 
 
+def tempo(bpm):
+    return b"\xff\x51\x03" + struct.pack(">I", round(60_000_000 / bpm))[1:]
+
+
 def write(name, events, tempo_bpm=120):
     """events: (tick, bytes) pairs; written sorted by tick, stable."""
     track = bytearray()
-    track += var_len(0) + b"\xff\x51\x03" + struct.pack(">I", round(60_000_000 / tempo_bpm))[1:]
+    track += var_len(0) + tempo(tempo_bpm)
     now = 0
     for tick, data in sorted(events, key=lambda e: e[0]):
         track += var_len(tick - now) + bytes(data)
@@ -95,6 +99,16 @@ def program_change():
     return events
 
 
+def tempo_changes():
+    """Notes under a synced cross delay while the tempo moves three times."""
+    events = [(0, [0xB0, 1, 0])]
+    for i, key in enumerate([48, 60, 55, 67, 64, 72]):
+        note(events, i * 40, key, 30, 90)
+    for tick, bpm in [(50, 90), (130, 150), (200, 72.5)]:
+        events.append((tick, tempo(bpm)))
+    return events
+
+
 if __name__ == "__main__":
     write("keys.mid", keys())
     # A tempo whose synced delay lengths need the full x87 precision.
@@ -104,3 +118,4 @@ if __name__ == "__main__":
     write("expression.mid", expression())
     write("learn.mid", learn())
     write("program_change.mid", program_change())
+    write("tempo_changes.mid", tempo_changes())
