@@ -5,9 +5,9 @@ set -euo pipefail
 
 build_packages=(build-essential cmake ninja-build pkg-config libcli11-dev g++-mingw-w64-i686 mingw-w64-i686-dev
                 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev zip libfreetype-dev libpng-dev fonts-liberation2 fonts-dejavu-core
-                libx11-dev)
+                libx11-dev lv2-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev clang libclang-rt-14-dev wine wine32:i386 wine64 unzip
-               xvfb xdotool ardour)
+               xvfb xdotool ardour jalv jackd2)
 
 wanted=("${build_packages[@]}")
 if [[ "${1:-build}" == test ]]; then

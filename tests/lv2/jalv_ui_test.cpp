@@ -240,6 +240,12 @@ std::string lastReported(const std::string& dump, const std::string& symbol) {
     return dump.substr(start, dump.find('"', start) - start);
 }
 
+// The same as a number; -1 while none was reported.
+float reportedNumber(const std::string& dump, const std::string& symbol) {
+    const std::string text = lastReported(dump, symbol);
+    return text.empty() ? -1.0f : std::strtof(text.c_str(), nullptr);
+}
+
 // A port's value in a state saved by jalv, or "".
 std::string savedValue(const fs::path& state, const std::string& symbol) {
     const std::string text = readFile(state / "state.ttl");
@@ -342,6 +348,22 @@ TEST_F(JalvTest, EditorOpensEmbeddedClicksReachThePluginAndTheStateKeepsThem) {
             },
             3.0);
         EXPECT_NE(area(after, rectOf(kParamReverbOn)), area(before, rectOf(kParamReverbOn)));
+
+        // A voice step and a typed value reach the plug-in the same way.
+        const float voices = reportedNumber(jalv.output(), "voices");
+        click(editorWindow, editor::kVoiceUpTag);
+        EXPECT_TRUE(waitFor([&] { return reportedNumber(jalv.output(), "voices") == voices + 1.0f; }))
+            << "voices were " << voices;
+        const gui::Rect dry = rectOf(kParamDistDry), status = rectOf(editor::kStatusTag);
+        const std::string window = std::to_string(editorWindow);
+        ASSERT_TRUE(Jalv::xdo("mousemove --window " + window + " " + std::to_string(dry.left + 10) + " " +
+                              std::to_string(dry.top + 10) + " click 3 sleep 0.3 mousemove --window " + window + " " +
+                              std::to_string(status.left + 20) + " " + std::to_string(status.top + 5) +
+                              " click 1 sleep 0.5"));
+        ASSERT_TRUE(Jalv::xdo("type --delay 10 0.25"));
+        ASSERT_TRUE(Jalv::xdo("key Return"));
+        EXPECT_TRUE(waitFor([&] { return lastReported(jalv.output(), "dist_dry") == "0.25"; }))
+            << "the typed value never reached the plug-in";
 
         // File > Save, into a folder named in the dialog.
         jalv.fileMenu(top, 1);
