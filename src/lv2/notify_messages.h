@@ -22,6 +22,7 @@
 //     velora:learnTarget  atom:Int   parameter index (the VST 2 index of the
 //                                    parameter table) the next controller
 //                                    binds to, or -1 when none was touched
+//                                    (the instance's kNoParam)
 //
 // Objects are sent when the instance's value differs from the last one the
 // user interface was told (the port's own value counts as told), so a port
