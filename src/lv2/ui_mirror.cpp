@@ -10,7 +10,6 @@
 #include "editor/synth_editor.h"
 #include "lv2/port_table.h"
 #include "programs/program.h"
-#include "shell/formatters.h"
 #include "shell/parameter_table.h"
 #include "shell/parameter_text.h"
 
@@ -46,7 +45,8 @@ int voicesOfParameter(float value) {
     return std::clamp(truncToInt(127.0 * static_cast<double>(std::clamp(value, 0.0f, 1.0f))), kMinVoices, kMaxVoices);
 }
 
-float parameterOfVoices(int voices) { return (static_cast<float>(voices) + 0.5f) * kPerMidiValue; }
+// Just above n/127, as the factory sounds and the plug-in's port store it.
+float parameterOfVoices(int voices) { return (static_cast<float>(voices) + 0.0001f) * kPerMidiValue; }
 
 UiMirror::UiMirror(PortSink& sink) : sink_(sink) {
     Program init;
@@ -142,10 +142,6 @@ void UiMirror::getParameterDisplay(std::int32_t index, char (&text)[64]) {
     if (index == textIndex_) {
         std::strncpy(text, text_.c_str(), sizeof text - 1);
         text[sizeof text - 1] = '\0';
-        return;
-    }
-    if (index == kParamVoiceLimit) {
-        formatValue(static_cast<float>(voices_), text);
         return;
     }
     formatParameterDisplay(index, *this, text);

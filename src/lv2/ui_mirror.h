@@ -33,7 +33,7 @@ public:
 };
 
 // The voice-limit port counts voices (1..127, rounded to the nearest); the
-// parameter is a fraction whose 127-fold truncates to the count.
+// parameter is the fraction whose 127-fold truncates to the count.
 int voicesOfPortValue(float value);
 int voicesOfParameter(float value);
 float parameterOfVoices(int voices);
