@@ -21,3 +21,12 @@ target_link_options(velora_ui PRIVATE -Wl,--exclude-libs,ALL)
 if(NOT (VELORA_SANITIZE OR VELORA_FUZZ OR VELORA_TSAN))
   target_link_options(velora_ui PRIVATE -Wl,--no-undefined)
 endif()
+
+# The bundle target (velora_lv2_bundle, made later in tools/) includes the
+# user interface, so every build of the bundle, the release's too, has it.
+function(velora_ui_into_bundle)
+  if(TARGET velora_lv2_bundle)
+    add_dependencies(velora_lv2_bundle velora_ui)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL velora_ui_into_bundle)
