@@ -7,7 +7,7 @@ build_packages=(build-essential cmake ninja-build pkg-config libcli11-dev g++-mi
                 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev zip libfreetype-dev libpng-dev fonts-liberation2 fonts-dejavu-core
                 libx11-dev lv2-dev liblilv-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libsndfile1-dev clang libclang-rt-14-dev wine wine32:i386 wine64 unzip
-               xvfb xdotool x11-xserver-utils ardour lilv-utils sordi)
+               xvfb xdotool x11-xserver-utils ardour lilv-utils sordi jalv jackd2)
 
 wanted=("${build_packages[@]}")
 if [[ "${1:-build}" == test ]]; then

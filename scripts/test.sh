@@ -65,7 +65,8 @@ stage_native() {  # the suite, with both Windows builds compared under Wine
 }
 
 stage_display() {  # the editor's window systems; each test program runs an Xvfb of its own
-  require_tests build '^display\.win32_window_backend$' '^X11FrameTest\.' '^EditorThroughPluginFile\.' '^EditorAbiTest\.'
+  require_tests build '^display\.win32_window_backend$' '^X11FrameTest\.' '^EditorThroughPluginFile\.' '^EditorAbiTest\.' \
+    '^JalvTest\.'
   run_tests build -L display
 }
 

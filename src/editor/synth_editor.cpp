@@ -313,6 +313,16 @@ void SynthEditor::parameterChanged(std::int32_t index, float) {
     postUpdate();
 }
 
+void SynthEditor::parametersReloaded() {
+    if (!accepting_.load(std::memory_order_acquire)) return;
+    for (std::int32_t index = 0; index < kParamCount; ++index)
+        if (rowOfParameter(index) >= 0) {
+            const auto bit = static_cast<std::uint32_t>(index);
+            changed_[bit / 32].fetch_or(1u << (bit % 32), std::memory_order_release);
+        }
+    postUpdate();
+}
+
 void SynthEditor::showStatusOf(std::int32_t index) {
     char text[64] = {};
     host_.getParameterDisplay(index, text);

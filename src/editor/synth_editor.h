@@ -57,6 +57,9 @@ public:
 
     // Any thread: the instance set a parameter.
     void parameterChanged(std::int32_t index, float value);
+    // Any thread: any parameter may have changed (a host handing over all
+    // values at once); the controls follow, the status text stays.
+    void parametersReloaded();
 
     // Controls and the frame report here (GUI thread).
     void valueChanged(gui::Canvas* canvas, gui::Control* control) override;

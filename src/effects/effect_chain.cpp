@@ -32,9 +32,7 @@ void EffectChain::setParam(EffectParam p, float v) {
     case EffectParam::DistDry: distDry_ = distortionDryGain(v); break;
     case EffectParam::DistWet: distWet_ = distortionWetGain(v); break;
     case EffectParam::Panning: balance_.start(v); break;
-    case EffectParam::VolumeMajor:
-        masterGain_ = roundToFloat(static_cast<double>(v) * static_cast<double>(kMasterGainScale));
-        break;
+    case EffectParam::VolumeMajor: masterGain_ = masterGainOf(v); break;
     case EffectParam::VolumeMinor: volume_.start(v); break;
     case EffectParam::Count: break;
     }
@@ -63,6 +61,10 @@ void EffectChain::followTempo() { refitCrossDelay(); }
 void EffectChain::zeroReverbLoops() { reverb_.zeroLoops(); }
 
 const char* EffectChain::divisionLabel(int index) { return tempoDivision(index).label; }
+
+float EffectChain::masterGainOf(float value) {
+    return roundToFloat(static_cast<double>(value) * static_cast<double>(kMasterGainScale));
+}
 
 void EffectChain::refitCrossDelay() {
     crossDelay_.growCrossDelay();

@@ -63,6 +63,8 @@ public:
     float masterGain() const { return masterGain_.load(); }
     int xdDivision(int side) const { return crossDelay_.division(sideOf(side)); }
     static const char* divisionLabel(int index);
+    // The master gain a "Volume Major" value gives.
+    static float masterGainOf(float value);
     int xdLength(int side) const { return crossDelay_.length(sideOf(side)); }
     int xdCapacity() const { return crossDelay_.capacity(); }
 

@@ -42,9 +42,13 @@ void Reverb::switchOn(bool on) {
     reverbOn = 1.0f;
 }
 
+float Reverb::timeOf(float value) {
+    return roundToFloat(static_cast<double>(value) * static_cast<double>(kTimeScale) +
+                        static_cast<double>(kTimeOffset));
+}
+
 void Reverb::setTime(float value) {
-    reverbTime_ =
-        roundToFloat(static_cast<double>(value) * static_cast<double>(kTimeScale) + static_cast<double>(kTimeOffset));
+    reverbTime_ = timeOf(value);
     computeReverbGains();
     computeReverbDamping();
 }

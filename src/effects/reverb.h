@@ -25,6 +25,8 @@ public:
     // are carried out by the audio side before its next sample.
     void switchOn(bool on);
     void setTime(float value);
+    // The reverb time in seconds a "Reverb Time" value gives.
+    static float timeOf(float value);
     void setWet(float value) { reverbWet = value; }
     void setDry(float value) { reverbDry = value; }
     void zeroLoops();  // program selection

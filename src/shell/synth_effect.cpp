@@ -15,6 +15,7 @@
 #include "programs/factory_bank.h"
 #include "shell/formatters.h"
 #include "shell/host_text.h"
+#include "shell/parameter_display.h"
 #include "shell/parameter_text.h"
 
 namespace velora {
@@ -176,28 +177,12 @@ void SynthEffect::getParameterDisplay(VstInt32 index, char* text) {
 }
 
 void SynthEffect::formatDisplay(VstInt32 index, char* text) {
-    const ParamInfo& info = paramInfo(index);
-    if (info.kind == ParamKind::Inert || info.kind == ParamKind::Assignment) return;
-    const float v = mirror_[index].load();
-    switch (info.display) {
-    case DisplayRule::None: break;
-    case DisplayRule::Value: formatValue(v, text); break;
-    case DisplayRule::FreqRatio: formatValue(static_cast<float>(1.0 + 3.0 * v), text); break;
-    case DisplayRule::VibratoHz: formatValue(static_cast<float>(19.99 * v + 0.01), text); break;
-    case DisplayRule::Decibels: formatDecibels(v, text); break;
-    case DisplayRule::DistWet: formatValue(static_cast<float>(2.0 * v - 1.0), text); break;
-    case DisplayRule::ReverbTime: formatValue(effects_.reverbTime(), text); break;
-    case DisplayRule::MasterGain: formatDecibels(effects_.masterGain(), text); break;
-    case DisplayRule::VoiceCount: formatValue(static_cast<float>(127.0 * v), text); break;
-    case DisplayRule::DelayLength:
-        if (effects_.xdSync())
-            copyHostText(text,
-                         effects::EffectChain::divisionLabel(effects_.xdDivision(index == kParamXdLengthL ? 0 : 1)),
-                         kParamDisplaySize);
-        else
-            formatValue(v, text);
-        break;
-    }
+    struct Mirror final : StoredValues {
+        const Relaxed<float>* values;
+        explicit Mirror(const Relaxed<float>* v) : values(v) {}
+        float stored(std::int32_t i) const override { return values[i].load(); }
+    };
+    formatParameterDisplay(index, Mirror(mirror_), text);
 }
 
 bool SynthEffect::string2parameter(VstInt32 index, char* text) {
