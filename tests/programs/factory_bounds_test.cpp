@@ -26,7 +26,6 @@ const std::map<int, std::string> kPublishedExceeds = {
 // be brought inside; every other bound holds for them.
 const std::map<int, std::string> kNotYetWithin = {
     {14, "K"},  // "14: whispering pebbles": its noise burst 23 dB over the held level
-    {25, "H"},  // "25: bright and whiny": a re-strike of the low top keys brightens
     {36, "K"},  // "36: pipa": a plucked attack 22.6 dB over the held level
     {37, "K"},  // "37: pizzicato orchestra"
     {39, "K"},  // "39: plucked pad"

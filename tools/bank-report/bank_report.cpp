@@ -96,6 +96,7 @@ double repeatRinging(Player& player, int program, int key, int velocity) {
         const std::size_t span = player.frames(strike);
         const BandPower first = bandPower(audio, 0, span, player.sampleRate(), kBandLow);
         const BandPower second = bandPower(audio, player.frames(strike + kGap), span, player.sampleRate(), kBandLow);
+        if (first.total <= 0.0 && second.total <= 0.0) continue;  // silent: nothing to compare
         const double floor = powerDecibels(std::max(first.total, second.total)) + kFloor;
         auto level = [&](const BandPower& p) { return std::max(floor, powerDecibels(p.band)); };
         const double levelRise = level(second) - level(first);
