@@ -723,7 +723,7 @@ constexpr Sound kSounds[kProgramCount] = {
     {.name = "43: overdriven bass",
      .tone = {.waveMix = 0, .unisonDiff = 0.15f, .unisonAmp = 0.5f,
               .ampMax = 0.35f, .ampDecay = 0.15f, .ampMin = 0.3f,
-              .lpMax = 0.275f, .lpMin = 0.2f, .lpDecay = 0.4f, .lpRes = 0.6f},
+              .lpMax = 0.45f, .lpMin = 0.2f, .lpDecay = 0.4f, .lpRes = 0.6f},
      .attack = {.waveMix = 0, .freqMult = 0, .noise = 0, .unisonDiff = 0, .unisonAmp = 0,
                 .vibFreq = 0, .vibDev = 0,
                 .ampMax = 1, .ampDecay = 0.1f, .ampMin = 0.8f,
