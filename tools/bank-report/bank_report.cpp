@@ -35,6 +35,21 @@ Stereo chord(Player& player, int program, int velocity) {
     return player.play(program, events, player.frames(3.0));
 }
 
+// A major triad with its octave from `root`, held two seconds: once with
+// velocities rising 10 below `velocity` to it (as a hand strikes a chord),
+// once all at `velocity`. The loudest sample of both, in dBFS.
+double fourNoteChordPeak(Player& player, int program, int root, int velocity) {
+    constexpr int kShape[] = {0, 4, 7, 12}, kBelow[] = {10, 6, 3, 0};
+    double peak = kNoLevel;
+    for (bool spread : {true, false}) {
+        std::vector<NoteEvent> events;
+        for (int i = 0; i < 4; ++i)
+            addNote(events, player, 0.0, 2.0, root + kShape[i], std::max(1, velocity - (spread ? kBelow[i] : 0)));
+        peak = std::max(peak, peakDecibels(player.play(program, events, player.frames(3.0))));
+    }
+    return peak;
+}
+
 // Up and down the keyboard, ten notes a second, from E1 to C8.
 Stereo phrase(Player& player, int program, int velocity) {
     const int up[] = {28, 36, 43, 48, 55, 60, 64, 67, 72, 76, 79, 84, 88, 91, 96, 100, 103, 108};
@@ -59,6 +74,36 @@ double repeatRise(Player& player, int program, int key, int velocity) {
     const double held = loudestWindowDecibels(audio, 0, player.frames(kHold), window, hop);
     const double repeats = loudestWindowDecibels(audio, player.frames(kHold + 0.1), audio.frames(), window, hop);
     return repeats - held;
+}
+
+// A key struck and struck again 25 ms after its release, for strikes of 200
+// ms and 1 s (long enough for a swell to open): how much the second strike
+// adds above 15 kHz over the first, in dB, the larger of the two. New high
+// partials raise both the band's level and its share of the strike; a rise
+// in only one of them is no ringing (a slow attack makes the second strike
+// louder all over, unison copies that run on from the first strike can
+// cancel the body and so raise the share), so the smaller rise counts. Band
+// levels 40 dB below the louder strike count as that: masked by the body
+// either way, and no rise where the band is that quiet in both.
+double repeatRinging(Player& player, int program, int key, int velocity) {
+    constexpr double kStrikes[] = {0.2, 1.0}, kGap = 0.025, kBandLow = 15000.0, kFloor = -40.0;
+    double worst = kNoLevel;
+    for (double strike : kStrikes) {
+        std::vector<NoteEvent> events;
+        addNote(events, player, 0.0, strike, key, velocity);
+        addNote(events, player, strike + kGap, strike, key, velocity);
+        const Stereo audio = player.play(program, events, player.frames(2.0 * strike + kGap));
+        const std::size_t span = player.frames(strike);
+        const BandPower first = bandPower(audio, 0, span, player.sampleRate(), kBandLow);
+        const BandPower second = bandPower(audio, player.frames(strike + kGap), span, player.sampleRate(), kBandLow);
+        if (first.total <= 0.0 && second.total <= 0.0) continue;  // silent: nothing to compare
+        const double floor = powerDecibels(std::max(first.total, second.total)) + kFloor;
+        auto level = [&](const BandPower& p) { return std::max(floor, powerDecibels(p.band)); };
+        const double levelRise = level(second) - level(first);
+        const double shareRise = levelRise - (powerDecibels(second.total) - powerDecibels(first.total));
+        worst = std::max(worst, std::min(levelRise, shareRise));
+    }
+    return worst;
 }
 
 // What decides where a program's partials and their folded images lie.
@@ -176,6 +221,8 @@ void measureCeiling(Player& player, int program, int velocity, ProgramReport& r)
     r.phrasePeak = peakDecibels(p);
     r.phraseAtCeiling = samplesAtCeiling(p, r.ceiling);
     r.finite = r.finite && allFinite(c) && allFinite(p);
+    r.fourNotePeak = std::max(fourNoteChordPeak(player, program, kMiddleC, velocity),
+                              fourNoteChordPeak(player, program, kMiddleC + 12, velocity));
 }
 
 void measureTopKeys(Player& player, int program, const ReportSettings& s, ProgramReport& r) {
@@ -183,6 +230,8 @@ void measureTopKeys(Player& player, int program, const ReportSettings& s, Progra
     for (int key = s.firstRepeatKey; key <= s.lastRepeatKey; key += s.repeatKeyStep) {
         const double rise = repeatRise(player, program, key, s.velocity);
         if (rise > r.repeatRise) r.repeatRise = rise, r.repeatKey = key;
+        const double ringing = repeatRinging(player, program, key, s.velocity);
+        if (key == s.firstRepeatKey || ringing > r.ringingRise) r.ringingRise = ringing, r.ringingKey = key;
     }
     const Layers layers = layersOf(player, program);
     r.aliasMargin = kNoLevel;
@@ -260,6 +309,8 @@ const std::vector<Bound>& bankBounds() {
         {'N', "every render finite", [](const ProgramReport& r) { return r.finite; }},
         {'C', "C-major chord below the limiter", [](const ProgramReport& r) { return r.chordAtCeiling == 0; }},
         {'P', "phrase below the limiter", [](const ProgramReport& r) { return r.phraseAtCeiling == 0; }},
+        {'K', "four-note chords from C4 and C5 at or below -1 dBFS",
+         [](const ProgramReport& r) { return r.fourNotePeak <= -1.0; }},
         {'L', "held middle C at -20 +- 4 dBFS",
          [](const ProgramReport& r) { return std::fabs(r.heldLoudness + 20.0) <= 4.0; }},
         {'S', "L/R correlation above 0", [](const ProgramReport& r) { return r.heldCorrelation > 0.0; }},
@@ -270,6 +321,8 @@ const std::vector<Bound>& bankBounds() {
          }},
         {'R', "top keys repeated within 6 dB of the held note",
          [](const ProgramReport& r) { return r.repeatRise <= 6.0; }},
+        {'H', "a top key struck again 25 ms after its release within 3 dB of the first strike's share above 15 kHz",
+         [](const ProgramReport& r) { return r.ringingRise <= 3.0; }},
         {'A', "no folded partial above the fundamental", [](const ProgramReport& r) { return r.aliasMargin < 0.0; }},
         {'F', "held middle C at 48 and 96 kHz within 1.5 dB of 44.1 kHz",
          [](const ProgramReport& r) { return std::fabs(r.loudness48) <= 1.5 && std::fabs(r.loudness96) <= 1.5; }},
@@ -284,20 +337,33 @@ std::string failedBounds(const ProgramReport& r) {
     return failed.empty() ? "ok" : failed;
 }
 
+bool isBright(const ProgramReport& report) { return report.centroid > kBrightCentroid; }
+
+std::string brightSummary(const std::vector<ProgramReport>& reports) {
+    std::string names;
+    for (const ProgramReport& r : reports)
+        if (isBright(r)) names += (names.empty() ? "" : ", ") + std::to_string(r.number);
+    const auto count = std::count_if(reports.begin(), reports.end(), isBright);
+    char line[96];
+    std::snprintf(line, sizeof line, "held middle C centroid above %.0f Hz: %td program%s", kBrightCentroid, count,
+                  count == 1 ? "" : "s");
+    return line + (names.empty() ? std::string() : " (" + names + ")");
+}
+
 std::string reportHeader() {
-    return "prog name                   chord  @ceil  phrase @ceil  C4-400ms  corr   bal  corr36 bal36  "
-           "repeat@key   alias@key  tnr96  centroid  d48k  d96k  bounds";
+    return "prog name                   chord  @ceil  phrase @ceil  4-note  C4-400ms  corr   bal  corr36 bal36  "
+           "repeat@key   ring@key    alias@key  tnr96  centroid  d48k  d96k  bounds";
 }
 
 std::string reportLine(const ProgramReport& r) {
     char line[256];
     std::snprintf(line, sizeof line,
-                  "%3d  %-22.22s %6.1f %5zu  %6.1f %5zu  %7.1f  %5.2f %5.1f  %5.2f %5.1f  %6.1f@%-3d  %6.1f@%-3d "
-                  "%5.1f  %7.0f  %+5.1f %+5.1f  %s",
+                  "%3d  %-22.22s %6.1f %5zu  %6.1f %5zu  %6.1f  %7.1f  %5.2f %5.1f  %5.2f %5.1f  %6.1f@%-3d  "
+                  "%6.1f@%-3d  %6.1f@%-3d %5.1f  %7.0f  %+5.1f %+5.1f  %s",
                   r.number, r.name.c_str(), r.chordPeak, r.chordAtCeiling, r.phrasePeak, r.phraseAtCeiling,
-                  r.heldLoudness, r.heldCorrelation, r.heldBalance, r.lowCorrelation, r.lowBalance, r.repeatRise,
-                  r.repeatKey, r.aliasMargin, r.aliasKey, r.toneToNoise96, r.centroid, r.loudness48, r.loudness96,
-                  failedBounds(r).c_str());
+                  r.fourNotePeak, r.heldLoudness, r.heldCorrelation, r.heldBalance, r.lowCorrelation, r.lowBalance,
+                  r.repeatRise, r.repeatKey, r.ringingRise, r.ringingKey, r.aliasMargin, r.aliasKey, r.toneToNoise96,
+                  r.centroid, r.loudness48, r.loudness96, failedBounds(r).c_str());
     return line;
 }
 

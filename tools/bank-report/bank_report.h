@@ -23,12 +23,15 @@ struct ProgramReport {
     bool finite = true;
     float ceiling = 1.0f;                                 // the final gain: where the limiter holds the output
     double chordPeak = 0, phrasePeak = 0;                 // dBFS
+    double fourNotePeak = 0;                              // dBFS, loudest of the four-note chords in two registers
     std::size_t chordAtCeiling = 0, phraseAtCeiling = 0;  // samples of both channels
     double heldLoudness = 0;                              // loudest 400 ms of the held middle C, dBFS RMS
     double heldCorrelation = 0, heldBalance = 0;          // L/R correlation; left over right in dB
     double lowCorrelation = 0, lowBalance = 0;            // the same for a held C2
     double repeatRise = 0;                                // loudest repeat over the held note, dB (worst key)
     int repeatKey = 0;
+    double ringingRise = 0;  // share above 15 kHz, a quick second strike over the first, dB (worst key)
+    int ringingKey = 0;
     double aliasMargin = 0;  // loudest folded partial over the fundamental, dB (worst key)
     int aliasKey = 0;
     double toneToNoise96 = 0;               // partials over everything else at key 96, dB
@@ -65,13 +68,23 @@ struct Bound {
 };
 
 // The bank's bounds: every render finite, chord and phrase below the limiter,
-// the loudest 400 ms of a held middle C at -20 +- 4 dBFS, L/R correlation above
-// 0, basses centred and near mono, top keys repeated during their release
-// within 6 dB of the held note, no folded partial above the fundamental.
+// four-note chords at or below -1 dBFS, the loudest 400 ms of a held middle C
+// at -20 +- 4 dBFS, L/R correlation above 0, basses centred and near mono, top
+// keys repeated during their release within 6 dB of the held note and struck
+// again quickly without new high partials, no folded partial above the
+// fundamental.
 const std::vector<Bound>& bankBounds();
+
+// Where a held middle C counts as bright, and how many team programs must be.
+inline constexpr double kBrightCentroid = 2000.0;
+inline constexpr int kBrightProgramsWanted = 4;
+bool isBright(const ProgramReport& report);
 
 // The letters of the bounds the program misses, or "ok".
 std::string failedBounds(const ProgramReport& report);
+
+// The bank-wide line under the report: how many programs are bright.
+std::string brightSummary(const std::vector<ProgramReport>& reports);
 
 std::string reportHeader();
 std::string reportLine(const ProgramReport& report);

@@ -114,11 +114,14 @@ int main(int argc, char** argv) {
          at96 = makePlayer(pluginPath, 96000.0, set);
     if (!at44 || !at48 || !at96) return 1;
     std::printf("%s\n", velora::sound::reportHeader().c_str());
+    std::vector<velora::sound::ProgramReport> reports;
     for (int number : programs) {
         velora::sound::ProgramReport report = velora::sound::measureProgram(*player, number - 1, settings);
         velora::sound::addRateColumns(report, *at44, *at48, *at96, settings.velocity);
         std::printf("%s\n", velora::sound::reportLine(report).c_str());
         std::fflush(stdout);
+        reports.push_back(std::move(report));
     }
+    std::printf("%s\n", velora::sound::brightSummary(reports).c_str());
     return 0;
 }

@@ -148,6 +148,26 @@ std::vector<double> spectrumDecibels(const Stereo& audio, std::size_t first, std
     return decibels;
 }
 
+BandPower bandPower(const Stereo& audio, std::size_t first, std::size_t count, double sampleRate, double lowHz) {
+    BandPower p;
+    const std::size_t end = clampedEnd(audio, first, count);
+    if (end <= first) return p;
+    const std::size_t length = end - first, size = std::bit_ceil(std::max<std::size_t>(length, 2));
+    for (const std::vector<float>* channel : {&audio.left, &audio.right}) {
+        std::vector<std::complex<double>> bins(size);
+        for (std::size_t i = 0; i < length; ++i) bins[i] = hann(i, length) * double((*channel)[first + i]);
+        fft(bins);
+        for (std::size_t k = 1; k < size / 2; ++k) {
+            const double power = std::norm(bins[k]) / (static_cast<double>(size) * static_cast<double>(length));
+            p.total += power;
+            if (static_cast<double>(k) * sampleRate / static_cast<double>(size) >= lowHz) p.band += power;
+        }
+    }
+    return p;
+}
+
+double powerDecibels(double power) { return power > 0.0 ? 10.0 * std::log10(power) : kMinusInfinity; }
+
 bool allFinite(const Stereo& audio) {
     for (std::size_t i = 0; i < audio.frames(); ++i)
         if (!std::isfinite(audio.left[i]) || !std::isfinite(audio.right[i])) return false;

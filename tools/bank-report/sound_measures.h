@@ -41,6 +41,17 @@ double spectralCentroid(const Stereo& audio, std::size_t first, std::size_t coun
 // (size a power of two), through a Blackman-Harris window: bin k is k x rate / size.
 std::vector<double> spectrumDecibels(const Stereo& audio, std::size_t first, std::size_t size);
 
+// Power of both channels above `lowHz` and in all, over [first, first +
+// count) through a Hann window, per frame and bin (in the same units for
+// any count, so that stretches of sound can be compared).
+struct BandPower {
+    double band = 0.0, total = 0.0;
+};
+BandPower bandPower(const Stereo& audio, std::size_t first, std::size_t count, double sampleRate, double lowHz);
+
+// A power in decibels (-inf for zero).
+double powerDecibels(double power);
+
 // True when every sample is finite.
 bool allFinite(const Stereo& audio);
 
