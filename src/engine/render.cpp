@@ -10,6 +10,7 @@
 
 #include "engine/sample_values.h"
 #include "engine/synth_engine.h"
+#include "engine/voice_finish.h"
 
 namespace velora::engine {
 
@@ -143,20 +144,6 @@ void SynthEngine::renderLayersScalar(const SampleValues& s, SampleVoices& sv, in
     }
 }
 
-// Level ramp and resonator of one voice, added to the mix.
-inline void SynthEngine::finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR) {
-    Voice& v = voices_[sv.key[j]];
-    float x = 0.0f;
-    if (sv.layers[j]) {
-        x = (sv.toneOut[j] + sv.attackOut[j]) * v.levelRamp[v.levelPos] * v.levelScale;
-        if (v.levelPos < kLevelRampSteps) ++v.levelPos;
-    }
-    const float g = 0.5f * (sv.t[j] + sv.e[j]);
-    const StereoSample out = processResonator(v.resonator, s.gains, x, g, sv.fading[j]);
-    mixL += out.left;
-    mixR += out.right;
-}
-
 void SynthEngine::stepEnvelopeRange(const SampleValues& s, SampleVoices& sv, int from, int to) {
     for (int first = from; first < to; first += 4) {
         const int last = std::min(first + 4, to);
@@ -194,6 +181,17 @@ void SynthEngine::renderAllLayers(const SampleValues& s, SampleVoices& sv) {
     if (lanePath_ != LanePath::Reference) first = renderLayerGroups4(s, sv, first);
 #endif
     renderLayersScalar(s, sv, first, sv.layered);
+}
+
+// Level ramps and resonators of every sounding voice, summed in key order.
+void SynthEngine::finishAllVoices(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR) {
+#if VELORA_AVX2_LANES
+    if (lanePath_ == LanePath::Avx2) return finishVoices8(s, sv, mixL, mixR);
+#endif
+    auto resonate = [](VoiceResonator& r, const StageGains& gains, float x, float g, bool fading) {
+        return processResonator(r, gains, x, g, fading);
+    };
+    for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, mixL, mixR, resonate);
 }
 
 LanePath SynthEngine::widestLanePath() noexcept {
@@ -240,7 +238,7 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
         stepAllEnvelopes(s, sv);
         renderAllLayers(s, sv);
         float mixL = 0.0f, mixR = 0.0f;
-        for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, mixL, mixR);
+        finishAllVoices(s, sv, mixL, mixR);
         hooks.processOutput(mixL, mixR, outL[i], outR[i]);
 
         if (filterTick_ == 0) filterTick_ = 4;

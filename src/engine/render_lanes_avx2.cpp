@@ -14,12 +14,15 @@
 #include <cstdint>
 
 #include "engine/sample_values.h"
+#include "engine/voice_resonator.h"
 
 #pragma GCC push_options
 #pragma GCC target("avx2")
 
 #include "engine/lane_render.h"
 #include "engine/lanes_avx2.h"
+#include "engine/voice_finish.h"
+#include "engine/voice_resonator_avx2.h"
 
 namespace velora::engine {
 
@@ -36,6 +39,13 @@ int SynthEngine::stepEnvelopeGroups8(const SampleValues& s, SampleVoices& sv) {
 
 int SynthEngine::renderLayerGroups8(const SampleValues& s, SampleVoices& sv) {
     return LaneRenderer<lanes::Avx2>::renderLayerGroups(*this, s, sv, 0);
+}
+
+void SynthEngine::finishVoices8(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR) {
+    auto resonate = [](VoiceResonator& r, const StageGains& gains, float x, float g, bool fading) {
+        return processResonatorAvx2(r, gains, x, g, fading);
+    };
+    for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, mixL, mixR, resonate);
 }
 
 }  // namespace velora::engine

@@ -154,7 +154,9 @@ private:
     void renderLayersScalar(const SampleValues& s, SampleVoices& sv, int from, int to);
     float renderTone(Voice& v, const SampleValues& s, float t, float a);
     float renderAttack(Voice& v, int key, const SampleValues& s, float e, float a);
-    void finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR);
+    void finishAllVoices(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR);
+    template <typename Resonate>
+    void finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR, Resonate resonate);
     // Envelopes of the voices at positions from .. to - 1, four side by side
     // where they can.
     void stepEnvelopeRange(const SampleValues& s, SampleVoices& sv, int from, int to);
@@ -170,6 +172,7 @@ private:
     // Eight (render_lanes_avx2.cpp).
     int stepEnvelopeGroups8(const SampleValues& s, SampleVoices& sv);
     int renderLayerGroups8(const SampleValues& s, SampleVoices& sv);
+    void finishVoices8(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR);
 #endif
 
     EngineValues values_;
