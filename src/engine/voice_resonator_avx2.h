@@ -13,6 +13,8 @@
 
 namespace velora::engine {
 
+inline constexpr std::uintptr_t kWriteAheadBytes = 4 * kLinesPerVoice * sizeof(float);
+
 [[gnu::always_inline]] inline StereoSample processResonatorAvx2(VoiceResonator& r, const StageGains& gains, float x,
                                                                 float g, bool fading) noexcept {
     using L = lanes::Avx2;
@@ -42,7 +44,10 @@ namespace velora::engine {
     for (int k = 0; k < kLinesPerVoice; ++k) {
         float* const to = frames + at[k];
         *to = values[k];
-        prefetchForWrite(to);
+        // prefetchForWrite's hint, spelt out: compiled for AVX2 the builtin
+        // write prefetch is dropped where the CPU lacks PREFETCHW.
+        _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(to) + kWriteAheadBytes),
+                     _MM_HINT_T0);
     }
     const __m128 late = _mm256_extractf128_ps(now, 1);  // u3 v3 u4 v4
     float left = _mm_cvtss_f32(_mm_movehl_ps(late, late));
