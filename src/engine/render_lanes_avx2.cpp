@@ -45,7 +45,11 @@ void SynthEngine::finishVoices8(const SampleValues& s, const SampleVoices& sv, f
     auto resonate = [](VoiceResonator& r, const StageGains& gains, float x, float g, bool fading) {
         return processResonatorAvx2(r, gains, x, g, fading);
     };
-    for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, mixL, mixR, resonate);
+    // The sums in registers, in the same order.
+    float left = mixL, right = mixR;
+    for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, left, right, resonate);
+    mixL = left;
+    mixR = right;
 }
 
 }  // namespace velora::engine

@@ -42,7 +42,8 @@ inline constexpr std::uintptr_t kWriteAheadBytes = 4 * kLinesPerVoice * sizeof(f
     L::Ints at;
     at.store(p);
     for (int k = 0; k < kLinesPerVoice; ++k) {
-        float* const to = frames + at[k];
+        // Never negative: as unsigned, no sign extension per write.
+        float* const to = frames + static_cast<std::uint32_t>(at[k]);
         *to = values[k];
         // prefetchForWrite's hint, spelt out: compiled for AVX2 the builtin
         // write prefetch is dropped where the CPU lacks PREFETCHW.
