@@ -159,7 +159,7 @@ void SynthEngine::stepEnvelopeRange(const SampleValues& s, SampleVoices& sv, int
 void SynthEngine::stepAllEnvelopes(const SampleValues& s, SampleVoices& sv) {
     int first = 0;
 #if VELORA_AVX2_LANES
-    if (lanePath_ == LanePath::Avx2) first = stepEnvelopeGroups8(s, sv);
+    if (lanePath_ == LanePath::Avx2 && sv.count >= 8) first = stepEnvelopeGroups8(s, sv);
 #endif
     stepEnvelopeRange(s, sv, first, sv.count);
     // Counted in a local: a count kept in sv would be stored and reloaded
@@ -175,10 +175,11 @@ void SynthEngine::stepAllEnvelopes(const SampleValues& s, SampleVoices& sv) {
 void SynthEngine::renderAllLayers(const SampleValues& s, SampleVoices& sv) {
     int first = 0;
 #if VELORA_AVX2_LANES
-    if (lanePath_ == LanePath::Avx2) first = renderLayerGroups8(s, sv);
+    // Asked here: with few voices the calls would cost more than they do.
+    if (lanePath_ == LanePath::Avx2 && sv.layered > 4) first = renderLayerGroups8(s, sv);
 #endif
 #if defined(__SSE2__)
-    if (lanePath_ != LanePath::Reference) first = renderLayerGroups4(s, sv, first);
+    if (lanePath_ != LanePath::Reference && sv.layered - first > 2) first = renderLayerGroups4(s, sv, first);
 #endif
     renderLayersScalar(s, sv, first, sv.layered);
 }
