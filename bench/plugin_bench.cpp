@@ -191,7 +191,6 @@ bool givePeerAHome() {
     setenv("XDG_DATA_HOME", (home / ".local" / "share").c_str(), 1);
     return true;
 }
-#endif
 
 bool preparePeer(PluginInstance& plugin, Sound) {
     plugin.open();
@@ -200,6 +199,7 @@ bool preparePeer(PluginInstance& plugin, Sound) {
     plugin.resume();
     return true;
 }
+#endif
 
 // Heavy, 127 voices, against the peer in turns; prints both and the ratio.
 void compareWithPeer(const std::string& path, double seconds, int runs) {

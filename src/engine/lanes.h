@@ -133,4 +133,57 @@ inline void gatherPairs(const Pair* const (&at)[kWidth], F4& first, F4& second) 
     second = _mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1));
 }
 
+// The operations above as one type, so that the render code can be written
+// once over the lane width (see lanes_avx2.h for eight lanes).
+struct Sse2 {
+    static constexpr int kWidth = lanes::kWidth;
+    static constexpr int kAll = (1 << kWidth) - 1;  // laneBits with every lane set
+    using F = F4;
+    using I = I4;
+    using Floats = lanes::Floats;
+    using Ints = lanes::Ints;
+    using Columns = lanes::Columns;
+
+    static F splat(float x) noexcept { return lanes::splat(x); }
+    static F zero() noexcept { return lanes::zero(); }
+    static F add(F a, F b) noexcept { return lanes::add(a, b); }
+    static F sub(F a, F b) noexcept { return lanes::sub(a, b); }
+    static F mul(F a, F b) noexcept { return lanes::mul(a, b); }
+    static F div(F a, F b) noexcept { return lanes::div(a, b); }
+    static I splatInt(std::int32_t x) noexcept { return lanes::splatInt(x); }
+    static I subInt(I a, I b) noexcept { return lanes::subInt(a, b); }
+    static I truncate(F x) noexcept { return lanes::truncate(x); }
+    static F toFloats(I x) noexcept { return lanes::toFloats(x); }
+    static I asInts(F x) noexcept { return lanes::asInts(x); }
+    static F asFloats(I x) noexcept { return lanes::asFloats(x); }
+    static F load(const float* p) noexcept { return lanes::load(p); }
+    static void store(float* p, F x) noexcept { lanes::store(p, x); }
+    static F atLeast(F a, F b) noexcept { return lanes::atLeast(a, b); }
+    static I equal(I a, I b) noexcept { return lanes::equal(a, b); }
+    static I less(I a, I b) noexcept { return lanes::less(a, b); }
+    static F bitAnd(F a, F b) noexcept { return lanes::bitAnd(a, b); }
+    static I bitAnd(I a, I b) noexcept { return lanes::bitAnd(a, b); }
+    static I bitOr(I a, I b) noexcept { return lanes::bitOr(a, b); }
+    static int laneBits(F mask) noexcept { return lanes::laneBits(mask); }
+    static int laneBits(I mask) noexcept { return lanes::laneBits(mask); }
+    static F finite(F x) noexcept { return lanes::finite(x); }
+    static F select(F mask, F a, F b) noexcept { return lanes::select(mask, a, b); }
+    static F flushTiny(F x) noexcept { return lanes::flushTiny(x); }
+    static int belowBits(F x, std::uint32_t limit) noexcept { return lanes::belowBits(x, limit); }
+    template <typename Get>
+    static F gather(Get get) noexcept {
+        return lanes::gather(get);
+    }
+    template <typename Put>
+    static void scatter(F x, Put put) noexcept {
+        lanes::scatter(x, put);
+    }
+    static Columns loadColumns(const float* const (&row)[kWidth]) noexcept { return lanes::loadColumns(row); }
+    static void storeColumns(float* const (&row)[kWidth], Columns c) noexcept { lanes::storeColumns(row, c); }
+    template <typename Pair>
+    static void gatherPairs(const Pair* const (&at)[kWidth], F& first, F& second) noexcept {
+        lanes::gatherPairs(at, first, second);
+    }
+};
+
 }  // namespace velora::engine::lanes

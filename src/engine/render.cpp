@@ -4,12 +4,13 @@
 // through the envelopes, the layers (cutoff steps, Tone, Attack) and the
 // level and resonator stages, each stage over all voices before the next.
 // This file holds the orchestration and the one-voice form of each stage;
-// render_lanes.cpp renders four voices side by side where it pays.
+// lane_render.h renders four or eight voices side by side where it pays.
 #include <algorithm>
 #include <bit>
 
 #include "engine/sample_values.h"
 #include "engine/synth_engine.h"
+#include "engine/voice_finish.h"
 
 namespace velora::engine {
 
@@ -74,7 +75,7 @@ void SynthEngine::loadSampleValues(SampleValues& s) const {
 // Tone layer of one voice: three unison copies of both families, shaped by
 // its amplitude envelope and the Adsr, through its filter. This and the
 // Attack layer below are the one-voice form of the lane code in
-// render_lanes.cpp; they render when the lanes are switched off (the
+// lane_render.h; they render when the lanes are switched off (the
 // reference the tests compare with).
 float SynthEngine::renderTone(Voice& v, const SampleValues& s, float t, float a) {
     const float inc = s.bendFactor * v.toneBaseIncrement;
@@ -143,36 +144,66 @@ void SynthEngine::renderLayersScalar(const SampleValues& s, SampleVoices& sv, in
     }
 }
 
-// Level ramp and resonator of one voice, added to the mix.
-inline void SynthEngine::finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR) {
-    Voice& v = voices_[sv.key[j]];
-    float x = 0.0f;
-    if (sv.layers[j]) {
-        x = (sv.toneOut[j] + sv.attackOut[j]) * v.levelRamp[v.levelPos] * v.levelScale;
-        if (v.levelPos < kLevelRampSteps) ++v.levelPos;
-    }
-    const float g = 0.5f * (sv.t[j] + sv.e[j]);
-    const StereoSample out = processResonator(v.resonator, s.gains, x, g, sv.fading[j]);
-    mixL += out.left;
-    mixR += out.right;
-}
-
-// Envelopes of every sounding voice in key order, four at a time where
-// they can.
-void SynthEngine::stepAllEnvelopes(const SampleValues& s, SampleVoices& sv) {
-    for (int first = 0; first < sv.count; first += 4) {
-        const int last = std::min(first + 4, sv.count);
+void SynthEngine::stepEnvelopeRange(const SampleValues& s, SampleVoices& sv, int from, int to) {
+    for (int first = from; first < to; first += 4) {
+        const int last = std::min(first + 4, to);
 #if defined(__SSE2__)
-        if (!scalarReference_ && last - first == 4 && stepEnvelopeGroup(s, sv, first)) continue;
+        if (lanePath_ != LanePath::Reference && last - first == 4 && stepEnvelopeGroup4(s, sv, first)) continue;
 #endif
         for (int j = first; j < last; ++j) stepEnvelopes(s, sv, j);
     }
+}
+
+// Envelopes of every sounding voice in key order, eight or four at a time
+// where they can.
+void SynthEngine::stepAllEnvelopes(const SampleValues& s, SampleVoices& sv) {
+    int first = 0;
+#if VELORA_AVX2_LANES
+    if (lanePath_ == LanePath::Avx2 && sv.count >= 8) first = stepEnvelopeGroups8(s, sv);
+#endif
+    stepEnvelopeRange(s, sv, first, sv.count);
     // Counted in a local: a count kept in sv would be stored and reloaded
     // for every voice, since the stores to the arrays might change it.
     int layered = 0;
     for (int j = 0; j < sv.count; ++j)
         if (sv.layers[j]) sv.rendering[layered++] = j;
     sv.layered = layered;
+}
+
+// The layers of the rendering voices in key order: eight side by side while
+// more than four remain, then four while more than two, then one by one.
+void SynthEngine::renderAllLayers(const SampleValues& s, SampleVoices& sv) {
+    int first = 0;
+#if VELORA_AVX2_LANES
+    // Asked here: with few voices the calls would cost more than they do.
+    if (lanePath_ == LanePath::Avx2 && sv.layered > 4) first = renderLayerGroups8(s, sv);
+#endif
+#if defined(__SSE2__)
+    if (lanePath_ != LanePath::Reference && sv.layered - first > 2) first = renderLayerGroups4(s, sv, first);
+#endif
+    renderLayersScalar(s, sv, first, sv.layered);
+}
+
+// Level ramps and resonators of every sounding voice, summed in key order.
+void SynthEngine::finishAllVoices(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR) {
+#if VELORA_AVX2_LANES
+    if (lanePath_ == LanePath::Avx2) return finishVoices8(s, sv, mixL, mixR);
+#endif
+    auto resonate = [](VoiceResonator& r, const StageGains& gains, float x, float g, bool fading) {
+        return processResonator(r, gains, x, g, fading);
+    };
+    for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, mixL, mixR, resonate);
+}
+
+LanePath SynthEngine::widestLanePath() noexcept {
+#if VELORA_AVX2_LANES
+    static const LanePath widest = __builtin_cpu_supports("avx2") ? LanePath::Avx2 : LanePath::Sse2;
+    return widest;
+#elif defined(__SSE2__)
+    return LanePath::Sse2;
+#else
+    return LanePath::Reference;
+#endif
 }
 
 void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& hooks) {
@@ -206,14 +237,9 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
         }
         sv.count = sounding;
         stepAllEnvelopes(s, sv);
-#if defined(__SSE2__)
-        if (!scalarReference_)
-            renderLayerLanes(s, sv);
-        else
-#endif
-            renderLayersScalar(s, sv, 0, sv.layered);
+        renderAllLayers(s, sv);
         float mixL = 0.0f, mixR = 0.0f;
-        for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, mixL, mixR);
+        finishAllVoices(s, sv, mixL, mixR);
         hooks.processOutput(mixL, mixR, outL[i], outR[i]);
 
         if (filterTick_ == 0) filterTick_ = 4;

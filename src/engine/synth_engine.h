@@ -2,6 +2,7 @@
 #pragma once
 // The whole synth engine state of one plug-in instance: 128 voices, the start
 // order, the derived parameter quantities and the per-sample voice loop.
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -22,6 +23,18 @@
 namespace velora::engine {
 
 inline constexpr int kKeyCount = 128;
+
+// The eight-lane path exists on x86-64 outside Windows (where GCC does not
+// align the stack for 32-byte spills); the CPU is asked at run time.
+#if defined(__x86_64__) && !defined(_WIN32)
+#define VELORA_AVX2_LANES 1
+#else
+#define VELORA_AVX2_LANES 0
+#endif
+
+// How the render loop takes the voices: one at a time, or four or eight side
+// by side; every path gives the same bits.
+enum class LanePath { Reference, Sse2, Avx2 };
 
 class SynthEngine {
 public:
@@ -88,9 +101,15 @@ public:
     std::uint32_t noiseState() const { return noise_.state(); }
     // Starts the (empty) start order at another position; tests of the wrap.
     void restartOrderAt(int head) { order_.resetAt(head); }
-    // Renders one voice at a time instead of four side by side: the same
-    // bits, slower; the reference the lane code is tested against.
-    void useScalarReference(bool on) { scalarReference_ = on; }
+    // Renders one voice at a time instead of side by side: the same bits,
+    // slower; the reference the lane code is tested against.
+    void useScalarReference(bool on) { useLanePath(on ? LanePath::Reference : widestLanePath()); }
+    // Forces a render path (tests, benchmarks); one this CPU or build lacks
+    // falls back to the widest it has.
+    void useLanePath(LanePath path) noexcept { lanePath_ = std::min(path, widestLanePath()); }
+    LanePath lanePath() const noexcept { return lanePath_; }
+    // The widest path this build and CPU run (asked of the CPU once).
+    static LanePath widestLanePath() noexcept;
 
 private:
     float normalizedValue(VoiceParam p, float v) const noexcept;
@@ -131,22 +150,29 @@ private:
     void loadSampleValues(SampleValues& s) const;
     void stepAllEnvelopes(const SampleValues& s, SampleVoices& sv);
     void stepEnvelopes(const SampleValues& s, SampleVoices& sv, int j);
+    void renderAllLayers(const SampleValues& s, SampleVoices& sv);
     void renderLayersScalar(const SampleValues& s, SampleVoices& sv, int from, int to);
     float renderTone(Voice& v, const SampleValues& s, float t, float a);
     float renderAttack(Voice& v, int key, const SampleValues& s, float e, float a);
-    void finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR);
+    void finishAllVoices(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR);
+    template <typename Resonate>
+    void finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR, Resonate resonate);
+    // Envelopes of the voices at positions from .. to - 1, four side by side
+    // where they can.
+    void stepEnvelopeRange(const SampleValues& s, SampleVoices& sv, int from, int to);
+    template <typename Lanes>
+    friend struct LaneRenderer;
 #if defined(__SSE2__)
-    // Four voices of a sample side by side (render.cpp).
-    struct LaneGroup {
-        int count;  // real voices; the other lanes hold laneScratch_
-        int key[lanes::kWidth];
-        Voice* voice[lanes::kWidth];
-    };
-    bool stepEnvelopeGroup(const SampleValues& s, SampleVoices& sv, int first);
-    void renderLayerLanes(const SampleValues& s, SampleVoices& sv);
-    void stepCutoffGroup(const SampleValues& s, const LaneGroup& g);
-    lanes::F4 toneWaveGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 t, lanes::F4 a);
-    lanes::F4 attackWaveGroup(const SampleValues& s, const LaneGroup& g, lanes::F4 e, lanes::F4 a);
+    // Four voices of a sample side by side (render_lanes.cpp): the group
+    // steps, or the position where the groups stopped.
+    bool stepEnvelopeGroup4(const SampleValues& s, SampleVoices& sv, int first);
+    int renderLayerGroups4(const SampleValues& s, SampleVoices& sv, int first);
+#endif
+#if VELORA_AVX2_LANES
+    // Eight (render_lanes_avx2.cpp).
+    int stepEnvelopeGroups8(const SampleValues& s, SampleVoices& sv);
+    int renderLayerGroups8(const SampleValues& s, SampleVoices& sv);
+    void finishVoices8(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR);
 #endif
 
     EngineValues values_;
@@ -172,7 +198,7 @@ private:
     float vibratoValue_ = 0.0f;
     NoiseGenerator noise_;
     Voice laneScratch_;  // fills the free lanes of a short group
-    bool scalarReference_ = false;
+    LanePath lanePath_ = widestLanePath();
 };
 
 }  // namespace velora::engine

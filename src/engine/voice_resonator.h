@@ -173,9 +173,9 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     const __m128 inEarly = _mm_shuffle_ps(_mm_set1_ps(x), earlySwapped, _MM_SHUFFLE(1, 0, 1, 0));
     const __m128 inLate = _mm_shuffle_ps(earlySwapped, lateSwapped, _MM_SHUFFLE(1, 0, 3, 2));
     const __m128 sumEarly =
-        lanes::flushTiny(_mm_add_ps(_mm_mul_ps(earlySwapped, _mm_load_ps(gains.crossed.data())), inEarly));
+        lanes::flushTiny(_mm_add_ps(_mm_mul_ps(earlySwapped, _mm_loadu_ps(gains.crossed.data())), inEarly));
     const __m128 sumLate =
-        lanes::flushTiny(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(lateSwapped, _mm_load_ps(gains.crossed.data() + 4)), inLate),
+        lanes::flushTiny(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(lateSwapped, _mm_loadu_ps(gains.crossed.data() + 4)), inLate),
                                     _mm_setr_ps(1.0f, 1.0f, g, g)));
     alignas(16) float sums[kLinesPerVoice];
     _mm_store_ps(sums, sumEarly);
@@ -184,7 +184,9 @@ inline StereoSample processResonator(VoiceResonator& r, const StageGains& gains,
     // values in the frames: L1 R1 L2 R2 | L3 R3 L4 R4, like the sums.
     const __m128i length = _mm_set1_epi32(n);
     auto writeIndex = [&](int line) {
-        const __m128i tap = _mm_load_si128(reinterpret_cast<const __m128i*>(r.taps.data() + line));
+        // Unaligned: the 32-bit Windows heap gives 8-byte blocks, so a voice
+        // record need not sit where its alignment says.
+        const __m128i tap = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.taps.data() + line));
         __m128i p = _mm_add_epi32(_mm_set1_epi32(w), tap);
         p = _mm_sub_epi32(p, _mm_andnot_si128(_mm_cmpgt_epi32(length, p), length));
         return _mm_add_epi32(_mm_slli_epi32(p, 3), _mm_setr_epi32(line, line + 1, line + 2, line + 3));

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The four-lane render path against the one-voice reference: a long random
-// scenario, every output sample compared bit for bit.
+// The four- and eight-lane render paths against the one-voice reference: a
+// long random scenario, every output sample compared bit for bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <memory>
@@ -44,9 +45,9 @@ void randomEvent(SynthEngine& e, velora::test::Random& rng, int polyphony) {
     }
 }
 
-std::vector<float> renderScenario(bool reference, int polyphony, std::uint32_t seed) {
+std::vector<float> renderScenario(LanePath path, int polyphony, std::uint32_t seed) {
     auto e = test::preparedEngine();
-    e->useScalarReference(reference);
+    e->useLanePath(path);
     e->setParam(VoiceParam::VoiceLimit, (static_cast<float>(polyphony) + 0.5f) / 127.0f);
     for (auto [p, v] : {std::pair{VoiceParam::NoiseMix, 0.4f},
                         {VoiceParam::VibratoDev, 0.6f},
@@ -75,18 +76,38 @@ std::vector<float> renderScenario(bool reference, int polyphony, std::uint32_t s
 }
 
 TEST(VoiceLanes, RenderTheSameBitsAsOneVoiceAtATime) {
-    for (int polyphony : {1, 3, 4, 5, 17, 127}) {
-        const auto lanes = renderScenario(false, polyphony, 1000u + polyphony);
-        const auto reference = renderScenario(true, polyphony, 1000u + polyphony);
-        ASSERT_EQ(lanes.size(), reference.size());
+    // Counts around both group widths and their halves, where groups fall
+    // back to narrower ones or to single voices.
+    for (int polyphony : {1, 3, 4, 5, 7, 9, 12, 13, 17, 127}) {
+        const auto reference = renderScenario(LanePath::Reference, polyphony, 1000u + polyphony);
         int nonZero = 0;
-        for (std::size_t i = 0; i < lanes.size(); ++i) {
-            ASSERT_EQ(std::bit_cast<std::uint32_t>(lanes[i]), std::bit_cast<std::uint32_t>(reference[i]))
-                << polyphony << " voices, value " << i;
-            nonZero += lanes[i] != 0.0f;
+        for (float x : reference) nonZero += x != 0.0f;
+        EXPECT_GT(nonZero, static_cast<int>(reference.size() / 4)) << polyphony << " voices";
+        for (LanePath path : {LanePath::Sse2, LanePath::Avx2}) {
+            if (std::min(path, SynthEngine::widestLanePath()) != path) continue;
+            const auto lanes = renderScenario(path, polyphony, 1000u + polyphony);
+            ASSERT_EQ(lanes.size(), reference.size());
+            for (std::size_t i = 0; i < lanes.size(); ++i)
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(lanes[i]), std::bit_cast<std::uint32_t>(reference[i]))
+                    << polyphony << " voices, path " << static_cast<int>(path) << ", value " << i;
         }
-        EXPECT_GT(nonZero, static_cast<int>(lanes.size() / 4)) << polyphony << " voices";
     }
+}
+
+TEST(VoiceLanes, AForcedPathStaysWithinWhatTheCpuRuns) {
+    SynthEngine e;
+    EXPECT_EQ(e.lanePath(), SynthEngine::widestLanePath());
+    for (LanePath path : {LanePath::Reference, LanePath::Sse2, LanePath::Avx2}) {
+        e.useLanePath(path);
+        EXPECT_EQ(e.lanePath(), std::min(path, SynthEngine::widestLanePath()));
+    }
+    e.useScalarReference(true);
+    EXPECT_EQ(e.lanePath(), LanePath::Reference);
+    e.useScalarReference(false);
+    EXPECT_EQ(e.lanePath(), SynthEngine::widestLanePath());
+#if defined(__x86_64__) && !defined(_WIN32)
+    EXPECT_EQ(SynthEngine::widestLanePath() == LanePath::Avx2, __builtin_cpu_supports("avx2") != 0);
+#endif
 }
 
 }  // namespace

@@ -1,0 +1,390 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The lane code of the render loop, written once over the lane width L
+// (lanes::Sse2, four voices; lanes::Avx2, eight): the envelopes, the cutoff
+// steps and both layers for groups of voices. Each lane performs the
+// operations of the one-voice code in render.cpp in the same order, so every
+// width gives the same bits. Included by the file that compiles it for its
+// instruction set, after everything else it needs.
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+
+#include "engine/sample_values.h"
+#include "engine/synth_engine.h"
+
+namespace velora::engine {
+
+template <typename L>
+struct LaneRenderer {
+    static constexpr int W = L::kWidth;
+    using F = typename L::F;
+    using I = typename L::I;
+    using Floats = typename L::Floats;
+    using Ints = typename L::Ints;
+    using Columns = typename L::Columns;
+
+    struct Group {
+        int count;  // real voices; the other lanes hold the scratch voice
+        int key[W];
+        Voice* voice[W];
+    };
+
+    // Table positions of the phases in [0, 8192): the truncation of the
+    // one-voice code.
+    static I positions(F phase) { return L::bitAnd(L::truncate(phase), L::splatInt(kTableMask)); }
+
+    // One family pair per lane, at each lane's level.
+    [[gnu::always_inline]] static void readCopy(const WavePairTable* const (&level)[W], F phase, F& odd, F& full) {
+        Ints at;
+        at.store(positions(phase));
+        const WavePair* entries[W];
+        for (int i = 0; i < W; ++i) entries[i] = &(*level[i])[at[i]];
+        L::gatherPairs(entries, odd, full);
+    }
+
+    // advancePhase per lane; lanes outside the usual range take the one-voice
+    // wrap.
+    [[gnu::always_inline]] static F advance(F phase, F inc) {
+        const F period = L::splat(kTablePeriod);
+        F p = L::add(phase, inc);
+        p = L::select(L::atLeast(p, period), p, L::sub(p, period));
+        const int inRange = L::belowBits(p, std::bit_cast<std::uint32_t>(kTablePeriod));
+        if (inRange == L::kAll) return p;
+        Floats f;
+        f.store(p);
+        for (int i = 0; i < W; ++i)
+            if ((inRange & (1 << i)) == 0) f[i] = wrapPhase(f[i], kTablePeriod);
+        return f.load();
+    }
+
+    [[gnu::always_inline]] static void prefetchCopy(const WavePairTable* const (&level)[W], F phase) {
+        Ints at;
+        at.store(positions(phase));
+        for (int i = 0; i < W; ++i) prefetchTable(&(*level[i])[at[i]]);
+    }
+
+    // The three copies of both families mixed as the one-voice code mixes
+    // them: odd x (1 - mix) + full x mix, each family (up + down) x unison +
+    // main. Then the phases advance and the next sample's entries are
+    // fetched. Each row holds a lane's three phases and its base increment.
+    [[gnu::always_inline]] static F oscillate(float* const (&row)[W], Columns p, const WavePairTable* const (&level)[W],
+                                              F inc, F incUp, F incDown, float unison, float oddWeight,
+                                              float fullWeight) {
+        F mOdd, mFull, uOdd, uFull, dOdd, dFull;
+        readCopy(level, p.c0, mOdd, mFull);
+        readCopy(level, p.c1, uOdd, uFull);
+        readCopy(level, p.c2, dOdd, dFull);
+        const F u = L::splat(unison);
+        const F odd = L::add(L::mul(L::add(uOdd, dOdd), u), mOdd);
+        const F full = L::add(L::mul(L::add(uFull, dFull), u), mFull);
+        p.c0 = advance(p.c0, inc);
+        p.c1 = advance(p.c1, incUp);
+        p.c2 = advance(p.c2, incDown);
+        L::storeColumns(row, p);
+        prefetchCopy(level, p.c0);
+        prefetchCopy(level, p.c1);
+        prefetchCopy(level, p.c2);
+        return L::add(L::mul(odd, L::splat(oddWeight)), L::mul(full, L::splat(fullWeight)));
+    }
+
+    // filterSample per lane: both biquads, transposed direct form II.
+    template <typename FilterOf>
+    [[gnu::always_inline]] static F filterLanes(FilterOf filter, F x) {
+        // The coefficients as two rows per filter (see stepCutoffLanes).
+        const float* front[W];
+        const float* back[W];
+        float* row[W];
+        for (int i = 0; i < W; ++i) {
+            front[i] = &filter(i).b0;
+            back[i] = &filter(i).a1;
+            row[i] = &filter(i).s1;
+        }
+        const Columns b = L::loadColumns(front);  // b0, b1, b2, a0
+        const Columns a = L::loadColumns(back);   // a1, a2, cutoff, resonance
+        const F b0 = b.c0, b1 = b.c1, b2 = b.c2, a1 = a.c0, a2 = a.c1;
+        Columns s = L::loadColumns(row);  // s1, s2, s3, s4
+        const F y1 = L::add(L::mul(b0, x), s.c0);
+        const F y2 = L::add(L::mul(b0, y1), s.c2);
+        s.c0 = L::flushTiny(L::sub(L::add(L::mul(b1, x), s.c1), L::mul(a1, y1)));
+        s.c1 = L::flushTiny(L::sub(L::mul(b2, x), L::mul(a2, y1)));
+        s.c2 = L::flushTiny(L::sub(L::add(L::mul(b1, y1), s.c3), L::mul(a1, y2)));
+        s.c3 = L::flushTiny(L::sub(L::mul(b2, y1), L::mul(a2, y2)));
+        L::storeColumns(row, s);
+        return y2;
+    }
+
+    // wrappedTableIndex per lane. The conversion gives INT_MIN for NaN and
+    // for anything outside the int range, where truncToInt gives 0 for NaN,
+    // INT_MIN below and INT_MAX above: masked, only the last differs (0
+    // against 8191), so lanes at or above 2^31 are set to 8191.
+    static I wrappedTableIndexes(F position) {
+        const I above = L::asInts(L::atLeast(position, L::splat(2147483648.0f)));
+        const I index = L::bitOr(L::truncate(position), L::bitAnd(above, L::splatInt(kTableMask)));
+        return L::bitAnd(index, L::splatInt(kTableMask));
+    }
+
+    // stepCutoff and updateCoefficients per lane.
+    template <typename FilterOf, typename EnvelopeOf>
+    static void stepCutoffLanes(FilterOf filter, EnvelopeOf envelope, F decayFactor, float sampleRate,
+                                const WaveTable& sine) {
+        const F decaying = L::flushTiny(L::mul(L::gather([&](int i) { return envelope(i).decaying; }), decayFactor));
+        L::scatter(decaying, [&](int i, float v) { envelope(i).decaying = v; });
+        F fc = L::div(L::add(decaying, L::gather([&](int i) { return envelope(i).floor; })), L::splat(sampleRate));
+        fc = L::select(L::atLeast(fc, L::splat(0.5f)), fc, L::splat(kCutoffCeiling));
+        const F q = L::gather([&](int i) { return filter(i).resonance; });
+        Ints cosineAt, sineAt;
+        cosineAt.store(wrappedTableIndexes(L::mul(L::splat(8192.0f), L::add(fc, L::splat(0.25f)))));
+        sineAt.store(wrappedTableIndexes(L::mul(L::splat(8192.0f), fc)));
+        const F cosine = L::gather([&](int i) { return sine[cosineAt[i]]; });
+        const F sn = L::gather([&](int i) { return sine[sineAt[i]]; });
+        const F one = L::splat(1.0f), two = L::splat(2.0f);
+        const F alpha = L::div(sn, L::mul(two, q));
+        const F a0 = L::add(one, alpha);
+        const F oneMinusCosine = L::sub(one, cosine);
+        F b0 = L::div(oneMinusCosine, L::mul(two, a0));
+        F b1 = L::div(oneMinusCosine, a0);
+        F a1 = L::div(L::mul(L::splat(-2.0f), cosine), a0);
+        F a2 = L::div(L::sub(one, alpha), a0);
+        // A lane with any non-finite coefficient is muted, as in
+        // updateCoefficients.
+        const F ok = L::bitAnd(L::bitAnd(L::finite(b0), L::finite(b1)), L::bitAnd(L::finite(a1), L::finite(a2)));
+        b0 = L::bitAnd(ok, b0);
+        b1 = L::bitAnd(ok, b1);
+        a1 = L::bitAnd(ok, a1);
+        a2 = L::bitAnd(ok, a2);
+        L::scatter(cosine, [&](int i, float v) { filter(i).cosine = v; });
+        L::scatter(alpha, [&](int i, float v) { filter(i).alpha = v; });
+        // Whole rows, which filterLanes loads whole in this very sample: a
+        // row load after single stores would wait for them to retire.
+        float* front[W];
+        float* back[W];
+        for (int i = 0; i < W; ++i) {
+            front[i] = &filter(i).b0;
+            back[i] = &filter(i).a1;
+        }
+        L::storeColumns(front, Columns{b0, b1, b0, a0});
+        L::storeColumns(back, Columns{a1, a2, fc, q});
+    }
+
+    static I is(I stage, Stage st) { return L::equal(stage, L::splatInt(static_cast<std::int32_t>(st))); }
+    static I below(I count, std::int32_t length) { return L::less(count, L::splatInt(length)); }
+
+    // What the amplitude envelopes take from the Adsr step: lanes in
+    // release and their fraction, lanes still rising and their count.
+    struct AmpStep {
+        F release, releaseFraction, rise, riseCount;
+    };
+
+    // stepAmp per lane. An AmpEnvelope is one row: output, start, rise step,
+    // decaying value.
+    [[gnu::always_inline]] static F stepAmps(Voice* const (&v)[W], AmpEnvelope Voice::*member, const AmpStep& step,
+                                             const KeyFactors& decayFactor, const SynthEngine::SampleVoices& sv,
+                                             int first, float minMult) {
+        float* row[W];
+        for (int i = 0; i < W; ++i) row[i] = &(v[i]->*member).output;
+        const Columns a = L::loadColumns(row);
+        const F risen = L::add(L::mul(step.riseCount, a.c2), a.c1);
+        const F old = a.c3;
+        const F decayed =
+            L::flushTiny(L::mul(old, L::gather([&](int i) { return decayFactor[sv.key[first + i]].load(); })));
+        F level = L::add(decayed, L::splat(minMult));
+        level = L::select(step.release, level, L::mul(level, step.releaseFraction));
+        level = L::select(step.rise, level, risen);
+        L::storeColumns(row, Columns{level, a.c1, a.c2, L::select(step.rise, decayed, old)});
+        return level;
+    }
+
+    // The envelopes of W voices at once, when each is in its attack, decay,
+    // sustain or release and stays there in this sample (the usual case);
+    // otherwise nothing is changed and false returned.
+    static bool stepEnvelopeGroup(SynthEngine& e, const SynthEngine::SampleValues& s, SynthEngine::SampleVoices& sv,
+                                  int first) {
+        Voice* v[W];
+        float* row[W];
+        for (int i = 0; i < W; ++i) {
+            v[i] = &e.voices_[sv.key[first + i]];
+            // Each Adsr begins with its stage and the attack, decay and
+            // release counters: one row.
+            row[i] = reinterpret_cast<float*>(&v[i]->adsr);
+        }
+        auto adsr = [&](int i) -> Adsr& { return v[i]->adsr; };
+        const Columns counters = L::loadColumns(row);
+        const I stage = L::asInts(counters.c0);
+        const I attackCount = L::asInts(counters.c1);
+        const I decayCount = L::asInts(counters.c2);
+        const I releaseCount = L::asInts(counters.c3);
+        const I isAttack = is(stage, Stage::Attack), isDecay = is(stage, Stage::Decay);
+        const I isRelease = is(stage, Stage::Release);
+        const I steady =
+            L::bitOr(L::bitOr(is(stage, Stage::Sustain), L::bitAnd(isAttack, below(attackCount, s.times.attackLength))),
+                     L::bitOr(L::bitAnd(isDecay, below(decayCount, s.times.decayLength)),
+                              L::bitAnd(isRelease, below(releaseCount, s.times.releaseLength))));
+        if (L::laneBits(steady) != L::kAll) return false;
+
+        // Each lane's stage counter before the step; the stage's counter then
+        // moves on by one (a mask lane is -1).
+        const I count = L::bitOr(L::bitOr(L::bitAnd(isAttack, attackCount), L::bitAnd(isDecay, decayCount)),
+                                 L::bitAnd(isRelease, releaseCount));
+        const I attackNext = L::subInt(attackCount, isAttack);
+        const I decayNext = L::subInt(decayCount, isDecay);
+        const I releaseNext = L::subInt(releaseCount, isRelease);
+        // The stages stay: the row goes back whole.
+        L::storeColumns(
+            row, Columns{counters.c0, L::asFloats(attackNext), L::asFloats(decayNext), L::asFloats(releaseNext)});
+
+        const F attack = L::asFloats(isAttack), decay = L::asFloats(isDecay), release = L::asFloats(isRelease);
+        const F one = L::splat(1.0f);
+        const F n = L::toFloats(count);
+        // Only lanes in release use the fraction; the division waits for one.
+        const F releaseFraction =
+            L::laneBits(release) != 0 ? L::sub(one, L::div(n, L::splat(s.times.releaseLengthF))) : L::zero();
+        F out = L::splat(s.times.sustainLevel);
+        const F attackStep = L::gather([&](int i) { return adsr(i).attackStep; });
+        out = L::select(attack, out, L::add(L::mul(n, attackStep), L::gather([&](int i) { return adsr(i).start; })));
+        out = L::select(decay, out, L::sub(one, L::mul(n, L::gather([&](int i) { return adsr(i).decayStep; }))));
+        out = L::select(release, out, L::mul(releaseFraction, L::gather([&](int i) { return adsr(i).releaseStart; })));
+        L::scatter(out, [&](int i, float x) { adsr(i).output = x; });
+        L::store(&sv.a[first], out);
+
+        // The amplitude envelopes rise over the first 24 samples of the
+        // attack.
+        const F rise = L::asFloats(L::bitAnd(isAttack, below(attackNext, kAmpRiseLength)));
+        const F riseCount = L::toFloats(attackNext);
+        const AmpStep step{release, releaseFraction, rise, riseCount};
+        L::store(&sv.t[first], stepAmps(v, &Voice::toneAmp, step, e.values_.tone.ampDecay, sv, first, s.tone.ampMin));
+        L::store(&sv.e[first],
+                 stepAmps(v, &Voice::attackAmp, step, e.values_.attack.ampDecay, sv, first, s.attack.ampMin));
+        for (int i = 0; i < W; ++i) {
+            sv.layers[first + i] = true;
+            sv.fading[first + i] = false;
+        }
+        L::store(&sv.toneOut[first], L::zero());
+        L::store(&sv.attackOut[first], L::zero());
+        return true;
+    }
+
+    static void stepCutoffGroup(SynthEngine& e, const SynthEngine::SampleValues& s, const Group& g) {
+        auto voice = [&](int i) -> Voice& { return *g.voice[i]; };
+        if (s.tone.on)
+            stepCutoffLanes([&](int i) -> VoiceFilter& { return voice(i).toneFilter; },
+                            [&](int i) -> CutoffEnvelope& { return voice(i).toneCutoff; },
+                            L::gather([&](int i) { return e.values_.tone.lpDecay[g.key[i]].load(); }), s.sampleRate,
+                            e.tables_.sineTable);
+        if (s.attack.on)
+            stepCutoffLanes([&](int i) -> VoiceFilter& { return voice(i).attackFilter; },
+                            [&](int i) -> CutoffEnvelope& { return voice(i).attackCutoff; },
+                            L::gather([&](int i) { return e.values_.attack.lpDecay[g.key[i]].load(); }), s.sampleRate,
+                            e.tables_.sineTable);
+    }
+
+    [[gnu::always_inline]] static F toneWaveGroup(SynthEngine& e, const SynthEngine::SampleValues& s, const Group& g,
+                                                  const F t, const F a) {
+        float* row[W];
+        for (int i = 0; i < W; ++i) row[i] = g.voice[i]->tonePhase.data();
+        const Columns phases = L::loadColumns(row);  // main, up, down, base increment
+        const F inc = L::mul(L::splat(s.bendFactor), phases.c3);
+        const F incUp = L::mul(inc, L::splat(s.tone.ratioUp));
+        const F incDown = L::mul(L::splat(s.tone.ratioDown), inc);
+        Floats up;
+        up.store(incUp);
+        const WavePairTable* level[W];
+        for (int i = 0; i < W; ++i) level[i] = &e.tables_.waves[g.voice[i]->toneLevel.select(s.levelLimit, up[i])];
+        const F wave = oscillate(row, phases, level, inc, incUp, incDown, s.tone.unisonAmount, s.tone.waveMixComplement,
+                                 s.tone.waveMix);
+        return L::mul(L::mul(wave, t), a);
+    }
+
+    [[gnu::always_inline]] static F attackWaveGroup(SynthEngine& e, const SynthEngine::SampleValues& s, const Group& g,
+                                                    const F env, const F a) {
+        float* row[W];
+        for (int i = 0; i < W; ++i) row[i] = g.voice[i]->attackPhase.data();
+        const Columns phases = L::loadColumns(row);  // main, up, down, base increment
+        const F base = phases.c3;
+        const F inc = L::mul(L::mul(L::mul(L::add(L::mul(L::splat(s.vibratoValue), env), L::splat(1.0f)), base),
+                                    L::splat(s.attackFreqMult)),
+                             L::splat(s.bendFactor));
+        const F incUp = L::mul(inc, L::splat(s.attack.ratioUp));
+        const F incDown = L::mul(L::splat(s.attack.ratioDown), inc);
+        Floats up;
+        up.store(incUp);
+        const WavePairTable* level[W];
+        for (int i = 0; i < W; ++i) level[i] = &e.tables_.waves[g.voice[i]->attackLevel.select(s.levelLimit, up[i])];
+        const F shape = s.attackUnderAdsr ? a : L::splat(1.0f);
+        // One draw per voice in key order; the scratch lanes draw nothing.
+        Floats noise{};
+        if (s.noiseAmount != 0.0f)
+            for (int i = 0; i < g.count; ++i) noise[i] = attackNoise(s.noiseAmount, e.noise_.next(), g.key[i]);
+        const F wave = oscillate(row, phases, level, inc, incUp, incDown, s.attack.unisonAmount,
+                                 s.attack.waveMixComplement, s.attack.waveMix);
+        return L::mul(L::mul(L::add(wave, noise.load()), shape), env);
+    }
+
+    // The rendering voices from position first on, in groups of W while more
+    // than W / 2 remain: cutoff steps, then the Tone and the Attack layers
+    // of each group. Returns the position where it stopped.
+    static int renderLayerGroups(SynthEngine& e, const SynthEngine::SampleValues& s, SynthEngine::SampleVoices& sv,
+                                 int first) {
+        const int count = sv.layered;
+        // With no voice in its tail the positions are 0, 1, 2, ...: whole
+        // registers load and store.
+        const bool dense = count == sv.count;
+        for (; count - first > W / 2; first += W) {
+            Group g;
+            g.count = std::min(W, count - first);
+            F a, t, env;
+            if (dense && g.count == W) {
+                for (int i = 0; i < W; ++i) {
+                    g.key[i] = sv.key[first + i];
+                    g.voice[i] = &e.voices_[g.key[i]];
+                }
+                a = L::load(&sv.a[first]);
+                t = L::load(&sv.t[first]);
+                env = L::load(&sv.e[first]);
+            } else {
+                Floats la, lt, le;
+                for (int i = 0; i < W; ++i) {
+                    if (i < g.count) {
+                        const int j = sv.rendering[first + i];
+                        g.key[i] = sv.key[j];
+                        g.voice[i] = &e.voices_[g.key[i]];
+                        la[i] = sv.a[j];
+                        lt[i] = sv.t[j];
+                        le[i] = sv.e[j];
+                    } else {
+                        g.key[i] = 0;
+                        g.voice[i] = &e.laneScratch_;
+                        la[i] = lt[i] = le[i] = 0.0f;
+                    }
+                }
+                a = la.load();
+                t = lt.load();
+                env = le.load();
+            }
+            if (s.filterStep) stepCutoffGroup(e, s, g);
+            // Both layers' table reads first, then both filters: the two
+            // filters' dependency chains overlap.
+            F toneIn = L::zero(), attackIn = L::zero();
+            if (s.tone.on) toneIn = toneWaveGroup(e, s, g, t, a);
+            if (s.attack.on) attackIn = attackWaveGroup(e, s, g, env, a);
+            Floats tone{}, attack{};
+            if (s.tone.on)
+                tone.store(filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->toneFilter; }, toneIn));
+            if (s.attack.on)
+                attack.store(filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->attackFilter; }, attackIn));
+            if (dense && g.count == W) {
+                L::store(&sv.toneOut[first], tone.load());
+                L::store(&sv.attackOut[first], attack.load());
+            } else {
+                for (int i = 0; i < g.count; ++i) {
+                    const int j = sv.rendering[first + i];
+                    sv.toneOut[j] = tone[i];
+                    sv.attackOut[j] = attack[i];
+                }
+            }
+        }
+        return first;
+    }
+};
+
+}  // namespace velora::engine
