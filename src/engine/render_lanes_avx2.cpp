@@ -16,8 +16,12 @@
 #include "engine/sample_values.h"
 #include "engine/voice_resonator.h"
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 #include "engine/lane_render.h"
 #include "engine/lanes_avx2.h"
@@ -54,6 +58,10 @@ void SynthEngine::finishVoices8(const SampleValues& s, const SampleVoices& sv, f
 
 }  // namespace velora::engine
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #endif  // VELORA_AVX2_LANES
