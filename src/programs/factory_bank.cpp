@@ -33,8 +33,14 @@
 //   -20 dBFS, a C-major chord from C3 to C4 never reaches the limiter, and a
 //   four-note chord (triad and octave) from C4 or C5 peaks at -1 dBFS or
 //   below. Four attacks that start together stand about 22 dB over one held
-//   note, so plucks and mallets sit near -23.5 dBFS and keep their peak down
-//   with a Tone layer that dies more slowly than a click.
+//   note, so plucks and mallets sit near -23 dBFS and keep their peak down
+//   with a Tone layer that dies more slowly than a click. A resonant cutoff
+//   and Tone unison copies both add to that peak far more than to the held
+//   level; an onset under 20 ms barely changes it (the plucked pad takes
+//   30 ms), as the peak comes from the four bodies adding in phase.
+// - Struck sounds struck again quickly (top keys, 25 ms after release) keep
+//   Tone unison off: the copies' phases run on, cancel the new body and
+//   leave only its top partials.
 // - A key struck again during its release restarts its envelopes from where
 //   they are, so under a swell an Attack layer that decays, or a cutoff that
 //   falls, comes back at full level: swells keep "A Amp Max Mult" near
