@@ -22,23 +22,9 @@ const std::map<int, std::string> kPublishedExceeds = {
     {56, "CPLRHA"},  // "56: cygnus": loud, top keys ring up, brighten on a re-strike and fold
 };
 
-// Team programs that still miss the headroom (K) or re-strike (H) bound, to
-// be brought inside; every other bound holds for them.
-const std::map<int, std::string> kNotYetWithin = {
-    {14, "K"},  // "14: whispering pebbles": its noise burst 23 dB over the held level
-    {36, "K"},  // "36: pipa": a plucked attack 22.6 dB over the held level
-    {37, "K"},  // "37: pizzicato orchestra"
-    {39, "K"},  // "39: plucked pad"
-    {47, "H"},  // "47: epic": the swell's top partials return at once on a re-strike
-    {54, "K"},  // "54: decay synth"
-    {59, "H"},  // "59: warm lead"
-};
-
 std::string exemptions(int number) {
-    std::string letters;
-    for (const auto* table : {&kPublishedExceeds, &kNotYetWithin})
-        if (const auto found = table->find(number); found != table->end()) letters += found->second;
-    return letters;
+    const auto found = kPublishedExceeds.find(number);
+    return found == kPublishedExceeds.end() ? std::string() : found->second;
 }
 
 // Every other top key and every other key from middle C up keeps the run short.

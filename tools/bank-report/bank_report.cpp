@@ -85,9 +85,15 @@ double repeatRise(Player& player, int program, int key, int velocity) {
 // cancel the body and so raise the share), so the smaller rise counts. Band
 // levels 40 dB below the louder strike count as that: masked by the body
 // either way, and no rise where the band is that quiet in both.
-double repeatRinging(Player& player, int program, int key, int velocity) {
+// Above 15 kHz, the second strike against the first: the rise of the band's
+// level and of its share of the strike's energy, the worst of both strike lengths.
+struct Ringing {
+    double levelOrShare = kNoLevel, share = kNoLevel;
+};
+
+Ringing repeatRinging(Player& player, int program, int key, int velocity) {
     constexpr double kStrikes[] = {0.2, 1.0}, kGap = 0.025, kBandLow = 15000.0, kFloor = -40.0;
-    double worst = kNoLevel;
+    Ringing worst;
     for (double strike : kStrikes) {
         std::vector<NoteEvent> events;
         addNote(events, player, 0.0, strike, key, velocity);
@@ -101,7 +107,8 @@ double repeatRinging(Player& player, int program, int key, int velocity) {
         auto level = [&](const BandPower& p) { return std::max(floor, powerDecibels(p.band)); };
         const double levelRise = level(second) - level(first);
         const double shareRise = levelRise - (powerDecibels(second.total) - powerDecibels(first.total));
-        worst = std::max(worst, std::min(levelRise, shareRise));
+        worst.levelOrShare = std::max(worst.levelOrShare, std::min(levelRise, shareRise));
+        worst.share = std::max(worst.share, shareRise);
     }
     return worst;
 }
@@ -230,8 +237,10 @@ void measureTopKeys(Player& player, int program, const ReportSettings& s, Progra
     for (int key = s.firstRepeatKey; key <= s.lastRepeatKey; key += s.repeatKeyStep) {
         const double rise = repeatRise(player, program, key, s.velocity);
         if (rise > r.repeatRise) r.repeatRise = rise, r.repeatKey = key;
-        const double ringing = repeatRinging(player, program, key, s.velocity);
-        if (key == s.firstRepeatKey || ringing > r.ringingRise) r.ringingRise = ringing, r.ringingKey = key;
+        const Ringing ringing = repeatRinging(player, program, key, s.velocity);
+        const bool first = key == s.firstRepeatKey;
+        if (first || ringing.levelOrShare > r.ringingRise) r.ringingRise = ringing.levelOrShare, r.ringingKey = key;
+        if (first || ringing.share > r.shareRise) r.shareRise = ringing.share, r.shareKey = key;
     }
     const Layers layers = layersOf(player, program);
     r.aliasMargin = kNoLevel;
@@ -352,18 +361,18 @@ std::string brightSummary(const std::vector<ProgramReport>& reports) {
 
 std::string reportHeader() {
     return "prog name                   chord  @ceil  phrase @ceil  4-note  C4-400ms  corr   bal  corr36 bal36  "
-           "repeat@key   ring@key    alias@key  tnr96  centroid  d48k  d96k  bounds";
+           "repeat@key   ring@key   share@key    alias@key  tnr96  centroid  d48k  d96k  bounds";
 }
 
 std::string reportLine(const ProgramReport& r) {
     char line[256];
     std::snprintf(line, sizeof line,
                   "%3d  %-22.22s %6.1f %5zu  %6.1f %5zu  %6.1f  %7.1f  %5.2f %5.1f  %5.2f %5.1f  %6.1f@%-3d  "
-                  "%6.1f@%-3d  %6.1f@%-3d %5.1f  %7.0f  %+5.1f %+5.1f  %s",
+                  "%6.1f@%-3d  %6.1f@%-3d  %6.1f@%-3d %5.1f  %7.0f  %+5.1f %+5.1f  %s",
                   r.number, r.name.c_str(), r.chordPeak, r.chordAtCeiling, r.phrasePeak, r.phraseAtCeiling,
                   r.fourNotePeak, r.heldLoudness, r.heldCorrelation, r.heldBalance, r.lowCorrelation, r.lowBalance,
-                  r.repeatRise, r.repeatKey, r.ringingRise, r.ringingKey, r.aliasMargin, r.aliasKey, r.toneToNoise96,
-                  r.centroid, r.loudness48, r.loudness96, failedBounds(r).c_str());
+                  r.repeatRise, r.repeatKey, r.ringingRise, r.ringingKey, r.shareRise, r.shareKey, r.aliasMargin,
+                  r.aliasKey, r.toneToNoise96, r.centroid, r.loudness48, r.loudness96, failedBounds(r).c_str());
     return line;
 }
 

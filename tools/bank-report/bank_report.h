@@ -30,8 +30,10 @@ struct ProgramReport {
     double lowCorrelation = 0, lowBalance = 0;            // the same for a held C2
     double repeatRise = 0;                                // loudest repeat over the held note, dB (worst key)
     int repeatKey = 0;
-    double ringingRise = 0;  // share above 15 kHz, a quick second strike over the first, dB (worst key)
-    int ringingKey = 0;
+    double ringingRise = 0;  // above 15 kHz, a quick second strike over the first: the smaller of the
+    int ringingKey = 0;      // band's level rise and its share's rise, dB (worst key)
+    double shareRise = 0;    // the share's rise alone, which a body cancelling on the re-strike also raises
+    int shareKey = 0;
     double aliasMargin = 0;  // loudest folded partial over the fundamental, dB (worst key)
     int aliasKey = 0;
     double toneToNoise96 = 0;               // partials over everything else at key 96, dB
