@@ -40,6 +40,17 @@ inline void advanceUnison(std::array<float, 3>& phase, float inc, float incUp, f
     for (float p : phase) prefetchTable(&level[tablePosition(p)]);
 }
 
+// On 32-bit x86 a 64-bit count of trailing zeros is a library call, here
+// once per voice and sample: two 32-bit counts instead.
+inline int lowestSetBit(std::uint64_t bits) noexcept {
+    if constexpr (sizeof(void*) < sizeof(std::uint64_t)) {
+        const auto low = static_cast<std::uint32_t>(bits);
+        return low != 0 ? std::countr_zero(low) : 32 + std::countr_zero(static_cast<std::uint32_t>(bits >> 32));
+    } else {
+        return std::countr_zero(bits);
+    }
+}
+
 }  // namespace
 
 void SynthEngine::loadSampleValues(SampleValues& s) const {
@@ -231,7 +242,7 @@ void SynthEngine::renderBlock(float* outL, float* outR, int count, RenderHooks& 
         for (int word = 0; word < 2; ++word) {
             std::uint64_t bits = sounding_[word];
             while (bits != 0) {
-                sv.key[sounding++] = word * 64 + std::countr_zero(bits);
+                sv.key[sounding++] = word * 64 + lowestSetBit(bits);
                 bits &= bits - 1;
             }
         }
