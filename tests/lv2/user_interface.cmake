@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # The LV2 user interface: its mirror of the plug-in (no window system), and
 # the real thing in jalv under an Xvfb and a JACK dummy server of the test's own.
-add_executable(lv2_ui_tests ui_mirror_test.cpp notify_reader_test.cpp)
+add_executable(lv2_ui_tests ui_mirror_test.cpp notify_reader_test.cpp ui_scale_test.cpp)
 target_link_libraries(lv2_ui_tests PRIVATE velora_lv2_ui velora_gui_headless GTest::gtest_main)
 target_include_directories(lv2_ui_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 gtest_discover_tests(lv2_ui_tests)
