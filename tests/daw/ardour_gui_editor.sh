@@ -32,7 +32,7 @@ trap stop_all EXIT
 fail() {
   echo "FAIL ($format): $*" >&2
   [[ -f $work/ardour.log ]] && tail -n 20 "$work/ardour.log" >&2
-  [[ -f $work/jack.log ]] && tail -n 5 "$work/jack.log" >&2
+  [[ -f $work/jack.log ]] && tail -n 12 "$work/jack.log" >&2
   [[ -n ${DISPLAY:-} ]] && xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null
   if [[ -n $shots ]]; then
     xwd -root -silent >"$shots/ardour-gui-$format-failed.xwd" 2>/dev/null
@@ -103,7 +103,8 @@ echo "Xft.dpi: 192" | xrdb -nocpp -merge
 xrdb -query | grep -q 'Xft.dpi:.*192' || fail "Xft.dpi was not set"
 
 export JACK_DEFAULT_SERVER=velora-gui-$$ JACK_NO_AUDIO_RESERVATION=1
-jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 1024 >"$work/jack.log" 2>&1 &
+# A long client timeout: a loaded machine stalls Ardour while it loads.
+jackd -t 20000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 1024 >"$work/jack.log" 2>&1 &
 pids+=($!)
 jack_wait -w -t 10 >/dev/null 2>&1 || fail "jackd did not start"
 
