@@ -92,6 +92,19 @@ cat >"$XDG_CONFIG_HOME/ardour7/instant.xml" <<'XML'
 </instant>
 XML
 
+# An LV2 host hands its own user-interface scale to the editor, and that
+# wins over the desktop's: Ardour's is its font scale, 200 % here.
+if [[ $format == LV2 ]]; then
+  cat >"$XDG_CONFIG_HOME/ardour7/ui_config" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<Ardour>
+  <UI>
+    <Option name="font-scale" value="204800"/>
+  </UI>
+</Ardour>
+XML
+fi
+
 # The X server picks a free display; -noreset keeps the resources when a
 # client leaves.
 Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
