@@ -15,40 +15,21 @@
 #include "lv2/notify_reader.h"
 #include "lv2/port_table.h"
 #include "lv2/ui/ui.h"
+#include "lv2/ui_host_features.h"
 #include "lv2/ui_mirror.h"
 #include "lv2/urid/urid.h"
 
 namespace velora::lv2 {
 namespace {
 
-struct HostFeatures {
-    void* parent = nullptr;
-    const LV2_URID_Map* map = nullptr;
-    const LV2UI_Resize* resize = nullptr;
-    const LV2UI_Touch* touch = nullptr;
-};
-
-HostFeatures featuresOf(const LV2_Feature* const* features) {
-    HostFeatures found;
-    for (auto* each = features; each && *each; ++each) {
-        const LV2_Feature& feature = **each;
-        if (!feature.URI) continue;
-        if (std::strcmp(feature.URI, LV2_UI__parent) == 0) found.parent = feature.data;
-        if (std::strcmp(feature.URI, LV2_URID__map) == 0) found.map = static_cast<const LV2_URID_Map*>(feature.data);
-        if (std::strcmp(feature.URI, LV2_UI__resize) == 0)
-            found.resize = static_cast<const LV2UI_Resize*>(feature.data);
-        if (std::strcmp(feature.URI, LV2_UI__touch) == 0) found.touch = static_cast<const LV2UI_Touch*>(feature.data);
-    }
-    return found;
-}
-
 class VeloraUi final : public PortSink {
 public:
     VeloraUi(LV2UI_Write_Function write, LV2UI_Controller controller, const HostFeatures& features)
-        : write_(write), controller_(controller), resize_(features.resize), touch_(features.touch) {
+        : write_(write), controller_(controller), resize_(features.resize), touch_(features.touch), map_(features.map) {
         if (features.map && features.map->map) notify_.emplace(*features.map);
         mirror_.attach(&editor_);
         editor_.useNativePlatform();
+        if (auto factor = hostScaleFactor(features.options, features.map)) editor_.requestScale(*factor);
     }
     ~VeloraUi() override {
         editor_.close();
@@ -94,6 +75,16 @@ public:
     void touchPort(std::uint32_t port, bool grabbed) override {
         if (touch_ && touch_->touch) touch_->touch(touch_->handle, port, grabbed);
     }
+    // The editor reopens at the new size in the same parent once the host
+    // has taken the size; hosts without ui:resize see it at the next open.
+    bool resizeEditor(int width, int height) override {
+        return resize_ && resize_->ui_resize && resize_->ui_resize(resize_->handle, width, height) == 0;
+    }
+
+    // A host's later options (the options interface): a new scale factor.
+    void setOptions(const LV2_Options_Option* options) {
+        if (auto factor = hostScaleFactor(options, map_)) editor_.requestScale(*factor);
+    }
 
 private:
     // The plug-in answers with every value and the learn state.
@@ -107,6 +98,7 @@ private:
     LV2UI_Controller controller_;
     const LV2UI_Resize* resize_;
     const LV2UI_Touch* touch_;
+    const LV2_URID_Map* map_;
     std::optional<NotifyReader> notify_;
     UiMirror mirror_{*this};
     editor::SynthEditor editor_{mirror_, nullptr};
@@ -144,9 +136,21 @@ int idle(LV2UI_Handle handle) {
     }
 }
 
+std::uint32_t getOptions(LV2_Handle, LV2_Options_Option*) { return LV2_OPTIONS_ERR_UNKNOWN; }
+
+std::uint32_t setOptions(LV2_Handle handle, const LV2_Options_Option* options) {
+    try {
+        if (handle) static_cast<VeloraUi*>(handle)->setOptions(options);
+    } catch (...) {}
+    return LV2_OPTIONS_SUCCESS;
+}
+
 const void* extensionData(const char* uri) {
     static const LV2UI_Idle_Interface idleInterface{idle};
-    if (uri && std::strcmp(uri, LV2_UI__idleInterface) == 0) return &idleInterface;
+    static const LV2_Options_Interface optionsInterface{getOptions, setOptions};
+    if (!uri) return nullptr;
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0) return &idleInterface;
+    if (std::strcmp(uri, LV2_OPTIONS__interface) == 0) return &optionsInterface;
     return nullptr;
 }
 

@@ -30,6 +30,8 @@ public:
     virtual void writePort(std::uint32_t port, float value) = 0;
     // The user grabbed (true) or let go of (false) the control of a port.
     virtual void touchPort(std::uint32_t port, bool grabbed) = 0;
+    // Asks the host to resize the editor's window; false where it cannot.
+    virtual bool resizeEditor(int /*width*/, int /*height*/) { return false; }
 };
 
 // The voice-limit port counts voices (1..127, rounded to the nearest); the
@@ -69,6 +71,7 @@ public:
     void beginEdit(std::int32_t index) override;
     void endEdit(std::int32_t index) override;
     void hostIdle() override {}
+    bool resizeWindow(int width, int height) override { return sink_.resizeEditor(width, height); }
 
 private:
     float stored(std::int32_t index) const override;

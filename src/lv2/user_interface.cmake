@@ -3,7 +3,7 @@
 # mirror of the plug-in's values. Debian's lv2-dev headers; header-only.
 find_path(VELORA_LV2_INCLUDE lv2/core/lv2.h REQUIRED)
 
-add_library(velora_lv2_ui STATIC ui_mirror.cpp notify_reader.cpp)
+add_library(velora_lv2_ui STATIC ui_mirror.cpp notify_reader.cpp ui_host_features.cpp)
 target_include_directories(velora_lv2_ui PUBLIC ${VELORA_LV2_INCLUDE})
 target_link_libraries(velora_lv2_ui PUBLIC velora_shell)
 

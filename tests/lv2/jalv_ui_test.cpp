@@ -99,10 +99,9 @@ private:
     pid_t pid_ = -1;
 };
 
-// The plug-in bundle the test runs: the real one where the build has it (or
-// VELORA_JALV_BUNDLE names one), on its preset of program 1; else the
-// user interface over the stand-in, whose defaults are program 1. Either
-// way the headless editor on program 1 is the picture to match.
+// The plug-in bundle the test runs: the build's (or the one
+// VELORA_JALV_BUNDLE names) with this build's user interface, on its preset
+// of program 1, so the headless editor on program 1 is the picture to match.
 std::string bundleUnderTest() {
     const char* named = std::getenv("VELORA_JALV_BUNDLE");
     return named && *named ? named : VELORA_PLUGIN_BUNDLE;
@@ -114,16 +113,9 @@ public:
         const fs::path bundle = kWork / "lv2" / "velora.lv2";
         fs::remove_all(kWork / "lv2");
         fs::create_directories(bundle);
-        if (!bundleUnderTest().empty()) {
-            for (const auto& file : fs::directory_iterator(bundleUnderTest()))
-                if (file.is_regular_file()) fs::copy_file(file.path(), bundle / file.path().filename());
-            fs::copy_file(VELORA_UI_BINARY, bundle / "velora_ui.so", fs::copy_options::overwrite_existing);
-        } else {
-            fs::copy_file(VELORA_UI_BINARY, bundle / "velora_ui.so");
-            fs::copy_file(VELORA_STUB_BINARY, bundle / "lv2_ui_stub_plugin.so");
-            const std::string write = std::string(VELORA_BUNDLE_WRITER) + " " + bundle.string() + " " + VELORA_UI_ENTRY;
-            ASSERT_EQ(std::system(write.c_str()), 0);
-        }
+        for (const auto& file : fs::directory_iterator(bundleUnderTest()))
+            if (file.is_regular_file()) fs::copy_file(file.path(), bundle / file.path().filename());
+        fs::copy_file(VELORA_UI_BINARY, bundle / "velora_ui.so", fs::copy_options::overwrite_existing);
         setenv("LV2_PATH", (kWork / "lv2").c_str(), 1);
         const std::string picture = std::string(VELORA_PICTURE_PROGRAM) + " " + (kWork / "headless.png").string();
         ASSERT_EQ(std::system(picture.c_str()), 0);
@@ -277,7 +269,7 @@ public:
     explicit Jalv(const std::string& name, const std::string& options = "")
         : out_(kWork / (name + ".out")), err_(kWork / (name + ".err")) {
         // (A loaded state brings its own values.)
-        const bool fresh = options.empty() && !bundleUnderTest().empty();
+        const bool fresh = options.empty();
         const std::string preset = fresh ? "-p urn:velora:synth#preset_01 " : "";
         pid_ = spawn("stdbuf -oL jalv.gtk3 -d -c xdelay_tempo_sync=0 " + preset + options + " urn:velora:synth >" +
                      out_.string() + " 2>" + err_.string());

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lv2/options/options.h"
 #include "lv2/port_table.h"
 #include "lv2/ui/ui.h"
 #include "lv2_test_support.h"
@@ -47,6 +48,11 @@ TEST_F(UiDescriptorTest, OffersTheIdleInterfaceUnderItsUri) {
     for (const char* other : {LV2_UI__showInterface, LV2_UI__resize, "", "urn:nothing"})
         EXPECT_EQ(descriptor->extension_data(other), nullptr) << other;
     EXPECT_EQ(descriptor->extension_data(nullptr), nullptr);
+    // Later options from the host: nothing to read back, and no interface is no harm.
+    const auto* options = static_cast<const LV2_Options_Interface*>(descriptor->extension_data(LV2_OPTIONS__interface));
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(options->set(nullptr, nullptr), LV2_OPTIONS_SUCCESS);
+    EXPECT_EQ(options->get(nullptr, nullptr), LV2_OPTIONS_ERR_UNKNOWN);
 }
 
 TEST_F(UiDescriptorTest, InstantiationWithoutAParentOrAWindowSystemFailsCleanly) {
