@@ -22,6 +22,7 @@
 #include "editor/size_menu.h"
 #include "gui/scale.h"
 #include "plugin_host.h"
+#include "support/png_picture.h"
 #include "x_server.h"
 
 // Xlib's macros stay out of the project's headers above.
@@ -54,25 +55,8 @@ struct Command {
     int status = -1;
 };
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> rgb;
-    const std::uint8_t* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
-};
-
-Picture readPng(const std::filesystem::path& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Picture picture;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
-    image.format = PNG_FORMAT_RGB;
-    picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
-        picture.width = static_cast<int>(image.width);
-        picture.height = static_cast<int>(image.height);
-    }
-    return picture;
-}
+using ::velora::test::Picture;
+using ::velora::test::readPng;
 
 // The editor on program 1 drawn headless: what Linux must show.
 Picture headlessEditor() {

@@ -22,9 +22,10 @@
 
 #include <gtest/gtest.h>
 
-#include "../display/x_server.h"
 #include "core/param_id.h"
+#include "display/x_server.h"
 #include "editor/control_layout.h"
+#include "support/png_picture.h"
 
 // Last: Xlib's macros (None, Bool) would break the headers above.
 #include <X11/Xlib.h>
@@ -129,25 +130,8 @@ public:
 [[maybe_unused]] const auto* const jack = ::testing::AddGlobalTestEnvironment(new JackEnvironment);
 [[maybe_unused]] const auto* const bundle = ::testing::AddGlobalTestEnvironment(new BundleEnvironment);
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> rgb;
-    bool operator==(const Picture&) const = default;
-};
-
-Picture readPng(const fs::path& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Picture picture;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return picture;
-    image.format = PNG_FORMAT_RGB;
-    picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
-        picture.width = static_cast<int>(image.width);
-        picture.height = static_cast<int>(image.height);
-    }
-    return picture;
-}
+using ::velora::test::Picture;
+using ::velora::test::readPng;
 
 gui::Rect rectOf(std::int32_t tag) {
     for (const auto& row : editor::kControlTable)

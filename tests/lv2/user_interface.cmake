@@ -22,6 +22,7 @@ if(NOT (VELORA_SANITIZE OR VELORA_TSAN))
   find_package(PNG REQUIRED)
   add_executable(lv2_jalv_tests jalv_ui_test.cpp ${CMAKE_SOURCE_DIR}/tests/display/x_server.cpp)
   target_link_libraries(lv2_jalv_tests PRIVATE velora_editor_layout X11::X11 PNG::PNG GTest::gtest_main)
+  target_include_directories(lv2_jalv_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   # The real bundle: every build that has these tests makes it.
   add_dependencies(lv2_jalv_tests velora_ui velora_lv2_bundle velora-editor-picture)
   set(lv2_jalv_work ${CMAKE_CURRENT_BINARY_DIR}/jalv)
