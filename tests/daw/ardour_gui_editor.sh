@@ -13,6 +13,7 @@ format=$1
 plugin=$(realpath "$2")
 bundle=$(realpath "$3")
 shots=${4:-}
+args=("$@")
 here=$(cd "$(dirname "$0")" && pwd)
 width=768 height=820 # the editor at 200 %
 toggle_x=646 toggle_y=714 # "Reverb On" (314..333 x 353..361 at 100 %), doubled
@@ -30,6 +31,16 @@ stop_all() {
 }
 trap stop_all EXIT
 fail() {
+  # JACK's dummy server drops Ardour in about half the runs on a loaded
+  # machine ("JACK HALTED"): that says nothing of the plug-in, so up to two
+  # more runs.
+  local runs=${VELORA_GUI_RUNS:-1}
+  if ((runs < 3)) && grep -q 'JACK HALTED' "$work/ardour.log" 2>/dev/null; then
+    echo "note ($format): JACK dropped Ardour in run $runs; running once more" >&2
+    stop_all
+    trap - EXIT
+    VELORA_GUI_RUNS=$((runs + 1)) exec "$0" "${args[@]}"
+  fi
   echo "FAIL ($format): $*" >&2
   [[ -f $work/ardour.log ]] && tail -n 20 "$work/ardour.log" >&2
   [[ -f $work/jack.log ]] && tail -n 12 "$work/jack.log" >&2
@@ -63,16 +74,25 @@ timeout 120 ardour7-lua "$here/add_velora_track.lua" >"$work/lua.log" 2>&1 ||
   fail "no track: $(tail -n 5 "$work/lua.log")"
 session=$SESSION_DIR/$SESSION_NAME.ardour
 grep -q 'name="Reverb On"[^>]*value="1"' "$session" || fail "the new session does not hold Reverb On at 1"
+# The session's own surface list wins over the configuration's.
+sed -i 's|\(<Protocol name="Open Sound Control (OSC)" active=\)"0"|\1"1"|' "$session"
+grep -q 'name="Open Sound Control (OSC)" active="1"' "$session" || fail "the session does not switch OSC on"
 
 # No first-run wizard, no memory-lock warning, the JACK engine started
-# without asking, the mixer in front.
+# without asking, the mixer in front, the OSC surface on (it saves on request:
+# keys sent without a window manager may not reach the main window).
 touch "$XDG_CONFIG_HOME/ardour7/.a7"
+# The OSC surface writes its URL only into a file that is already there.
+: >"$XDG_CONFIG_HOME/ardour7/osc_url"
 cat >"$XDG_CONFIG_HOME/ardour7/config" <<'XML'
 <?xml version="1.0" encoding="UTF-8"?>
 <Ardour>
   <Config>
     <Option name="try-autostart-engine" value="1"/>
   </Config>
+  <ControlProtocols>
+    <Protocol name="Open Sound Control (OSC)" active="1"/>
+  </ControlProtocols>
   <Extra>
     <AudioMIDISetup>
       <EngineStates>
@@ -116,8 +136,9 @@ echo "Xft.dpi: 192" | xrdb -nocpp -merge
 xrdb -query | grep -q 'Xft.dpi:.*192' || fail "Xft.dpi was not set"
 
 export JACK_DEFAULT_SERVER=velora-gui-$$ JACK_NO_AUDIO_RESERVATION=1
-# A long client timeout: a loaded machine stalls Ardour while it loads.
-jackd -t 20000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 1024 >"$work/jack.log" 2>&1 &
+# A long client timeout: a loaded machine stalls Ardour while it loads; no
+# real-time scheduling, which a test machine may not grant.
+jackd -r -t 20000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 1024 >"$work/jack.log" 2>&1 &
 pids+=($!)
 jack_wait -w -t 10 >/dev/null 2>&1 || fail "jackd did not start"
 
@@ -162,15 +183,18 @@ fi
 
 xdotool mousemove --window "$editor" "$toggle_x" "$toggle_y" click 1
 sleep 1
-# Save with the editor's window out of the way, so the keys reach the main window.
-xdotool windowunmap "$(plugin_window)"
-sleep 1
-xdotool windowfocus --sync "$(main_window)"
-xdotool key --clearmodifiers ctrl+s
+# Ardour's OSC surface takes the first free port from 3819.
+osc_port() { sed -n 's|^osc\.udp://[^:]*:\([0-9]*\)/.*|\1|p' "$XDG_CONFIG_HOME/ardour7/osc_url" 2>/dev/null; }
+has_osc() { [[ -n $(osc_port) ]]; }
+wait_for 10 has_osc || fail "Ardour's OSC surface did not start"
 saved() { grep -q 'name="Reverb On"[^>]*value="0"' "$session"; }
-wait_for 20 saved || fail "the click on Reverb On did not reach the saved session"
+for _ in 1 2 3; do
+  "$here/osc_send.py" "$(osc_port)" /save_state
+  wait_for 10 saved && break
+done
+saved || fail "the click on Reverb On did not reach the saved session"
 
-xdotool windowfocus "$(main_window)" key ctrl+q
+xdotool windowfocus "$(main_window)" key ctrl+q 2>/dev/null || true
 ardour_gone() { ! kill -0 "$ardour" 2>/dev/null; }
 wait_for 30 ardour_gone || echo "note: Ardour did not quit by itself; stopped"
 echo "PASS ($format): the editor opened at ${width} x ${height}; the click reached the session"
