@@ -87,7 +87,7 @@ stage_fuzz() {  # short libFuzzer runs, built with clang
   run_tests build-fuzz
 }
 
-stage_asan() {  # the whole suite but the slow soak
+stage_asan() {  # the whole suite but the tests labelled slow (run natively)
   configure build-asan -DCMAKE_BUILD_TYPE=Debug -DVELORA_SANITIZE=ON
   cmake --build build-asan -j "$jobs"
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests build-asan -j "$jobs" -LE slow
