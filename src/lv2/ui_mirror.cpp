@@ -9,6 +9,7 @@
 #include "core/numeric.h"
 #include "editor/synth_editor.h"
 #include "lv2/port_table.h"
+#include "lv2/port_values.h"
 #include "programs/program.h"
 #include "shell/parameter_table.h"
 #include "shell/parameter_text.h"
@@ -16,8 +17,6 @@
 namespace velora::lv2 {
 namespace {
 
-constexpr int kMinVoices = 1;
-constexpr int kMaxVoices = 127;
 constexpr float kFlushBelow = 1e-24f;
 
 // The value the instance keeps for a value set (the tempo-sync switch may
@@ -34,19 +33,20 @@ float storedValue(const ParamInfo& info, float value) {
 
 }  // namespace
 
+// The voice count as the plug-in's port reads it (port_values.h), so both
+// binaries round and clamp alike.
 int voicesOfPortValue(float value) {
-    if (std::isnan(value)) return kMinVoices;
-    return static_cast<int>(
-        std::lround(std::clamp(value, static_cast<float>(kMinVoices), static_cast<float>(kMaxVoices))));
+    float voices = kMinVoices;
+    portValueInRange(kParamVoiceLimit, value, voices);
+    return static_cast<int>(voices);
 }
 
 int voicesOfParameter(float value) {
-    if (!std::isfinite(value)) return kMinVoices;
-    return std::clamp(truncToInt(127.0 * static_cast<double>(std::clamp(value, 0.0f, 1.0f))), kMinVoices, kMaxVoices);
+    if (!std::isfinite(value)) return static_cast<int>(kMinVoices);
+    return static_cast<int>(portFromParameter(kParamVoiceLimit, std::clamp(value, 0.0f, 1.0f)));
 }
 
-// Just above n/127, as the factory sounds and the plug-in's port store it.
-float parameterOfVoices(int voices) { return (static_cast<float>(voices) + 0.0001f) * kPerMidiValue; }
+float parameterOfVoices(int voices) { return parameterFromPort(kParamVoiceLimit, static_cast<float>(voices)); }
 
 UiMirror::UiMirror(PortSink& sink) : sink_(sink) {
     Program init;
