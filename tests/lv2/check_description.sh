@@ -6,7 +6,7 @@
 set -euo pipefail
 bundle=$1 ports=$2
 specs=/usr/lib/lv2
-# The specification bundles only: plug-ins installed beside them are not ours to judge.
+# LV2's own schema bundles only: plug-ins installed beside them are not ours to judge.
 schemas=()
 for dir in "$specs"/*.lv2; do
   grep -qs 'lv2:binary' "$dir/manifest.ttl" || schemas+=("$dir"/*.ttl)
