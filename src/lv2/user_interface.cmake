@@ -10,17 +10,8 @@ target_link_libraries(velora_lv2_ui PUBLIC velora_shell)
 add_library(velora_ui MODULE ui_entry.cpp)
 target_include_directories(velora_ui PRIVATE ${VELORA_XLIB_INCLUDE})
 target_link_libraries(velora_ui PRIVATE velora_lv2_ui velora_gui_x11 velora_resources)
-set_target_properties(velora_ui PROPERTIES
-  PREFIX ""
-  OUTPUT_NAME velora_ui
-  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/velora.lv2
-  CXX_VISIBILITY_PRESET hidden
-  VISIBILITY_INLINES_HIDDEN ON)
 # Nothing but lv2ui_descriptor leaves the library.
-target_link_options(velora_ui PRIVATE -Wl,--exclude-libs,ALL)
-if(NOT (VELORA_SANITIZE OR VELORA_FUZZ OR VELORA_TSAN))
-  target_link_options(velora_ui PRIVATE -Wl,--no-undefined)
-endif()
+velora_lv2_module(velora_ui)
 
 # The bundle target (velora_lv2_bundle, made later in tools/) includes the
 # user interface, so every build of the bundle, the release's too, has it.
