@@ -208,7 +208,12 @@ void SynthEngine::finishAllVoices(const SampleValues& s, const SampleVoices& sv,
 
 LanePath SynthEngine::widestLanePath() noexcept {
 #if VELORA_AVX2_LANES
-    static const LanePath widest = __builtin_cpu_supports("avx2") ? LanePath::Avx2 : LanePath::Sse2;
+    // Initialised here: a DLL's static constructors may run before the
+    // runtime's own CPU query.
+    static const LanePath widest = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") ? LanePath::Avx2 : LanePath::Sse2;
+    }();
     return widest;
 #elif defined(__SSE2__)
     return LanePath::Sse2;

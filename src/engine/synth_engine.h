@@ -24,9 +24,9 @@ namespace velora::engine {
 
 inline constexpr int kKeyCount = 128;
 
-// The eight-lane path exists on x86-64 outside Windows (where GCC does not
-// align the stack for 32-byte spills); the CPU is asked at run time.
-#if defined(__x86_64__) && !defined(_WIN32)
+// The eight-lane path exists wherever the four-lane one does on x86; the
+// CPU is asked at run time.
+#if defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__))
 #define VELORA_AVX2_LANES 1
 #else
 #define VELORA_AVX2_LANES 0
