@@ -21,7 +21,10 @@ void forEachEvent(const LV2_Atom_Sequence* sequence, const Urids& urids, Visit&&
     if (sequence == nullptr) return;
     const std::uint32_t size = sequence->atom.size;
     if (size < sizeof(LV2_Atom_Sequence_Body) || size > kMaxSequenceBytes) return;
-    if (sequence->body.unit != 0 && sequence->body.unit != urids.timeFrame) return;
+    // run() stamps are frames whatever the unit says: Ardour leaves the field
+    // as the buffer held it (bits of a pointer), and refusing those
+    // sequences dropped their notes. Only stamps said to be beats are refused.
+    if (sequence->body.unit == urids.unitsBeat) return;
     const auto* body = reinterpret_cast<const std::uint8_t*>(&sequence->body);
     std::uint32_t offset = sizeof(LV2_Atom_Sequence_Body);
     while (offset <= size && size - offset >= sizeof(LV2_Atom_Event)) {

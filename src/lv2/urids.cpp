@@ -41,7 +41,7 @@ bool Urids::map(const LV2_URID_Map& host) {
     atomString = get(LV2_ATOM__String);
     atomUrid = get(LV2_ATOM__URID);
     midiEvent = get(LV2_MIDI__MidiEvent);
-    timeFrame = get(LV2_UNITS__frame);
+    unitsBeat = get(LV2_UNITS__beat);
     timePosition = get(LV2_TIME__Position);
     timeBeatsPerMinute = get(LV2_TIME__beatsPerMinute);
     patchSet = get(LV2_PATCH__Set);

@@ -14,7 +14,7 @@ struct Urids {
     LV2_URID atomSequence = 0, atomObject = 0, atomBlank = 0, atomFloat = 0, atomDouble = 0, atomInt = 0, atomLong = 0,
              atomBool = 0, atomString = 0, atomUrid = 0;
     LV2_URID midiEvent = 0;
-    LV2_URID timeFrame = 0, timePosition = 0, timeBeatsPerMinute = 0;
+    LV2_URID unitsBeat = 0, timePosition = 0, timeBeatsPerMinute = 0;
     LV2_URID patchSet = 0, patchGet = 0, patchProperty = 0, patchValue = 0;
     LV2_URID learnState = 0, learning = 0, learnTarget = 0, display = 0;
     // One per control port row: the patch:property naming it.

@@ -2,6 +2,7 @@
 // What no host should send: broken atom sequences, values outside a port's
 // range, ports left unconnected, garbage state. The instance must neither
 // crash nor put out anything but finite samples, and must keep playing.
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -144,6 +145,33 @@ TEST(Lv2BadInput, BrokenSequencesAreSkippedSafely) {
         EXPECT_TRUE(allFinite(left) && allFinite(right)) << c.what;
         host->runRaw(kBlock, nullptr, left.data(), right.data());  // then the port unconnected
         expectStillPlays(*host, c.what);
+    }
+}
+
+// Ardour leaves a sequence's unit as its buffer held it; the notes count all
+// the same, in frames, as under the units a sequence may name.
+TEST(Lv2BadInput, NotesPlayWhateverUnitTheSequenceNames) {
+    const struct {
+        const char* what;
+        bool frames;
+    } cases[] = {{"0", true}, {"units:frame", true}, {"0x557a (bits of a pointer)", true}, {"units:beat", false}};
+    for (const auto& c : cases) {
+        auto host = makeHost();
+        host->activate();
+        RawSequence sequence(*host);
+        const std::string what = c.what;
+        sequence.sequence()->body.unit = what == "0"             ? 0
+                                         : what == "units:frame" ? sequence.map(LV2_UNITS__frame)
+                                         : what == "units:beat"  ? sequence.map(LV2_UNITS__beat)
+                                                                 : 0x557au;
+        sequence.midi(100, {0x90, 60, 100});
+        std::vector<float> left(kBlock), right(kBlock);
+        host->runRaw(kBlock, sequence.sequence(), left.data(), right.data());
+        const bool silentBefore = std::all_of(left.begin(), left.begin() + 100, [](float s) { return s == 0.0f; });
+        const std::vector<float> after = renderBlocks(*host, 8, {});
+        const bool sounding = std::any_of(after.begin(), after.end(), [](float s) { return s != 0.0f; });
+        EXPECT_EQ(sounding, c.frames) << c.what;
+        EXPECT_TRUE(silentBefore) << c.what;
     }
 }
 
