@@ -16,7 +16,7 @@ namespace {
 
 class NullHooks final : public RenderHooks {
 public:
-    void dispatchDueEvents() override {}
+    int dispatchDueEvents(int limit) override { return limit; }
     void tempoCheck() override {}
     void processOutput(float l, float r, float& outL, float& outR) override {
         outL = l;

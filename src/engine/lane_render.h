@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "engine/run_rows.h"
 #include "engine/sample_values.h"
 #include "engine/synth_engine.h"
 
@@ -296,7 +297,7 @@ struct LaneRenderer {
     }
 
     [[gnu::always_inline]] static F attackWaveGroup(SynthEngine& e, const SynthEngine::SampleValues& s, const Group& g,
-                                                    const F env, const F a) {
+                                                    const F env, const F a, const F noise) {
         float* row[W];
         for (int i = 0; i < W; ++i) row[i] = g.voice[i]->attackPhase.data();
         const Columns phases = L::loadColumns(row);  // main, up, down, base increment
@@ -311,76 +312,93 @@ struct LaneRenderer {
         const WavePairTable* level[W];
         for (int i = 0; i < W; ++i) level[i] = &e.tables_.waves[g.voice[i]->attackLevel.select(s.levelLimit, up[i])];
         const F shape = s.attackUnderAdsr ? a : L::splat(1.0f);
-        // One draw per voice in key order; the scratch lanes draw nothing.
-        Floats noise{};
-        if (s.noiseAmount != 0.0f)
-            for (int i = 0; i < g.count; ++i) noise[i] = attackNoise(s.noiseAmount, e.noise_.next(), g.key[i]);
         const F wave = oscillate(row, phases, level, inc, incUp, incDown, s.attack.unisonAmount,
                                  s.attack.waveMixComplement, s.attack.waveMix);
-        return L::mul(L::mul(L::add(wave, noise.load()), shape), env);
+        return L::mul(L::mul(L::add(wave, noise), shape), env);
+    }
+
+    // One sample of a group: its envelope values and noise from row k (a
+    // whole group of consecutive positions loads them whole; the scratch
+    // lanes take zeros), the cutoff steps, then the Tone and the Attack
+    // layers, into the row's outputs.
+    [[gnu::always_inline]] static void renderGroupSample(SynthEngine& e, const SynthEngine::SampleValues& s,
+                                                         const Group& g, const int (&at)[W], bool whole, int first,
+                                                         int k) {
+        SynthEngine::RunRows& rows = *e.rows_;
+        const bool noisy = s.noiseAmount != 0.0f;
+        F a, t, env, noise = L::zero();
+        if (whole) {
+            a = L::load(&rows.a[k][first]);
+            t = L::load(&rows.t[k][first]);
+            env = L::load(&rows.e[k][first]);
+            if (noisy) noise = L::load(&rows.noise[k][first]);
+        } else {
+            Floats la{}, lt{}, le{}, ln{};
+            for (int i = 0; i < g.count; ++i) {
+                const int j = at[i];
+                la[i] = rows.a[k][j];
+                lt[i] = rows.t[k][j];
+                le[i] = rows.e[k][j];
+                if (noisy) ln[i] = rows.noise[k][j];
+            }
+            a = la.load();
+            t = lt.load();
+            env = le.load();
+            noise = ln.load();
+        }
+        if (s.filterStep) stepCutoffGroup(e, s, g);
+        // Both layers' table reads first, then both filters: the two
+        // filters' dependency chains overlap.
+        F toneIn = L::zero(), attackIn = L::zero();
+        if (s.tone.on) toneIn = toneWaveGroup(e, s, g, t, a);
+        if (s.attack.on) attackIn = attackWaveGroup(e, s, g, env, a, noise);
+        F tone = L::zero(), attack = L::zero();
+        if (s.tone.on) tone = filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->toneFilter; }, toneIn);
+        if (s.attack.on)
+            attack = filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->attackFilter; }, attackIn);
+        if (whole) {
+            L::store(&rows.toneOut[k][first], tone);
+            L::store(&rows.attackOut[k][first], attack);
+        } else {
+            Floats lt, la;
+            lt.store(tone);
+            la.store(attack);
+            for (int i = 0; i < g.count; ++i) {
+                rows.toneOut[k][at[i]] = lt[i];
+                rows.attackOut[k][at[i]] = la[i];
+            }
+        }
     }
 
     // The rendering voices from position first on, in groups of W while more
-    // than W / 2 remain: cutoff steps, then the Tone and the Attack layers
-    // of each group. Returns the position where it stopped.
-    static int renderLayerGroups(SynthEngine& e, const SynthEngine::SampleValues& s, SynthEngine::SampleVoices& sv,
+    // than W / 2 remain, each group over the whole run. Returns the position
+    // where it stopped.
+    static int renderLayerGroups(SynthEngine& e, SynthEngine::SampleValues& s, int length, int count, int layered,
                                  int first) {
-        const int count = sv.layered;
+        const SynthEngine::RunRows& rows = *e.rows_;
         // With no voice in its tail the positions are 0, 1, 2, ...: whole
         // registers load and store.
-        const bool dense = count == sv.count;
-        for (; count - first > W / 2; first += W) {
+        const bool dense = layered == count;
+        for (; layered - first > W / 2; first += W) {
             Group g;
-            g.count = std::min(W, count - first);
-            F a, t, env;
-            if (dense && g.count == W) {
-                for (int i = 0; i < W; ++i) {
-                    g.key[i] = sv.key[first + i];
+            g.count = std::min(W, layered - first);
+            int at[W];
+            for (int i = 0; i < W; ++i) {
+                if (i < g.count) {
+                    at[i] = rows.rendering[first + i];
+                    g.key[i] = rows.key[at[i]];
                     g.voice[i] = &e.voices_[g.key[i]];
+                } else {
+                    at[i] = 0;
+                    g.key[i] = 0;
+                    g.voice[i] = &e.laneScratch_;
                 }
-                a = L::load(&sv.a[first]);
-                t = L::load(&sv.t[first]);
-                env = L::load(&sv.e[first]);
-            } else {
-                Floats la, lt, le;
-                for (int i = 0; i < W; ++i) {
-                    if (i < g.count) {
-                        const int j = sv.rendering[first + i];
-                        g.key[i] = sv.key[j];
-                        g.voice[i] = &e.voices_[g.key[i]];
-                        la[i] = sv.a[j];
-                        lt[i] = sv.t[j];
-                        le[i] = sv.e[j];
-                    } else {
-                        g.key[i] = 0;
-                        g.voice[i] = &e.laneScratch_;
-                        la[i] = lt[i] = le[i] = 0.0f;
-                    }
-                }
-                a = la.load();
-                t = lt.load();
-                env = le.load();
             }
-            if (s.filterStep) stepCutoffGroup(e, s, g);
-            // Both layers' table reads first, then both filters: the two
-            // filters' dependency chains overlap.
-            F toneIn = L::zero(), attackIn = L::zero();
-            if (s.tone.on) toneIn = toneWaveGroup(e, s, g, t, a);
-            if (s.attack.on) attackIn = attackWaveGroup(e, s, g, env, a);
-            Floats tone{}, attack{};
-            if (s.tone.on)
-                tone.store(filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->toneFilter; }, toneIn));
-            if (s.attack.on)
-                attack.store(filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->attackFilter; }, attackIn));
-            if (dense && g.count == W) {
-                L::store(&sv.toneOut[first], tone.load());
-                L::store(&sv.attackOut[first], attack.load());
-            } else {
-                for (int i = 0; i < g.count; ++i) {
-                    const int j = sv.rendering[first + i];
-                    sv.toneOut[j] = tone[i];
-                    sv.attackOut[j] = attack[i];
-                }
+            const bool whole = dense && g.count == W;
+            for (int k = 0; k < length; ++k) {
+                s.vibratoValue = e.runClock_.vibrato[k];
+                s.filterStep = e.runClock_.filterStep[k];
+                renderGroupSample(e, s, g, at, whole, first, k);
             }
         }
         return first;

@@ -10,8 +10,8 @@ bool SynthEngine::stepEnvelopeGroup4(const SampleValues& s, SampleVoices& sv, in
     return LaneRenderer<lanes::Sse2>::stepEnvelopeGroup(*this, s, sv, first);
 }
 
-int SynthEngine::renderLayerGroups4(const SampleValues& s, SampleVoices& sv, int first) {
-    return LaneRenderer<lanes::Sse2>::renderLayerGroups(*this, s, sv, first);
+int SynthEngine::renderLayerGroups4(SampleValues& s, int length, int count, int layered, int first) {
+    return LaneRenderer<lanes::Sse2>::renderLayerGroups(*this, s, length, count, layered, first);
 }
 
 #endif  // __SSE2__

@@ -13,6 +13,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "engine/run_rows.h"
 #include "engine/sample_values.h"
 #include "engine/voice_resonator.h"
 
@@ -41,19 +42,15 @@ int SynthEngine::stepEnvelopeGroups8(const SampleValues& s, SampleVoices& sv) {
     return first;
 }
 
-int SynthEngine::renderLayerGroups8(const SampleValues& s, SampleVoices& sv) {
-    return LaneRenderer<lanes::Avx2>::renderLayerGroups(*this, s, sv, 0);
+int SynthEngine::renderLayerGroups8(SampleValues& s, int length, int count, int layered) {
+    return LaneRenderer<lanes::Avx2>::renderLayerGroups(*this, s, length, count, layered, 0);
 }
 
-void SynthEngine::finishVoices8(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR) {
+void SynthEngine::finishVoices8(const SampleValues& s, int length, int count) {
     auto resonate = [](VoiceResonator& r, const StageGains& gains, float x, float g, bool fading) {
         return processResonatorAvx2(r, gains, x, g, fading);
     };
-    // The sums in registers, in the same order.
-    float left = mixL, right = mixR;
-    for (int j = 0; j < sv.count; ++j) finishVoice(s, sv, j, left, right, resonate);
-    mixL = left;
-    mixR = right;
+    for (int j = 0; j < count; ++j) finishVoiceRun(s.gains, j, length, resonate);
 }
 
 }  // namespace velora::engine

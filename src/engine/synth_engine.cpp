@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/midi_scale.h"
+#include "engine/run_rows.h"
 
 namespace velora::engine {
 namespace {
@@ -20,7 +21,7 @@ constexpr float kBendOffset = floatFromBits(0x3F60A652u);
 
 }  // namespace
 
-SynthEngine::SynthEngine() : tables_(waveTables()) {
+SynthEngine::SynthEngine() : tables_(waveTables()), rows_(std::make_unique<RunRows>()) {
     buildKeyFrequencies(keyFrequency_);
     allocateResonators();
     // Derived quantities start as their parameters at 0 give them; the shell's

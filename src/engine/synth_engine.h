@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "engine/engine_values.h"
 #if defined(__SSE2__)
@@ -136,43 +137,62 @@ private:
     void clearFilterStates();
 
     struct SampleValues;
-    // What the envelope pass hands to the later passes of a sample, by
-    // position among the sounding voices in key order.
+    // Samples rendered stage by stage: the envelopes of every voice sample by
+    // sample, then each voice's (or group's) layers and resonator over the
+    // whole run, so its state stays in the cache; then the mix. A run ends at
+    // the next due event, the next tempo check, kRunLength samples, and
+    // wherever the set of sounding or layered voices changes.
+    static constexpr int kRunLength = 16;
+    static constexpr int kTempoCheckPeriod = 128;
+    struct RunRows;
+    // What the envelope pass hands to the later passes of one sample, by
+    // position among the sounding voices in key order: a view of one row of
+    // the run's buffers.
     struct SampleVoices {
         int count = 0;
-        int layered = 0;  // voices whose layers render (not in the tail stage)
-        alignas(16) std::array<int, kKeyCount> key;
-        alignas(16) std::array<float, kKeyCount> a, t, e;  // Adsr, Tone and Attack envelope outputs
-        alignas(16) std::array<float, kKeyCount> toneOut, attackOut;
-        std::array<bool, kKeyCount> layers, fading;
-        std::array<int, kKeyCount> rendering;  // positions of the layered voices
+        int layered = 0;                // voices whose layers render (not in the tail stage)
+        const int* key = nullptr;       // shared by the run
+        const int* rendering = nullptr;  // positions of the layered voices, shared by the run
+        float *a, *t, *e;               // Adsr, Tone and Attack envelope outputs
+        float *toneOut, *attackOut;
+        const float* noise;             // the Attack layers' draws, where noise is on
+        bool *layers, *fading;
     };
+    SampleVoices sampleVoices(int row, int count, int layered);
     void loadSampleValues(SampleValues& s) const;
+    int stepRunEnvelopes(const SampleValues& s, int length, bool& carried);
+    void drawRunNoise(const SampleValues& s, int length, int layered);
+    void carryEnvelopes(int row, int count);
     void stepAllEnvelopes(const SampleValues& s, SampleVoices& sv);
     void stepEnvelopes(const SampleValues& s, SampleVoices& sv, int j);
-    void renderAllLayers(const SampleValues& s, SampleVoices& sv);
-    void renderLayersScalar(const SampleValues& s, SampleVoices& sv, int from, int to);
+    void renderAllLayers(SampleValues& s, int length, int count, int layered);
+    void renderLayersScalar(SampleValues& s, int length, int count, int layered, int from);
     float renderTone(Voice& v, const SampleValues& s, float t, float a);
-    float renderAttack(Voice& v, int key, const SampleValues& s, float e, float a);
-    void finishAllVoices(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR);
+    float renderAttack(Voice& v, const SampleValues& s, float e, float a, float noise);
+    void finishAllVoices(const SampleValues& s, int length, int count);
     template <typename Resonate>
-    void finishVoice(const SampleValues& s, const SampleVoices& sv, int j, float& mixL, float& mixR, Resonate resonate);
+    void finishVoiceRun(const StageGains& gains, int j, int length, Resonate resonate);
+    void mixRun(int length, int count, float* outL, float* outR, RenderHooks& hooks);
+    void prepareRunClock(int length);
+    void advanceRunClock(int length);
+    int collectSounding();
+    int listRendering(int count);
     // Envelopes of the voices at positions from .. to - 1, four side by side
     // where they can.
     void stepEnvelopeRange(const SampleValues& s, SampleVoices& sv, int from, int to);
     template <typename Lanes>
     friend struct LaneRenderer;
 #if defined(__SSE2__)
-    // Four voices of a sample side by side (render_lanes.cpp): the group
-    // steps, or the position where the groups stopped.
+    // Four voices side by side (render_lanes.cpp): the group of a sample
+    // steps, or the position where the layer groups of a run stopped.
     bool stepEnvelopeGroup4(const SampleValues& s, SampleVoices& sv, int first);
-    int renderLayerGroups4(const SampleValues& s, SampleVoices& sv, int first);
+    int renderLayerGroups4(SampleValues& s, int length, int count, int layered, int first);
 #endif
 #if VELORA_AVX2_LANES
     // Eight (render_lanes_avx2.cpp).
     int stepEnvelopeGroups8(const SampleValues& s, SampleVoices& sv);
-    int renderLayerGroups8(const SampleValues& s, SampleVoices& sv);
-    void finishVoices8(const SampleValues& s, const SampleVoices& sv, float& mixL, float& mixR);
+    int renderLayerGroups8(SampleValues& s, int length, int count, int layered);
+    void finishVoices8(const SampleValues& s, int length, int count);
 #endif
 
     EngineValues values_;
@@ -199,6 +219,23 @@ private:
     NoiseGenerator noise_;
     Voice laneScratch_;  // fills the free lanes of a short group
     LanePath lanePath_ = widestLanePath();
+    // The samples ahead of a run: vibrato values and cutoff steps.
+    // The samples ahead of a run: the vibrato values and cutoff steps, and
+    // the vibrato phase and filter tick at the start of each sample.
+    struct RunClock {
+        std::array<float, kRunLength> vibrato;
+        std::array<bool, kRunLength> filterStep;
+        std::array<float, kRunLength + 1> vibratoPhase;
+        std::array<int, kRunLength + 1> filterTick;
+    } runClock_{};
+    // The voices of the present run: the sounding set its key list was taken
+    // from, how many sound and how many of them render their layers.
+    struct RunVoices {
+        std::array<std::uint64_t, 2> sounding{};
+        int count = 0;
+        int layered = 0;
+    } runVoices_;
+    std::unique_ptr<RunRows> rows_;  // made with the engine: nothing allocates while rendering
 };
 
 }  // namespace velora::engine

@@ -1,25 +1,28 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Level ramp and resonator of one voice, added to the mix; over the
-// resonator form of the instruction set that compiles it.
-#include "engine/sample_values.h"
+// Level ramp and resonator of one voice over a run, into its output rows;
+// over the resonator form of the instruction set that compiles it.
+#include "engine/run_rows.h"
 #include "engine/synth_engine.h"
 
 namespace velora::engine {
 
 template <typename Resonate>
-[[gnu::always_inline]] inline void SynthEngine::finishVoice(const SampleValues& s, const SampleVoices& sv, int j,
-                                                            float& mixL, float& mixR, Resonate resonate) {
-    Voice& v = voices_[sv.key[j]];
-    float x = 0.0f;
-    if (sv.layers[j]) {
-        x = (sv.toneOut[j] + sv.attackOut[j]) * v.levelRamp[v.levelPos] * v.levelScale;
-        if (v.levelPos < kLevelRampSteps) ++v.levelPos;
+[[gnu::always_inline]] inline void SynthEngine::finishVoiceRun(const StageGains& gains, int j, int length,
+                                                               Resonate resonate) {
+    RunRows& rows = *rows_;
+    Voice& v = voices_[rows.key[j]];
+    for (int k = 0; k < length; ++k) {
+        float x = 0.0f;
+        if (rows.layers[k][j]) {
+            x = (rows.toneOut[k][j] + rows.attackOut[k][j]) * v.levelRamp[v.levelPos] * v.levelScale;
+            if (v.levelPos < kLevelRampSteps) ++v.levelPos;
+        }
+        const float g = 0.5f * (rows.t[k][j] + rows.e[k][j]);
+        const StereoSample out = resonate(v.resonator, gains, x, g, rows.fading[k][j]);
+        rows.left[k][j] = out.left;
+        rows.right[k][j] = out.right;
     }
-    const float g = 0.5f * (sv.t[j] + sv.e[j]);
-    const StereoSample out = resonate(v.resonator, s.gains, x, g, sv.fading[j]);
-    mixL += out.left;
-    mixR += out.right;
 }
 
 }  // namespace velora::engine

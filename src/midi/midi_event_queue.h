@@ -61,6 +61,19 @@ public:
         }
     }
 
+    // After dispatchDue: how many samples from this one on (1 .. limit) pass
+    // before the next event falls due; counts the events down past the ones
+    // after this sample, as dispatchDue would have.
+    int skipQuiet(int limit) {
+        int quiet = limit;
+        for (const NoteEvent* node = head_.next; node != &tail_; node = node->next)
+            if (node->event.deltaFrames < quiet) quiet = node->event.deltaFrames + 1;
+        if (quiet < 1) quiet = 1;
+        if (quiet > 1)
+            for (NoteEvent* node = head_.next; node != &tail_; node = node->next) node->event.deltaFrames -= quiet - 1;
+        return quiet;
+    }
+
     int pending() const { return pending_; }
     bool empty() const { return head_.next == &tail_; }
 

@@ -430,13 +430,14 @@ VstInt32 SynthEffect::processEvents(VstEvents* events) {
     return 1;
 }
 
-void SynthEffect::dispatchDueEvents() {
+int SynthEffect::dispatchDueEvents(int limit) {
     takePendingStop();  // a selection made while this block renders
     // An event's parameter changes act before the next event, as at once.
     events_.dispatchDue([this](const MidiEventRecord& event) {
         handleMidi(event, learn_, *this);
         engine_.applyPostedParams();
     });
+    return events_.skipQuiet(limit);
 }
 
 void SynthEffect::tempoCheck() {

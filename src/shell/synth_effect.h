@@ -71,7 +71,7 @@ public:
 
 private:
     // Render hooks.
-    void dispatchDueEvents() override;
+    int dispatchDueEvents(int limit) override;
     void tempoCheck() override;
     void processOutput(float mixL, float mixR, float& outL, float& outR) override;
 

@@ -2,6 +2,7 @@
 #pragma once
 // Shared pieces of the engine tests: a recording owner for renderBlock and
 // the neutral program every test starts from.
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -13,15 +14,21 @@ namespace velora::engine::test {
 
 class FakeHooks final : public RenderHooks {
 public:
-    // Called with the sample index of the block before the voices render.
+    // Called with the sample index before the voices render, at every
+    // eventEvery-th sample since the hooks were made; the engine renders
+    // the samples between in runs.
     std::function<void(int)> onSample;
+    int eventEvery = 1;
     std::vector<float> mixL, mixR;
     int dispatchCalls = 0;
     std::vector<int> tempoChecks;  // sample indexes since the hooks were made
 
-    void dispatchDueEvents() override {
-        if (onSample) onSample(sample_);
+    int dispatchDueEvents(int limit) override {
         ++dispatchCalls;
+        if (!onSample) return limit;
+        const int sinceEvent = sample_ % eventEvery;
+        if (sinceEvent == 0) onSample(sample_);
+        return std::min(limit, eventEvery - sinceEvent);
     }
     void tempoCheck() override { tempoChecks.push_back(sample_); }
     void processOutput(float l, float r, float& outL, float& outR) override {

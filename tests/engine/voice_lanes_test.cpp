@@ -45,7 +45,15 @@ void randomEvent(SynthEngine& e, velora::test::Random& rng, int polyphony) {
     }
 }
 
-std::vector<float> renderScenario(LanePath path, int polyphony, std::uint32_t seed) {
+// When the scenario's events come: every period-th sample, and how often the
+// hooks let the engine look for them (1: one-sample runs; period: runs up to
+// the next event).
+struct EventTimes {
+    int period = 1;
+    int hookEvery = 1;
+};
+
+std::vector<float> renderScenario(LanePath path, int polyphony, std::uint32_t seed, EventTimes times = {}) {
     auto e = test::preparedEngine();
     e->useLanePath(path);
     e->setParam(VoiceParam::VoiceLimit, (static_cast<float>(polyphony) + 0.5f) / 127.0f);
@@ -59,9 +67,12 @@ std::vector<float> renderScenario(LanePath path, int polyphony, std::uint32_t se
         e->setParam(p, v);
     velora::test::Random rng{seed};
     FakeHooks hooks;
-    hooks.onSample = [&](int) {
+    hooks.eventEvery = times.hookEvery;
+    int eventSamples = 0;
+    hooks.onSample = [&](int i) {
+        if (i % times.period != 0) return;
         // Dense at first, so that every voice count is reached, then sparse.
-        const int rate = hooks.dispatchCalls < 2000 ? 4 : 60;
+        const int rate = eventSamples++ < 2000 ? 4 : 60;
         while (rng.below(rate) == 0) randomEvent(*e, rng, polyphony);
     };
     std::vector<float> out;
@@ -108,6 +119,36 @@ TEST(VoiceLanes, AForcedPathStaysWithinWhatTheCpuRuns) {
 #if defined(__x86_64__) && !defined(_WIN32)
     EXPECT_EQ(SynthEngine::widestLanePath() == LanePath::Avx2, __builtin_cpu_supports("avx2") != 0);
 #endif
+}
+
+}  // namespace
+}  // namespace velora::engine
+
+namespace velora::engine {
+namespace {
+
+// Runs end at events, tempo checks, their longest length and wherever voices
+// end or enter their tail: rendered in runs, the scenario gives the bits of
+// one-sample runs, on every path, with events close and far apart (blocks of
+// 1 to 700 samples, most of them odd).
+TEST(VoiceRuns, RenderTheSameBitsAsOneSampleAtATime) {
+    struct Case {
+        int polyphony, period;
+    };
+    for (const Case c : {Case{1, 1}, Case{5, 3}, Case{9, 16}, Case{13, 17}, Case{127, 40}, Case{127, 200}}) {
+        for (LanePath path : {LanePath::Reference, LanePath::Sse2, LanePath::Avx2}) {
+            if (std::min(path, SynthEngine::widestLanePath()) != path) continue;
+            const std::uint32_t seed = 2000u + static_cast<std::uint32_t>(c.polyphony * 1000 + c.period);
+            const auto single = renderScenario(path, c.polyphony, seed, {c.period, 1});
+            const auto runs = renderScenario(path, c.polyphony, seed, {c.period, c.period});
+            ASSERT_EQ(runs.size(), single.size());
+            std::size_t differ = 0;
+            for (std::size_t i = 0; i < runs.size(); ++i)
+                differ += std::bit_cast<std::uint32_t>(runs[i]) != std::bit_cast<std::uint32_t>(single[i]);
+            EXPECT_EQ(differ, 0u) << c.polyphony << " voices, events every " << c.period << ", path "
+                                  << static_cast<int>(path);
+        }
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace velora {
@@ -47,6 +48,37 @@ TEST(MidiEventQueue, CountdownsCarryAcrossBlocksOnlyWhileSamplesRender) {
     const auto handled = run(queue, 4);
     ASSERT_EQ(handled.size(), 1u);
     EXPECT_EQ(handled[0].first, 1);  // sample 1 of the next block
+}
+
+// The same, skipping the quiet samples as the render loop's runs do.
+std::vector<std::pair<int, int>> runSkipping(MidiEventQueue& queue, int samples, int limit) {
+    std::vector<std::pair<int, int>> handled;
+    for (int s = 0; s < samples;) {
+        queue.dispatchDue([&](const MidiEventRecord& e) { handled.emplace_back(s, e.midiData[1]); });
+        const int quiet = queue.skipQuiet(std::min(limit, samples - s));
+        EXPECT_GE(quiet, 1);
+        s += quiet;
+    }
+    return handled;
+}
+
+TEST(MidiEventQueue, SkippingQuietSamplesHandlesEachEventOnItsSample) {
+    struct Case {
+        std::vector<int> deltas;
+        int limit;
+    };
+    for (const Case& c : {Case{{3, 0, -5, 3}, 16}, Case{{0, 1, 2, 17, 40}, 16}, Case{{15, 16, 31}, 16},
+                          Case{{7, 7, 100}, 1}, Case{{}, 16}, Case{{2147483647, 5}, 32}}) {
+        MidiEventQueue every, skipping;
+        int key = 60;
+        for (int delta : c.deltas) {
+            every.push(noteOn(delta, key));
+            skipping.push(noteOn(delta, key++));
+        }
+        EXPECT_EQ(runSkipping(skipping, 120, c.limit), run(every, 120)) << c.deltas.size() << " events";
+        // Both counted down alike for the next block.
+        EXPECT_EQ(runSkipping(skipping, 10, c.limit), run(every, 10));
+    }
 }
 
 TEST(MidiEventQueue, RecyclesNodesAndBoundsThePendingCount) {

@@ -22,7 +22,7 @@ using namespace vst;
 
 class NoHooks final : public engine::RenderHooks {
 public:
-    void dispatchDueEvents() override {}
+    int dispatchDueEvents(int limit) override { return limit; }
     void tempoCheck() override {}
     void processOutput(float l, float r, float& outL, float& outR) override {
         outL = l;
