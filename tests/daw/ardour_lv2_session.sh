@@ -39,7 +39,7 @@ heap_fault() {  # status, command
   local status=$1
   shift
   grep -qE 'free\(\)|corrupted size|double free|malloc\(\)|corrupted double-linked' "$work/log" &&
-    echo "Ardour's heap was corrupted ($*, exit status $status): known Ardour 7.3 fault, valgrind finds none in the plug-in here (tests/daw/CMakeLists.txt)" >&2
+    echo "The heap of Ardour's process was corrupted ($*, exit status $status): see tests/daw/CMakeLists.txt for what valgrind found in Ardour 7.3 and what is unsettled" >&2
   return 0
 }
 run() { timeout 120 "$@" >"$work/log" 2>&1 || { status=$?; cat "$work/log" >&2; heap_fault "$status" "$*"; echo "FAIL (${VELORA_FORMAT:-} session): $*" >&2; exit 1; }; }
