@@ -31,18 +31,8 @@ cp "$here/velora_test_notes.lua" "$XDG_CONFIG_HOME/ardour7/scripts/"
 cp "$here/velora-test.preset" "$XDG_CONFIG_HOME/ardour7/export/"
 LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -q -f "$LXVST_PATH/velora.so"
 
-# Ardour's own heap faults are named as such: valgrind shows luasession
-# destroying tracks that Lua still held after close_session had deleted the
-# session (the Lua scripts now drop them first), a use-after-free that glibc
-# reports at exit as "free(): invalid size" or "corrupted size vs. prev_size".
-heap_fault() {  # status, command
-  local status=$1
-  shift
-  grep -qE 'free\(\)|corrupted size|double free|malloc\(\)|corrupted double-linked' "$work/log" &&
-    echo "The heap of Ardour's process was corrupted ($*, exit status $status): see tests/daw/CMakeLists.txt for what valgrind found in Ardour 7.3 and what is unsettled" >&2
-  return 0
-}
-run() { timeout 120 "$@" >"$work/log" 2>&1 || { status=$?; cat "$work/log" >&2; heap_fault "$status" "$*"; echo "FAIL (${VELORA_FORMAT:-} session): $*" >&2; exit 1; }; }
+. "$here/heap_fault.sh"
+run() { timeout 120 "$@" >"$work/log" 2>&1 || { status=$?; cat "$work/log" >&2; heap_fault "$work/log" "$status" "$*"; echo "FAIL (${VELORA_FORMAT:-} session): $*" >&2; exit 1; }; }
 session() {  # name, format, changes
   export SESSION_DIR=$work/$1 SESSION_NAME=$1 VELORA_PROGRAM=$program VELORA_FORMAT=$2 VELORA_SET=$3 EXPORT_NAME=live
   run ardour7-lua "$here/new_session.lua"

@@ -27,18 +27,8 @@ cp "$here/velora-test.preset" "$XDG_CONFIG_HOME/ardour7/export/"
 LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst-scanner -q -f "$LXVST_PATH/velora.so"
 
 export SESSION_DIR=$work/session SESSION_NAME=recall VELORA_PROGRAM=$program VELORA_SET=$changes EXPORT_NAME=live
-# Ardour's own heap faults are named as such: valgrind shows luasession
-# destroying tracks that Lua still held after close_session had deleted the
-# session (the Lua scripts now drop them first), a use-after-free that glibc
-# reports at exit as "free(): invalid size" or "corrupted size vs. prev_size".
-heap_fault() {  # status, command
-  local status=$1
-  shift
-  grep -qE 'free\(\)|corrupted size|double free|malloc\(\)|corrupted double-linked' "$work/log" &&
-    echo "The heap of Ardour's process was corrupted ($*, exit status $status): see tests/daw/CMakeLists.txt for what valgrind found in Ardour 7.3 and what is unsettled" >&2
-  return 0
-}
-run() { timeout 120 "$@" >"$work/log" 2>&1 || { status=$?; cat "$work/log"; heap_fault "$status" "$*"; echo "FAIL: $*"; exit 1; }; }
+. "$here/heap_fault.sh"
+run() { timeout 120 "$@" >"$work/log" 2>&1 || { status=$?; cat "$work/log"; heap_fault "$work/log" "$status" "$*"; echo "FAIL: $*"; exit 1; }; }
 run ardour7-lua "$here/new_session.lua"
 # Three seconds of session range (Ardour counts 282240000 superclocks a second).
 sed -i 's|<Locations/>|<Locations><Location id="90000" name="session" start="a0" end="a846720000" flags="IsSessionRange" locked="0" timestamp="0" cue="0"/></Locations>|' \
