@@ -27,6 +27,7 @@
 
 // Xlib's macros stay out of the project's headers above.
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 namespace velora::gui::test {
 namespace {
@@ -35,6 +36,14 @@ XServer*& server = XServerEnvironment::server;
 [[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new XServerEnvironment(true));
 
 const std::filesystem::path kWork = VELORA_TEST_WORK;
+// Pictures and settings of this process only: ctest may run this program's
+// tests side by side, and one test's chosen size must not reach another's
+// window. The Wine prefix stays shared.
+const std::filesystem::path kOwn = [] {
+    auto folder = kWork / ("process-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    return folder;
+}();
 
 // A shell command on the test's display; its output is read back later.
 struct Command {
@@ -60,7 +69,7 @@ using ::velora::test::readPng;
 
 // The editor on program 1 drawn headless: what Linux must show.
 Picture headlessEditor() {
-    const auto path = kWork / "headless.png";
+    const auto path = kOwn / "headless.png";
     Command(std::string(VELORA_PICTURE_PROGRAM) + " " + path.string() + " --program 1").finish();
     return readPng(path);
 }
@@ -108,7 +117,7 @@ std::map<int, std::pair<float, float>> changes(const std::string& report) {
 }
 
 TEST(EditorThroughPluginFile, ScreenshotEqualsTheHeadlessFrameExactly) {
-    const auto shot = kWork / "linux.png";
+    const auto shot = kOwn / "linux.png";
     // The headless picture is drawn for a host without time info.
     Command run(host() + " --time-info no screenshot " + shot.string() + " --program 1");
     const std::string output = run.finish();
@@ -263,7 +272,7 @@ TEST(EditorThroughPluginFile, HandlesAreTakenWhereDrawnAndOnlyMovesAutomate) { c
 
 // A configuration folder of the tests' own: no size chosen on this machine
 // leaks into the windows below.
-const std::filesystem::path kConfig = kWork / "config";
+const std::filesystem::path kConfig = kOwn / "config";
 [[maybe_unused]] const int kConfigSet = ::setenv("XDG_CONFIG_HOME", kConfig.c_str(), 1);
 
 // The server's resource database for the next clients: empty, or one line.
@@ -274,7 +283,7 @@ void setResources(const std::string& line) {
 }
 
 Picture headlessEditorAt(const char* scale) {
-    const auto path = kWork / (std::string("headless-") + scale + ".png");
+    const auto path = kOwn / (std::string("headless-") + scale + ".png");
     Command(std::string(VELORA_PICTURE_PROGRAM) + " " + path.string() + " --program 1 --scale " + scale).finish();
     return readPng(path);
 }
@@ -295,7 +304,7 @@ TEST(EditorAtLargerSizes, ScreenshotsEqualTheHeadlessFramesWhoeverChoseTheSize) 
     std::filesystem::remove_all(kConfig);
     for (const auto& c : cases) {
         setResources(c.resources);
-        const auto shot = kWork / "linux-scaled.png";
+        const auto shot = kOwn / "linux-scaled.png";
         const bool hostAsks = std::string(c.how).find("host") != std::string::npos;
         Command run(c.options + host() + " --time-info no screenshot " + shot.string() + " --program 1" +
                     (hostAsks ? std::string(" --scale ") + c.scale : std::string()));
@@ -351,7 +360,7 @@ TEST(EditorAtLargerSizes, MenuChoiceResizesTheWindowAndLastsIntoANewProcess) {
     EXPECT_TRUE(xdotool(server->name(), "search --name '^Velora$' windowunmap"));
     edit.finish();
 
-    const auto shot = kWork / "remembered.png";
+    const auto shot = kOwn / "remembered.png";
     Command run(host() + " --time-info no screenshot " + shot.string() + " --program 1 --scale 2");
     ASSERT_EQ((run.finish(), run.status), 0);
     const Picture seen = readPng(shot);
@@ -496,7 +505,7 @@ double meanDifference(const Picture& a, const Picture& b, const gui::Rect& r) {
 }
 
 TEST_F(UnderWine, ScreenshotShowsTheSameLayout) {
-    const auto shot = kWork / "windows.png";
+    const auto shot = kOwn / "windows.png";
     Command run("timeout 120 " + wineHost() + " --time-info no screenshot " + shot.string() + " --program 1");
     const std::string output = run.finish();
     ASSERT_EQ(run.status, 0) << output;
@@ -575,7 +584,7 @@ protected:
 // The host's message: the screenshot of each build at 200 %.
 TEST_P(UnderWineAtTwice, ScreenshotAtTheHostsScaleShowsTheLargerEditor) {
     const Picture expected = headlessEditorAt("2");
-    const auto shot = kWork / "windows-twice.png";
+    const auto shot = kOwn / "windows-twice.png";
     Command run(hostExe() + " --time-info no screenshot " + shot.string() + " --program 1 --scale 2");
     const std::string output = run.finish();
     ASSERT_EQ(run.status, 0) << output;
