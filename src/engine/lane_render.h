@@ -37,9 +37,7 @@ struct LaneRenderer {
         F b0, b1, b2, a1, a2;
     };
 
-    // What a group's layers carry from sample to sample, held in registers
-    // over a run and written back at its end: the rows would otherwise be
-    // stored and reloaded, transposed, every sample.
+    // The Tone layer's increments and levels, which hold over a run.
     struct ToneStep {
         F inc, incUp, incDown;
         const WavePairTable* level[W];
@@ -51,6 +49,9 @@ struct LaneRenderer {
         const WavePairTable* level[W];
     };
 
+    // What a group's layers carry from sample to sample, held in registers
+    // over a run and written back at its end: the rows would otherwise be
+    // stored and reloaded, transposed, every sample.
     struct GroupState {
         ToneStep tone;
         AttackLevels attack;
