@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <limits>
 
 #include "engine/run_rows.h"
 #include "engine/sample_values.h"
@@ -30,6 +31,93 @@ struct LaneRenderer {
         int key[W];
         Voice* voice[W];
     };
+
+    // A layer's filter coefficients; they change only where the cutoff steps.
+    struct FilterLanes {
+        F b0, b1, b2, a1, a2;
+    };
+
+    // The Tone layer's increments and levels, which hold over a run.
+    struct ToneStep {
+        F inc, incUp, incDown;
+        const WavePairTable* level[W];
+    };
+
+    // The Attack layer's levels, selected again where an increment changes.
+    struct AttackLevels {
+        F incUp;  // NaN at the start of a run: equal to nothing
+        const WavePairTable* level[W];
+    };
+
+    // What a group's layers carry from sample to sample, held in registers
+    // over a run and written back at its end: the rows would otherwise be
+    // stored and reloaded, transposed, every sample.
+    struct GroupState {
+        ToneStep tone;
+        AttackLevels attack;
+        Columns tonePhase, attackPhase;  // main, up, down, base increment
+        Columns toneState, attackState;  // s1, s2, s3, s4
+        FilterLanes toneFilter, attackFilter;
+    };
+
+    template <typename Member>
+    [[gnu::always_inline]] static Columns loadRows(const Group& g, Member member) {
+        const float* row[W];
+        for (int i = 0; i < W; ++i) row[i] = member(*g.voice[i]);
+        return L::loadColumns(row);
+    }
+
+    template <typename Member>
+    [[gnu::always_inline]] static void storeRows(const Group& g, Member member, const Columns& c) {
+        float* row[W];
+        for (int i = 0; i < W; ++i) row[i] = member(*g.voice[i]);
+        L::storeColumns(row, c);
+    }
+
+    // The coefficients as two rows per filter (see stepCutoffLanes).
+    template <typename FilterOf>
+    [[gnu::always_inline]] static FilterLanes loadFilter(const Group& g, FilterOf filter) {
+        const Columns b = loadRows(g, [&](Voice& v) { return &filter(v).b0; });  // b0, b1, b2, a0
+        const Columns a = loadRows(g, [&](Voice& v) { return &filter(v).a1; });  // a1, a2, cutoff, resonance
+        return {b.c0, b.c1, b.c2, a.c0, a.c1};
+    }
+
+    static VoiceFilter& toneFilterOf(Voice& v) { return v.toneFilter; }
+    static VoiceFilter& attackFilterOf(Voice& v) { return v.attackFilter; }
+
+    [[gnu::always_inline]] static void loadCoefficients(const SynthEngine::SampleValues& s, const Group& g,
+                                                        GroupState& state) {
+        if (s.tone.on) state.toneFilter = loadFilter(g, toneFilterOf);
+        if (s.attack.on) state.attackFilter = loadFilter(g, attackFilterOf);
+    }
+
+    [[gnu::always_inline]] static void loadGroupState(SynthEngine& e, const SynthEngine::SampleValues& s,
+                                                      const Group& g, GroupState& state) {
+        if (s.tone.on) {
+            state.tonePhase = loadRows(g, [](Voice& v) { return v.tonePhase.data(); });
+            state.toneState = loadRows(g, [](Voice& v) { return &v.toneFilter.s1; });
+            state.tone = toneStep(e, s, g, state.tonePhase);
+        }
+        if (s.attack.on) {
+            state.attackPhase = loadRows(g, [](Voice& v) { return v.attackPhase.data(); });
+            state.attackState = loadRows(g, [](Voice& v) { return &v.attackFilter.s1; });
+            state.attack.incUp = L::splat(std::numeric_limits<float>::quiet_NaN());
+        }
+        loadCoefficients(s, g, state);
+    }
+
+    // The scratch lanes write back too: they all hold the one scratch voice.
+    [[gnu::always_inline]] static void storeGroupState(const SynthEngine::SampleValues& s, const Group& g,
+                                                       const GroupState& state) {
+        if (s.tone.on) {
+            storeRows(g, [](Voice& v) { return v.tonePhase.data(); }, state.tonePhase);
+            storeRows(g, [](Voice& v) { return &v.toneFilter.s1; }, state.toneState);
+        }
+        if (s.attack.on) {
+            storeRows(g, [](Voice& v) { return v.attackPhase.data(); }, state.attackPhase);
+            storeRows(g, [](Voice& v) { return &v.attackFilter.s1; }, state.attackState);
+        }
+    }
 
     // Table positions of the phases in [0, 8192): the truncation of the
     // one-voice code.
@@ -68,8 +156,8 @@ struct LaneRenderer {
     // The three copies of both families mixed as the one-voice code mixes
     // them: odd x (1 - mix) + full x mix, each family (up + down) x unison +
     // main. Then the phases advance and the next sample's entries are
-    // fetched. Each row holds a lane's three phases and its base increment.
-    [[gnu::always_inline]] static F oscillate(float* const (&row)[W], Columns p, const WavePairTable* const (&level)[W],
+    // fetched. p holds the lanes' three phases and base increments.
+    [[gnu::always_inline]] static F oscillate(Columns& p, const WavePairTable* const (&level)[W],
                                               F inc, F incUp, F incDown, float unison, float oddWeight,
                                               float fullWeight) {
         F mOdd, mFull, uOdd, uFull, dOdd, dFull;
@@ -82,7 +170,6 @@ struct LaneRenderer {
         p.c0 = advance(p.c0, inc);
         p.c1 = advance(p.c1, incUp);
         p.c2 = advance(p.c2, incDown);
-        L::storeColumns(row, p);
         prefetchCopy(level, p.c0);
         prefetchCopy(level, p.c1);
         prefetchCopy(level, p.c2);
@@ -90,28 +177,14 @@ struct LaneRenderer {
     }
 
     // filterSample per lane: both biquads, transposed direct form II.
-    template <typename FilterOf>
-    [[gnu::always_inline]] static F filterLanes(FilterOf filter, F x) {
-        // The coefficients as two rows per filter (see stepCutoffLanes).
-        const float* front[W];
-        const float* back[W];
-        float* row[W];
-        for (int i = 0; i < W; ++i) {
-            front[i] = &filter(i).b0;
-            back[i] = &filter(i).a1;
-            row[i] = &filter(i).s1;
-        }
-        const Columns b = L::loadColumns(front);  // b0, b1, b2, a0
-        const Columns a = L::loadColumns(back);   // a1, a2, cutoff, resonance
-        const F b0 = b.c0, b1 = b.c1, b2 = b.c2, a1 = a.c0, a2 = a.c1;
-        Columns s = L::loadColumns(row);  // s1, s2, s3, s4
+    [[gnu::always_inline]] static F filterLanes(const FilterLanes& f, Columns& s, F x) {
+        const F b0 = f.b0, b1 = f.b1, b2 = f.b2, a1 = f.a1, a2 = f.a2;
         const F y1 = L::add(L::mul(b0, x), s.c0);
         const F y2 = L::add(L::mul(b0, y1), s.c2);
         s.c0 = L::flushTiny(L::sub(L::add(L::mul(b1, x), s.c1), L::mul(a1, y1)));
         s.c1 = L::flushTiny(L::sub(L::mul(b2, x), L::mul(a2, y1)));
         s.c2 = L::flushTiny(L::sub(L::add(L::mul(b1, y1), s.c3), L::mul(a1, y2)));
         s.c3 = L::flushTiny(L::sub(L::mul(b2, y1), L::mul(a2, y2)));
-        L::storeColumns(row, s);
         return y2;
     }
 
@@ -240,11 +313,18 @@ struct LaneRenderer {
         // Only lanes in release use the fraction; the division waits for one.
         const F releaseFraction =
             L::laneBits(release) != 0 ? L::sub(one, L::div(n, L::splat(s.times.releaseLengthF))) : L::zero();
+        // A stage no lane is in selects nothing: its values are not gathered.
         F out = L::splat(s.times.sustainLevel);
-        const F attackStep = L::gather([&](int i) { return adsr(i).attackStep; });
-        out = L::select(attack, out, L::add(L::mul(n, attackStep), L::gather([&](int i) { return adsr(i).start; })));
-        out = L::select(decay, out, L::sub(one, L::mul(n, L::gather([&](int i) { return adsr(i).decayStep; }))));
-        out = L::select(release, out, L::mul(releaseFraction, L::gather([&](int i) { return adsr(i).releaseStart; })));
+        if (L::laneBits(attack) != 0) {
+            const F attackStep = L::gather([&](int i) { return adsr(i).attackStep; });
+            out = L::select(attack, out,
+                            L::add(L::mul(n, attackStep), L::gather([&](int i) { return adsr(i).start; })));
+        }
+        if (L::laneBits(decay) != 0)
+            out = L::select(decay, out, L::sub(one, L::mul(n, L::gather([&](int i) { return adsr(i).decayStep; }))));
+        if (L::laneBits(release) != 0)
+            out = L::select(release, out,
+                            L::mul(releaseFraction, L::gather([&](int i) { return adsr(i).releaseStart; })));
         L::scatter(out, [&](int i, float x) { adsr(i).output = x; });
         L::store(&sv.a[first], out);
 
@@ -279,40 +359,48 @@ struct LaneRenderer {
                             e.tables_.sineTable);
     }
 
-    [[gnu::always_inline]] static F toneWaveGroup(SynthEngine& e, const SynthEngine::SampleValues& s, const Group& g,
-                                                  const F t, const F a) {
-        float* row[W];
-        for (int i = 0; i < W; ++i) row[i] = g.voice[i]->tonePhase.data();
-        const Columns phases = L::loadColumns(row);  // main, up, down, base increment
-        const F inc = L::mul(L::splat(s.bendFactor), phases.c3);
-        const F incUp = L::mul(inc, L::splat(s.tone.ratioUp));
-        const F incDown = L::mul(L::splat(s.tone.ratioDown), inc);
+    // The Tone layer's increments and levels: with no vibrato they hold over
+    // a run, so its selections stand for every sample's.
+    [[gnu::always_inline]] static ToneStep toneStep(SynthEngine& e, const SynthEngine::SampleValues& s, const Group& g,
+                                                   const Columns& phases) {
+        ToneStep step;
+        step.inc = L::mul(L::splat(s.bendFactor), phases.c3);
+        step.incUp = L::mul(step.inc, L::splat(s.tone.ratioUp));
+        step.incDown = L::mul(L::splat(s.tone.ratioDown), step.inc);
         Floats up;
-        up.store(incUp);
-        const WavePairTable* level[W];
-        for (int i = 0; i < W; ++i) level[i] = &e.tables_.waves[g.voice[i]->toneLevel.select(s.levelLimit, up[i])];
-        const F wave = oscillate(row, phases, level, inc, incUp, incDown, s.tone.unisonAmount, s.tone.waveMixComplement,
-                                 s.tone.waveMix);
+        up.store(step.incUp);
+        for (int i = 0; i < W; ++i)
+            step.level[i] = &e.tables_.waves[g.voice[i]->toneLevel.select(s.levelLimit, up[i])];
+        return step;
+    }
+
+    [[gnu::always_inline]] static F toneWaveGroup(const SynthEngine::SampleValues& s, const ToneStep& step,
+                                                  Columns& phases, const F t, const F a) {
+        const F wave = oscillate(phases, step.level, step.inc, step.incUp, step.incDown, s.tone.unisonAmount,
+                                 s.tone.waveMixComplement, s.tone.waveMix);
         return L::mul(L::mul(wave, t), a);
     }
 
     [[gnu::always_inline]] static F attackWaveGroup(SynthEngine& e, const SynthEngine::SampleValues& s, const Group& g,
-                                                    const F env, const F a, const F noise) {
-        float* row[W];
-        for (int i = 0; i < W; ++i) row[i] = g.voice[i]->attackPhase.data();
-        const Columns phases = L::loadColumns(row);  // main, up, down, base increment
+                                                    AttackLevels& levels, Columns& phases, const F env, const F a,
+                                                    const F noise) {
         const F base = phases.c3;
         const F inc = L::mul(L::mul(L::mul(L::add(L::mul(L::splat(s.vibratoValue), env), L::splat(1.0f)), base),
                                     L::splat(s.attackFreqMult)),
                              L::splat(s.bendFactor));
         const F incUp = L::mul(inc, L::splat(s.attack.ratioUp));
         const F incDown = L::mul(L::splat(s.attack.ratioDown), inc);
-        Floats up;
-        up.store(incUp);
-        const WavePairTable* level[W];
-        for (int i = 0; i < W; ++i) level[i] = &e.tables_.waves[g.voice[i]->attackLevel.select(s.levelLimit, up[i])];
+        // Where every lane's increment equals the last sample's, each lane's
+        // selection would keep its level.
+        if (L::laneBits(L::same(incUp, levels.incUp)) != L::kAll) {
+            levels.incUp = incUp;
+            Floats up;
+            up.store(incUp);
+            for (int i = 0; i < W; ++i)
+                levels.level[i] = &e.tables_.waves[g.voice[i]->attackLevel.select(s.levelLimit, up[i])];
+        }
         const F shape = s.attackUnderAdsr ? a : L::splat(1.0f);
-        const F wave = oscillate(row, phases, level, inc, incUp, incDown, s.attack.unisonAmount,
+        const F wave = oscillate(phases, levels.level, inc, incUp, incDown, s.attack.unisonAmount,
                                  s.attack.waveMixComplement, s.attack.waveMix);
         return L::mul(L::mul(L::add(wave, noise), shape), env);
     }
@@ -322,8 +410,8 @@ struct LaneRenderer {
     // lanes take zeros), the cutoff steps, then the Tone and the Attack
     // layers, into the row's outputs.
     [[gnu::always_inline]] static void renderGroupSample(SynthEngine& e, const SynthEngine::SampleValues& s,
-                                                         const Group& g, const int (&at)[W], bool whole, int first,
-                                                         int k) {
+                                                         const Group& g, GroupState& state, const int (&at)[W],
+                                                         bool whole, int first, int k) {
         SynthEngine::RunRows& rows = *e.rows_;
         const bool noisy = s.noiseAmount != 0.0f;
         F a, t, env, noise = L::zero();
@@ -346,16 +434,18 @@ struct LaneRenderer {
             env = le.load();
             noise = ln.load();
         }
-        if (s.filterStep) stepCutoffGroup(e, s, g);
+        if (s.filterStep) {
+            stepCutoffGroup(e, s, g);
+            loadCoefficients(s, g, state);
+        }
         // Both layers' table reads first, then both filters: the two
         // filters' dependency chains overlap.
         F toneIn = L::zero(), attackIn = L::zero();
-        if (s.tone.on) toneIn = toneWaveGroup(e, s, g, t, a);
-        if (s.attack.on) attackIn = attackWaveGroup(e, s, g, env, a, noise);
+        if (s.tone.on) toneIn = toneWaveGroup(s, state.tone, state.tonePhase, t, a);
+        if (s.attack.on) attackIn = attackWaveGroup(e, s, g, state.attack, state.attackPhase, env, a, noise);
         F tone = L::zero(), attack = L::zero();
-        if (s.tone.on) tone = filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->toneFilter; }, toneIn);
-        if (s.attack.on)
-            attack = filterLanes([&](int i) -> VoiceFilter& { return g.voice[i]->attackFilter; }, attackIn);
+        if (s.tone.on) tone = filterLanes(state.toneFilter, state.toneState, toneIn);
+        if (s.attack.on) attack = filterLanes(state.attackFilter, state.attackState, attackIn);
         if (whole) {
             L::store(&rows.toneOut[k][first], tone);
             L::store(&rows.attackOut[k][first], attack);
@@ -395,11 +485,14 @@ struct LaneRenderer {
                 }
             }
             const bool whole = dense && g.count == W;
+            GroupState state{};  // the layers switched off keep zeros
+            loadGroupState(e, s, g, state);
             for (int k = 0; k < length; ++k) {
                 s.vibratoValue = e.runClock_.vibrato[k];
                 s.filterStep = e.runClock_.filterStep[k];
-                renderGroupSample(e, s, g, at, whole, first, k);
+                renderGroupSample(e, s, g, state, at, whole, first, k);
             }
+            storeGroupState(s, g, state);
         }
         return first;
     }

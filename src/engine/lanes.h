@@ -39,6 +39,7 @@ inline void store(float* p, F4 x) noexcept { _mm_store_ps(p, x); }
 
 // Masks: every bit of a lane set where the comparison holds.
 inline F4 atLeast(F4 a, F4 b) noexcept { return _mm_cmpge_ps(a, b); }
+inline F4 same(F4 a, F4 b) noexcept { return _mm_cmpeq_ps(a, b); }
 inline I4 equal(I4 a, I4 b) noexcept { return _mm_cmpeq_epi32(a, b); }
 inline I4 less(I4 a, I4 b) noexcept { return _mm_cmplt_epi32(a, b); }
 inline F4 bitAnd(F4 a, F4 b) noexcept { return _mm_and_ps(a, b); }
@@ -159,6 +160,7 @@ struct Sse2 {
     static F load(const float* p) noexcept { return lanes::load(p); }
     static void store(float* p, F x) noexcept { lanes::store(p, x); }
     static F atLeast(F a, F b) noexcept { return lanes::atLeast(a, b); }
+    static F same(F a, F b) noexcept { return lanes::same(a, b); }
     static I equal(I a, I b) noexcept { return lanes::equal(a, b); }
     static I less(I a, I b) noexcept { return lanes::less(a, b); }
     static F bitAnd(F a, F b) noexcept { return lanes::bitAnd(a, b); }

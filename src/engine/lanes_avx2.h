@@ -49,8 +49,9 @@ struct Avx2 {
     // The per-sample arrays are aligned for four lanes only.
     static F load(const float* p) noexcept { return _mm256_loadu_ps(p); }
     static void store(float* p, F x) noexcept { _mm256_storeu_ps(p, x); }
-    // The predicates of cmpge, cmplt and cmpord in the four-lane code.
+    // The predicates of cmpge, cmpeq, cmplt and cmpord in the four-lane code.
     static F atLeast(F a, F b) noexcept { return _mm256_cmp_ps(a, b, _CMP_GE_OS); }
+    static F same(F a, F b) noexcept { return _mm256_cmp_ps(a, b, _CMP_EQ_OQ); }
     static I equal(I a, I b) noexcept { return _mm256_cmpeq_epi32(a, b); }
     static I less(I a, I b) noexcept { return _mm256_cmpgt_epi32(b, a); }
     static F bitAnd(F a, F b) noexcept { return _mm256_and_ps(a, b); }

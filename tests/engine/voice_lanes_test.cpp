@@ -105,6 +105,49 @@ TEST(VoiceLanes, RenderTheSameBitsAsOneVoiceAtATime) {
     }
 }
 
+// The lanes keep the Tone's table levels over a run and the Attack's while
+// its increments hold: fast, deep vibrato moves the Attack's within runs,
+// bends move both between runs, and every path must follow as the
+// one-voice code selects each sample.
+TEST(VoiceLanes, TableLevelsFollowVibratoAndBends) {
+    struct Case {
+        float vibratoFreq, vibratoDev, attackFreqMult;
+        int bendEvery;  // 0: no bends, runs of the longest length
+    };
+    auto render = [](LanePath path, const Case& c) {
+        auto e = test::preparedEngine();
+        e->useLanePath(path);
+        e->setParam(VoiceParam::VoiceLimit, 21.5f / 127.0f);  // groups of 8, 8, 4 and one alone
+        for (auto [p, v] : {std::pair{VoiceParam::VibratoFreq, c.vibratoFreq},
+                            {VoiceParam::VibratoDev, c.vibratoDev},
+                            {VoiceParam::AttackFreqMult, c.attackFreqMult}})
+            e->setParam(p, v);
+        for (int i = 0; i < 21; ++i) e->noteOn(3 + i * 6, 100);
+        FakeHooks hooks;
+        hooks.eventEvery = c.bendEvery > 0 ? c.bendEvery : 64;
+        int bend = 0;
+        hooks.onSample = [&](int) {
+            if (c.bendEvery > 0) e->pitchBend((bend += 37) % 128);
+        };
+        return test::render(*e, hooks, 6000);
+    };
+    for (const Case c : {Case{1.0f, 1.0f, 0.5f, 0}, Case{0.7f, 1.0f, 1.0f, 0}, Case{0.3f, 0.8f, 0.9f, 37},
+                         Case{0.0f, 0.0f, 0.6f, 5}, Case{1.0f, 1.0f, 0.2f, 16}}) {
+        const auto reference = render(LanePath::Reference, c);
+        EXPECT_GT(std::count_if(reference.begin(), reference.end(), [](float x) { return x != 0.0f; }), 3000)
+            << "bends every " << c.bendEvery;
+        for (LanePath path : {LanePath::Sse2, LanePath::Avx2}) {
+            if (std::min(path, SynthEngine::widestLanePath()) != path) continue;
+            const auto lanes = render(path, c);
+            ASSERT_EQ(lanes.size(), reference.size());
+            for (std::size_t i = 0; i < lanes.size(); ++i)
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(lanes[i]), std::bit_cast<std::uint32_t>(reference[i]))
+                    << "vibrato " << c.vibratoFreq << "/" << c.vibratoDev << ", bends every " << c.bendEvery
+                    << ", path " << static_cast<int>(path) << ", sample " << i;
+        }
+    }
+}
+
 TEST(VoiceLanes, AForcedPathStaysWithinWhatTheCpuRuns) {
     SynthEngine e;
     EXPECT_EQ(e.lanePath(), SynthEngine::widestLanePath());
